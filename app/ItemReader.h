@@ -1,0 +1,28 @@
+#pragma once
+// Reads a text as a sequence of items, the way the sequential-file input statement of the
+// original platform does. Items are separated by commas or line ends (CR, LF or CR LF);
+// blanks and tabs before an item are skipped and trailing ones dropped; an item that begins
+// with a double quote runs to the next double quote, may hold commas and line ends, and loses
+// its quotes (anything between the closing quote and the next separator is dropped).
+
+#include <QString>
+#include <optional>
+
+class ItemReader {
+public:
+    explicit ItemReader(QString text);
+
+    // The next item, or nothing when the text is used up.
+    std::optional<QString> Next();
+
+    bool AtEnd() const;
+
+private:
+    void SkipBlanks();
+    void SkipSeparator();
+    QString ReadQuoted();
+    QString ReadPlain();
+
+    QString text_;
+    int pos_ = 0;
+};

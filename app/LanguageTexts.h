@@ -1,0 +1,16 @@
+#pragma once
+// The language table: the texts file of the current language over built-in English texts.
+
+#include <QString>
+
+namespace LanguageTexts {
+
+// The built-in English text of index (0 to 50); empty for any other index.
+QString BuiltInText(int index);
+
+// Reads the texts file at path into the shared state for the current LanguageIndex, then fills
+// every empty entry 0 to 50 with its built-in text. The table is not cleared first, so an entry
+// the file does not supply keeps what it held. A missing file reads nothing.
+void ReadTexts(const QString &path);
+
+} // namespace LanguageTexts

@@ -1,0 +1,52 @@
+#pragma once
+// The program state that every page shares. There is exactly one instance for the whole run;
+// it starts zero-filled, with empty texts.
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+
+namespace Module_DU {
+
+constexpr int TextCount = 101;        // Texts[0] .. Texts[100]
+constexpr int LanguageNameCount = 11; // LanguageNames[0] .. LanguageNames[10]
+
+struct ProgramState {
+    QString ProgramVersion;
+    QDateTime ProgramDate; // invalid stands for "zero"
+    bool Exiting = false;
+
+    // Folders end in the platform's separator.
+    QString CommonFolder;
+    QString UserFolder;
+    QString SoftwareFolder;
+    QString TextsFile;
+    QString SettingsFile;
+
+    int32_t LanguageIndex = 0;
+    bool LanguageValid = false;
+    QString LastFolder;
+    QString LastFile;
+
+    std::array<QString, TextCount> Texts;
+    int16_t LanguageCount = 0;
+    std::array<QString, LanguageNameCount> LanguageNames;
+
+    bool LogActive = false;
+
+    QString SelectedPort;
+    bool AdapterActive = false;
+
+    QString SoftwareFilePath;
+    QStringList ChosenDecoders;
+};
+
+// The one instance.
+ProgramState &State();
+
+// Puts the state back to its start values; tests use it to begin each case afresh.
+void ResetState();
+
+} // namespace Module_DU

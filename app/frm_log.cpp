@@ -1,0 +1,127 @@
+#include "app/frm_log.h"
+
+#include "app/Log.h"
+#include "app/Mod_Zwischenablage.h"
+#include "app/Twips.h"
+
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+QPointer<frm_log> &OpenWindow()
+{
+    static QPointer<frm_log> window;
+    return window;
+}
+
+// The design-time layout, in twips.
+constexpr int ClientWidth = 9375;
+constexpr int ClientHeight = 7650;
+constexpr int ButtonWidth = 2775;
+constexpr int ButtonHeight = 495;
+} // namespace
+
+frm_log *frm_log::Show()
+{
+    if (!OpenWindow())
+        OpenWindow() = new frm_log();
+    frm_log *window = OpenWindow();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+void frm_log::Unload()
+{
+    if (OpenWindow())
+        OpenWindow()->close();
+}
+
+frm_log *frm_log::Instance()
+{
+    return OpenWindow();
+}
+
+frm_log::frm_log()
+    : QWidget(nullptr, Qt::Window),
+      lst_deb(new QListWidget(this)),
+      cmd_zwischen(new QPushButton(QStringLiteral("Text in Zwischenablage kopieren"), this))
+{
+    setObjectName(QStringLiteral("frm_log"));
+    setWindowTitle(QStringLiteral("Log"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    lst_deb->setObjectName(QStringLiteral("lst_deb"));
+    cmd_zwischen->setObjectName(QStringLiteral("cmd_zwischen"));
+    lst_deb->setGeometry(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(9135),
+                         TwipsToPixels(6690));
+    cmd_zwischen->setGeometry(TwipsToPixels(3000), TwipsToPixels(6960), TwipsToPixels(ButtonWidth),
+                              TwipsToPixels(ButtonHeight));
+    resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
+    connect(cmd_zwischen, &QPushButton::clicked, this, &frm_log::CopyToClipboard);
+    Log::SetSink([this](const QString &line) { AddLine(line); });
+}
+
+frm_log::~frm_log()
+{
+    Log::SetSink({});
+}
+
+void frm_log::closeEvent(QCloseEvent *event)
+{
+    // Unloading ends the trace at once, not when the window object is finally deleted.
+    Log::SetSink({});
+    event->accept();
+}
+
+void frm_log::AddLine(const QString &line)
+{
+    lst_deb->addItem(line);
+}
+
+void frm_log::SelectLastLine()
+{
+    if (lst_deb->count() > 0)
+        lst_deb->setCurrentRow(lst_deb->count() - 1);
+}
+
+void frm_log::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        SelectLastLine();
+}
+
+void frm_log::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    ApplyResizeRules();
+}
+
+// The list follows the window; the button stays centred below it. Maximized and minimized
+// windows keep the layout they had.
+void frm_log::ApplyResizeRules()
+{
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))
+        return;
+    const QRect outer = frameGeometry();
+    const int width = PixelsToTwips(outer.width());
+    const int height = PixelsToTwips(outer.height());
+    lst_deb->resize(qMax(0, TwipsToPixels(width - 360)), qMax(0, TwipsToPixels(height - 1425)));
+    cmd_zwischen->move(TwipsToPixels(width / 2 - ButtonWidth / 2), TwipsToPixels(height - 1155));
+}
+
+QString frm_log::CopyText() const
+{
+    QString text;
+    for (int row = 0; row < lst_deb->count(); ++row)
+        text += lst_deb->item(row)->text() + QLatin1Char('\r');
+    return text;
+}
+
+void frm_log::CopyToClipboard()
+{
+    Mod_Zwischenablage::SetClipboardText(this, CopyText(), true);
+}

@@ -1,0 +1,270 @@
+#include "port/frm_Du_Com.h"
+
+#include "app/LanguageTexts.h"
+#include "app/Log.h"
+#include "app/Mod_Getfolder.h"
+#include "app/Module_DU.h"
+#include "app/modFunctions.h"
+#include "app/mod_config.h"
+#include "app/frm_log.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int PortCount = 32;
+
+QString ProgramFileName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("Tobrik.exe");
+#else
+    return QStringLiteral("Tobrik");
+#endif
+}
+} // namespace
+
+frm_Du_Com::frm_Du_Com()
+{
+    setObjectName(QStringLiteral("frm_Du_Com"));
+    setWindowTitle(QStringLiteral("Com-Schnittstelle wählen"));
+    CreateControls();
+    CreateMenus();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    connect(Timer2, &QTimer::timeout, this, &frm_Du_Com::Timer2_Timer);
+}
+
+frm_Du_Com::~frm_Du_Com() = default;
+
+void frm_Du_Com::CreateControls()
+{
+    auto *central = new QWidget(this);
+    Label2 = new QLabel(central);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setWordWrap(true);
+    List1 = new QListWidget(central);
+    List1->setObjectName(QStringLiteral("List1"));
+    Command6 = new QPushButton(QStringLiteral("Weiter -->"), central);
+    Command6->setObjectName(QStringLiteral("Command6"));
+    Command6->setEnabled(false);
+    Command2 = new QPushButton(QStringLiteral("Beenden"), central);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command3 = new QPushButton(QStringLiteral("View Log"), central);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    Command3->setVisible(false);
+    Command1 = new QPushButton(QStringLiteral("Comm Autodetect"), central);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setVisible(false);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Command2);
+    buttons->addStretch();
+    buttons->addWidget(Command6);
+    auto *layout = new QVBoxLayout(central);
+    layout->addWidget(Label2);
+    layout->addWidget(List1, 1);
+    layout->addLayout(buttons);
+    setCentralWidget(central);
+    resize(420, 520);
+
+    connect(Command6, &QPushButton::clicked, this, &frm_Du_Com::Command6_Click);
+    connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frm_Du_Com::CreateMenus()
+{
+    QMenu *men_menue = menuBar()->addMenu(QStringLiteral("File"));
+    men_menue->setObjectName(QStringLiteral("men_menue"));
+    QAction *men_ende = men_menue->addAction(QStringLiteral("Exit"));
+    men_ende->setObjectName(QStringLiteral("men_ende"));
+    connect(men_ende, &QAction::triggered, this, [this] {
+        unloaded_ = true; // the close-down is skipped on purpose: the settings stay as they were
+        emit EndRequested();
+    });
+
+    mnu_sprache = menuBar()->addMenu(QStringLiteral("Sprache"));
+    mnu_sprache->setObjectName(QStringLiteral("mnu_sprache"));
+    AddLanguageItem()->setText(QStringLiteral("Ändern"));
+
+    QMenu *men_h = menuBar()->addMenu(QStringLiteral("?"));
+    men_h->setObjectName(QStringLiteral("men_h"));
+    men_h->addAction(QStringLiteral("Help"))->setObjectName(QStringLiteral("men_hilfe"));
+    QAction *men_log = men_h->addAction(QStringLiteral("Log"));
+    men_log->setObjectName(QStringLiteral("men_log"));
+    connect(men_log, &QAction::triggered, this, [] { frm_log::Show(); });
+    men_h->addAction(QStringLiteral("Info"))->setObjectName(QStringLiteral("men_info"));
+}
+
+QAction *frm_Du_Com::AddLanguageItem()
+{
+    const int index = mnu_sprachen.size();
+    QAction *item = mnu_sprache->addAction(QString());
+    item->setObjectName(QStringLiteral("mnu_sprachen"));
+    item->setCheckable(true);
+    connect(item, &QAction::triggered, this, [this, index] { mnu_sprachen_Click(index); });
+    mnu_sprachen.append(item);
+    return item;
+}
+
+QAction *frm_Du_Com::LanguageItem(int index) const
+{
+    return index >= 0 && index < mnu_sprachen.size() ? mnu_sprachen[index] : nullptr;
+}
+
+void frm_Du_Com::Form_Load()
+{
+    auto &state = Module_DU::State();
+    if (state.Exiting)
+        return;
+    Mod_Getfolder::GetFolders();
+    mod_config::LoadConfig();
+    state.ProgramVersion = modFunctions::FormatVersion(TOBRIK_VERSION_MAJOR, TOBRIK_VERSION_MINOR,
+                                                       TOBRIK_VERSION_PATCH);
+    const QFileInfo programFile(QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                                + ProgramFileName());
+    state.ProgramDate = programFile.exists() ? programFile.lastModified() : QDateTime();
+    suppressListClick_ = false;
+    state.AdapterActive = false;
+    LoadTexts();
+    BuildLanguageMenu();
+    modFunctions::DoEvents();
+    FillPortList();
+    timerScan_ = false;
+    Timer2->setInterval(100);
+    Timer2->start();
+}
+
+void frm_Du_Com::FillPortList()
+{
+    List1->clear();
+    for (int port = 1; port <= PortCount; ++port)
+        List1->addItem(QStringLiteral("COM%1").arg(port));
+    suppressListClick_ = true;
+    List1->setCurrentRow(0);
+    suppressListClick_ = false;
+}
+
+void frm_Du_Com::LoadTexts()
+{
+    const auto &state = Module_DU::State();
+    LanguageTexts::ReadTexts(state.TextsFile);
+    setWindowTitle(state.Texts[14]);
+    Label2->setText(state.Texts[0]);
+    Command2->setText(state.Texts[2]);
+    Command6->setText(state.Texts[3] + QStringLiteral(" -->"));
+    mnu_sprache->setTitle(state.Texts[38]);
+}
+
+void frm_Du_Com::BuildLanguageMenu()
+{
+    const auto &state = Module_DU::State();
+    // Only ten languages have a place in the name table; a larger count offers the first ten.
+    const int offered = qMin<int>(state.LanguageCount, Module_DU::LanguageNameCount - 1);
+    for (int k = 1; k <= offered; ++k) {
+        QAction *item = k > mnu_sprachen.size() ? AddLanguageItem() : mnu_sprachen[k - 1];
+        item->setText(state.LanguageNames[k]);
+        item->setVisible(true);
+        item->setChecked(false);
+    }
+    // A language without a menu item (a saved "en" with no texts file) leaves nothing checked.
+    if (QAction *current = LanguageItem(state.LanguageIndex))
+        current->setChecked(true);
+}
+
+void frm_Du_Com::mnu_sprachen_Click(int index)
+{
+    auto &state = Module_DU::State();
+    if (QAction *previous = LanguageItem(state.LanguageIndex))
+        previous->setChecked(false);
+    state.LanguageIndex = index;
+    if (QAction *chosen = LanguageItem(index))
+        chosen->setChecked(true);
+    LoadTexts();
+}
+
+void frm_Du_Com::Timer2_Timer()
+{
+    if (Module_DU::State().Exiting) {
+        Timer2->stop();
+        close();
+        return;
+    }
+    Timer2->setInterval(1000);
+    Timer2->stop();
+    timerScan_ = true;
+    ScanPorts();
+    timerScan_ = false;
+    if (!Command6->isEnabled())
+        Command6->setEnabled(true);
+    if (!Module_DU::State().Exiting) // a close during the scan has already stopped the timers
+        Timer2->start();
+}
+
+void frm_Du_Com::ScanPorts()
+{
+    Log::Line(QStringLiteral("Search_Comm"));
+}
+
+void frm_Du_Com::Command6_Click()
+{
+    Timer1->stop();
+    Timer2->stop();
+    hide();
+    emit NextRequested();
+}
+
+void frm_Du_Com::ShowAndResumeScan()
+{
+    show();
+    Timer2->start();
+}
+
+void frm_Du_Com::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    UnloadIfExiting();
+}
+
+bool frm_Du_Com::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        UnloadIfExiting();
+    return QMainWindow::event(event);
+}
+
+// Other pages end the program by setting Exiting and showing this page.
+void frm_Du_Com::UnloadIfExiting()
+{
+    if (Module_DU::State().Exiting && !unloaded_)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void frm_Du_Com::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frm_Du_Com::Form_Unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    Module_DU::State().Exiting = true;
+    Timer1->stop();
+    Timer2->stop();
+    emit UnloadOtherPages();
+    mod_config::SaveConfig();
+    emit Unloaded();
+}

@@ -1,0 +1,37 @@
+// tobrik-cli list: the rows the file page shows for a decoder software file.
+#include "cli/CliCommand.h"
+#include "software/KtWarning.h"
+#include "software/SoftwareIndexListing.h"
+
+#include <QFile>
+
+namespace {
+int List(const QStringList &args)
+{
+    if (args.size() != 1) {
+        PrintErr(QStringLiteral("usage: tobrik-cli list FILE\n"));
+        return 64;
+    }
+    QFile file(args.first());
+    if (!file.open(QIODevice::ReadOnly)) {
+        PrintErr(QStringLiteral("list: cannot open %1: %2\n").arg(file.fileName(),
+                                                                  file.errorString()));
+        return 1;
+    }
+    const SoftwareIndexListing listing = ListSoftwareIndex(file);
+    QString rows;
+    for (const IndexEntry &entry : listing.Entries)
+        rows += entry.Name + QLatin1Char('\t') + entry.Version + QLatin1Char('\t')
+                + QString::number(entry.Id) + QLatin1Char('\n');
+    PrintOut(rows);
+    if (listing.HasKtEntry) {
+        PrintErr(KtWarning::FirstLine() + QLatin1Char('\n') + KtWarning::SecondLine()
+                 + QLatin1Char('\n'));
+        return 2;
+    }
+    return 0;
+}
+
+const CliCommand command("list", "FILE   rows NAME<TAB>VERSION<TAB>ID; status 2 for KT files",
+                         List);
+} // namespace

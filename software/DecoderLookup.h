@@ -1,0 +1,21 @@
+#pragma once
+// Finds one decoder ID in the index of a decoder software file, for the update procedures.
+
+#include "software/IndexEntry.h"
+
+#include <QIODevice>
+
+enum class LookupOutcome {
+    Found,     // Entry holds the decoder's index entry
+    Absent,    // the index does not name the ID (also when the file ends inside the index)
+    Malformed, // the file is not a decoder software file
+};
+
+struct LookupResult {
+    LookupOutcome Outcome = LookupOutcome::Malformed;
+    IndexEntry Entry;
+};
+
+// Reads from the start of file, which is open for reading as raw bytes; the file stays
+// positioned after the index fields that were read.
+LookupResult LookupDecoder(QIODevice &file, int id);

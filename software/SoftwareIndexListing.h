@@ -1,0 +1,17 @@
+#pragma once
+// Reads the whole index of a decoder software file, as the file page lists it. Only the index
+// is read, never the images.
+
+#include "software/IndexEntry.h"
+
+#include <QIODevice>
+#include <QVector>
+
+struct SoftwareIndexListing {
+    QVector<IndexEntry> Entries; // in index order
+    bool HasKtEntry = false;     // a token entry of image type 3
+};
+
+// Reads from the start of file, which is open for reading. A file that is not a decoder
+// software file gives an empty listing; one that ends inside the index keeps what was read.
+SoftwareIndexListing ListSoftwareIndex(QIODevice &file);

@@ -114,7 +114,7 @@ QString AllUsersDataFolder()
 #endif
 }
 
-void GetFolders()
+void ComputePaths()
 {
     auto &state = Module_DU::State();
     const QString sep = modFunctions::PathSeparator();
@@ -124,6 +124,14 @@ void GetFolders()
     state.SoftwareFolder = state.UserFolder + SoftwareFolderName + sep;
     state.TextsFile = state.CommonFolder + QStringLiteral("TBK_Texte.txt");
     state.SettingsFile = state.UserFolder + QStringLiteral("Inits.ini");
+}
+
+void GetFolders()
+{
+    ComputePaths();
+    const auto &state = Module_DU::State();
+    const QString sep = modFunctions::PathSeparator();
+    const QString userBase = Native(PerUserDataFolder()) + sep;
 
     // On Windows the per-user base always exists; a fresh Linux account may not have
     // ~/.local/share yet, and without it nothing below could be created.

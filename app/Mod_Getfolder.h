@@ -10,6 +10,9 @@ namespace Mod_Getfolder {
 // the per-user software folder holds no "*vup" file, refreshes it from the shipped one.
 void GetFolders();
 
+// Only the first step of GetFolders: the folder and path fields, nothing created or copied.
+void ComputePaths();
+
 // The platform folders the working folders hang below (no trailing separator): per-user local
 // application data, and the application data common to all users.
 QString PerUserDataFolder();

@@ -1,0 +1,43 @@
+// tobrik-cli texts: the language table as the program loads it at start, for translators.
+#include "cli/CliCommand.h"
+
+#include "app/LanguageTexts.h"
+#include "app/Mod_Getfolder.h"
+#include "app/Module_DU.h"
+#include "app/modFunctions.h"
+
+namespace {
+int RunTexts(QStringList args)
+{
+    const QString language = TakeOption(args, QStringLiteral("--language"));
+    QString path = TakeOption(args, QStringLiteral("--file"));
+    if (!args.isEmpty()) {
+        PrintErr(QStringLiteral("texts: unexpected argument %1\n").arg(args.first()));
+        return 64;
+    }
+    if (path.isEmpty()) {
+        Mod_Getfolder::ComputePaths();
+        path = Module_DU::State().TextsFile;
+    }
+    modFunctions::SetLanguage(language);
+    LanguageTexts::ReadTexts(path);
+
+    const auto &state = Module_DU::State();
+    QString out = QStringLiteral("LanguageIndex=%1\nLanguageValid=%2\nLanguageCount=%3\n")
+                      .arg(state.LanguageIndex)
+                      .arg(state.LanguageValid ? 1 : 0)
+                      .arg(state.LanguageCount);
+    for (int k = 0; k < Module_DU::LanguageNameCount; ++k) {
+        if (!state.LanguageNames[k].isEmpty())
+            out += QStringLiteral("LanguageNames[%1]=%2\n").arg(k).arg(state.LanguageNames[k]);
+    }
+    for (int i = 0; i < Module_DU::TextCount; ++i) {
+        if (!state.Texts[i].isEmpty())
+            out += QStringLiteral("Texts[%1]=%2\n").arg(i).arg(state.Texts[i]);
+    }
+    PrintOut(out);
+    return 0;
+}
+
+const CliCommand command("texts", "[--file PATH] [--language CODE]", RunTexts);
+} // namespace

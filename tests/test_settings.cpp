@@ -1,0 +1,191 @@
+// The settings file: profile-file semantics and the values kept between runs.
+#include "TestFolders.h"
+
+#include "app/Module_DU.h"
+#include "app/modFunctions.h"
+#include "app/mod_config.h"
+#include "app/mod_ini.h"
+
+#include <QDir>
+#include <QtTest>
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void readMatchesSectionAndKeyWithoutCase();
+    void readFallsBackToDefault();
+    void readCutsLongValues();
+    void writeKeepsOtherLinesAndReplacesInPlace();
+    void writeCreatesFileAndSections();
+    void writeLeavesNoTemporaryFiles();
+    void folderOfPath_data();
+    void folderOfPath();
+    void programVersionFormat();
+    void storedLanguageCodes_data();
+    void storedLanguageCodes();
+    void missingSettingsGiveDefaults();
+    void saveWritesAllThreeValues();
+    void saveSkipsLanguageWhenNotValid();
+};
+
+void SettingsTest::readMatchesSectionAndKeyWithoutCase()
+{
+    TestFolders folders;
+    const QString ini = TestFolders::WriteFile(folders.UserFolder() + "a.ini",
+                                               "[other]\nLANGUAGE=xx\n[CONFIG]\n  Language = fr  \n");
+    QCOMPARE(mod_ini::ReadIniString("config", "language", ini, "d"), QString("fr"));
+    QCOMPARE(mod_ini::ReadIniString("Config", "LANGUAGE", ini, "d"), QString("fr"));
+    QCOMPARE(mod_ini::ReadIniString("Other", "language", ini, "d"), QString("xx"));
+}
+
+void SettingsTest::readFallsBackToDefault()
+{
+    TestFolders folders;
+    const QString ini = TestFolders::WriteFile(folders.UserFolder() + "a.ini",
+                                               "[Config]\nno equals sign here\n[Next]\nKEY=v\n");
+    QCOMPARE(mod_ini::ReadIniString("Config", "KEY", ini, "def"), QString("def"));
+    QCOMPARE(mod_ini::ReadIniString("Missing", "KEY", ini, ""), QString());
+    QCOMPARE(mod_ini::ReadIniString("Config", "KEY", folders.UserFolder() + "none.ini", "x"),
+             QString("x"));
+}
+
+void SettingsTest::readCutsLongValues()
+{
+    TestFolders folders;
+    const QByteArray longValue(1000, 'a');
+    const QString ini = TestFolders::WriteFile(folders.UserFolder() + "a.ini",
+                                               "[S]\nK=" + longValue + "\n");
+    QCOMPARE(mod_ini::ReadIniString("S", "K", ini, "").size(), mod_ini::MaxValueLength);
+}
+
+void SettingsTest::writeKeepsOtherLinesAndReplacesInPlace()
+{
+    TestFolders folders;
+    const QString ini = TestFolders::WriteFile(
+        folders.UserFolder() + "a.ini",
+        "; a comment of the user\n[Config]\nlanguage=de\nother=1\n\n[Ports]\nCOM3=/dev/ttyUSB0\n");
+    QVERIFY(mod_ini::WriteIniString("CONFIG", "language", "fr", ini));
+    QVERIFY(mod_ini::WriteIniString("config", "added", "yes", ini));
+    QCOMPARE(TestFolders::ReadFile(ini),
+             QByteArray("; a comment of the user\n[Config]\nLANGUAGE=fr\nother=1\nADDED=yes\n\n"
+                        "[Ports]\nCOM3=/dev/ttyUSB0\n"));
+}
+
+void SettingsTest::writeCreatesFileAndSections()
+{
+    TestFolders folders;
+    QDir().mkpath(folders.UserFolder());
+    const QString ini = folders.UserFolder() + "new.ini";
+    QVERIFY(mod_ini::WriteIniString("A", "k", "1", ini));
+    QVERIFY(mod_ini::WriteIniString("B", "k", "2", ini));
+    QCOMPARE(TestFolders::ReadFile(ini), QByteArray("[A]\nK=1\n[B]\nK=2\n"));
+    QVERIFY(!mod_ini::WriteIniString("A", "k", "1", folders.UserFolder() + "no/such/dir/x.ini"));
+}
+
+void SettingsTest::writeLeavesNoTemporaryFiles()
+{
+    TestFolders folders;
+    QDir().mkpath(folders.UserFolder());
+    const QString ini = folders.UserFolder() + "Inits.ini";
+    for (int i = 0; i < 3; ++i)
+        mod_ini::WriteIniString("Config", "LANGUAGE", QString::number(i), ini);
+    QCOMPARE(QDir(folders.UserFolder()).entryList(QDir::Files), QStringList{"Inits.ini"});
+}
+
+void SettingsTest::folderOfPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("file") << "/a/b.dat" << "/a/";
+    QTest::newRow("no separator") << "b.dat" << "";
+    QTest::newRow("ends in separator") << "/a/b/" << "/a/b/";
+    QTest::newRow("empty") << "" << "";
+}
+
+void SettingsTest::folderOfPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    QCOMPARE(modFunctions::FolderOfPath(QDir::toNativeSeparators(path)),
+             QDir::toNativeSeparators(folder));
+}
+
+void SettingsTest::programVersionFormat()
+{
+    QCOMPARE(modFunctions::FormatVersion(1, 24, 7), QString("1.24.07"));
+    QCOMPARE(modFunctions::FormatVersion(2, 5, 10), QString("2.05.10"));
+}
+
+void SettingsTest::storedLanguageCodes_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("writtenBack");
+    QTest::newRow("en") << QByteArray("en") << 1 << "en";
+    QTest::newRow("EN") << QByteArray("EN") << 1 << "en";
+    QTest::newRow("Fr") << QByteArray("Fr") << 2 << "fr";
+    QTest::newRow("unknown keeps first") << QByteArray("xx") << 0 << "de";
+    QTest::newRow("empty") << QByteArray("") << 0 << "de";
+}
+
+void SettingsTest::storedLanguageCodes()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(int, index);
+    QFETCH(QString, writtenBack);
+    TestFolders folders;
+    auto &state = Module_DU::State();
+    state.SettingsFile = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini",
+                                                "[Config]\nLANGUAGE=" + stored + "\n");
+    mod_config::LoadConfig();
+    QCOMPARE(state.LanguageIndex, index);
+    QVERIFY(state.LanguageValid);
+    mod_config::SaveConfig();
+    QCOMPARE(mod_ini::ReadIniString("Config", "LANGUAGE", state.SettingsFile, "?"), writtenBack);
+}
+
+void SettingsTest::missingSettingsGiveDefaults()
+{
+    TestFolders folders;
+    auto &state = Module_DU::State();
+    state.SettingsFile = folders.UserFolder() + "Inits.ini";
+    state.SoftwareFolder = folders.SoftwareFolder();
+    mod_config::LoadConfig();
+    QCOMPARE(state.LanguageIndex, 0);
+    QVERIFY(state.LanguageValid);
+    QCOMPARE(state.LastFolder, folders.SoftwareFolder());
+    QVERIFY(state.LastFile.isEmpty());
+}
+
+void SettingsTest::saveWritesAllThreeValues()
+{
+    TestFolders folders;
+    QDir().mkpath(folders.UserFolder());
+    auto &state = Module_DU::State();
+    state.SettingsFile = folders.UserFolder() + "Inits.ini";
+    state.LanguageValid = true;
+    state.LanguageIndex = 4; // a fourth language of the texts file has no code
+    state.LastFolder = "/x/";
+    state.LastFile = "/x/DECODERSW.DAT";
+    mod_config::SaveConfig();
+    QCOMPARE(TestFolders::ReadFile(state.SettingsFile),
+             QByteArray("[Config]\nLANGUAGE=\n[LastFolders]\nDECSOFTWARE=/x/\n"
+                        "[LastFiles]\nDECSOFTWARE=/x/DECODERSW.DAT\n"));
+}
+
+void SettingsTest::saveSkipsLanguageWhenNotValid()
+{
+    TestFolders folders;
+    auto &state = Module_DU::State();
+    state.SettingsFile = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini",
+                                                "[Config]\nLANGUAGE=fr\n");
+    state.LanguageValid = false;
+    state.LanguageIndex = 1;
+    mod_config::SaveConfig();
+    QCOMPARE(mod_ini::ReadIniString("Config", "LANGUAGE", state.SettingsFile, ""), QString("fr"));
+    QCOMPARE(mod_ini::ReadIniString("LastFiles", "DECSOFTWARE", state.SettingsFile, "?"), QString());
+}
+
+QTEST_GUILESS_MAIN(SettingsTest)
+#include "test_settings.moc"

@@ -1,0 +1,309 @@
+#include "software/frm_Du_File.h"
+
+#include "app/Dialogs.h"
+#include "app/Module_DU.h"
+#include "app/Twips.h"
+#include "app/frm_log.h"
+#include "app/modFunctions.h"
+#include "online/frm_down_DU.h"
+#include "software/FindNewestSoftwareFile.h"
+#include "software/KtWarning.h"
+#include "software/SoftwareIndexListing.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+const QString &Text(int index)
+{
+    return Module_DU::State().Texts[index];
+}
+
+QPointer<frm_Du_File> &WizardPage()
+{
+    static QPointer<frm_Du_File> page;
+    return page;
+}
+
+QString ShortenedForCaption(const QString &path)
+{
+    constexpr int Shown = 30;
+    return path.size() > Shown ? QStringLiteral("...") + path.right(Shown) : path;
+}
+
+QPushButton *NamedButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+QLabel *NamedLabel(QWidget *parent, const char *name)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setWordWrap(true);
+    return label;
+}
+} // namespace
+
+frm_Du_File::frm_Du_File()
+{
+    setWindowTitle(QStringLiteral("Software-File wählen"));
+    CreateControls();
+    CreateMenus();
+    runOnlineUpdate_ = [this] {
+        frm_down_DU window(this);
+        window.exec();
+    };
+    Command3->setEnabled(false);
+}
+
+frm_Du_File *frm_Du_File::Load()
+{
+    if (!WizardPage())
+        WizardPage() = new frm_Du_File();
+    return WizardPage();
+}
+
+frm_Du_File *frm_Du_File::Instance()
+{
+    return WizardPage();
+}
+
+void frm_Du_File::Unload()
+{
+    // Deleted later: the close-down may run from inside one of this page's own handlers.
+    if (frm_Du_File *page = WizardPage()) {
+        page->hide();
+        page->deleteLater();
+    }
+}
+
+void frm_Du_File::CreateControls()
+{
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+
+    ListView1 = new QTreeWidget(central);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setRootIsDecorated(false);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setHeaderLabels({QStringLiteral("Typ"), QStringLiteral("Ver."), QStringLiteral("ID")});
+    ListView1->setColumnWidth(0, TwipsToPixels(1300));
+    ListView1->setColumnWidth(1, TwipsToPixels(600));
+    ListView1->setColumnWidth(2, TwipsToPixels(500));
+
+    Command4 = NamedButton(central, "Command4", QStringLiteral("Datei öffnen"));
+    Command5 = NamedButton(central, "Command5", QStringLiteral("Online-Update"));
+    Command3 = NamedButton(central, "Command3", QStringLiteral("Weiter -->"));
+    Command1 = NamedButton(central, "Command1", QStringLiteral("<-- Zurück"));
+    Command2 = NamedButton(central, "Command2", QStringLiteral("Beenden"));
+    Label1 = NamedLabel(central, "Label1");
+    Label2 = NamedLabel(central, "Label2");
+    Label3 = NamedLabel(central, "Label3");
+    Lab_Online = NamedLabel(central, "Lab_Online");
+
+    connect(Command4, &QPushButton::clicked, this, &frm_Du_File::OpenDialog);
+    connect(Command5, &QPushButton::clicked, this, &frm_Du_File::OnlineUpdateSequence);
+    connect(Command3, &QPushButton::clicked, this, &frm_Du_File::Command3_Click);
+    connect(Command1, &QPushButton::clicked, this, &frm_Du_File::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+
+    auto *side = new QVBoxLayout;
+    for (QWidget *widget : {static_cast<QWidget *>(Label1), static_cast<QWidget *>(Command4),
+                            static_cast<QWidget *>(Label2), static_cast<QWidget *>(Label3),
+                            static_cast<QWidget *>(Lab_Online), static_cast<QWidget *>(Command5)})
+        side->addWidget(widget);
+    side->addStretch();
+    auto *top = new QHBoxLayout;
+    top->addWidget(ListView1, 1);
+    top->addLayout(side, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Command2);
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command3);
+    auto *page = new QVBoxLayout(central);
+    page->addLayout(top, 1);
+    page->addLayout(buttons);
+    resize(560, 340);
+}
+
+void frm_Du_File::CreateMenus()
+{
+    const auto addMenu = [this](const char *name, const QString &caption) {
+        QMenu *menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    const auto addItem = [](QMenu *menu, const char *name, const QString &caption) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    QMenu *mnu_menue = addMenu("mnu_menue", QStringLiteral("File"));
+    connect(addItem(mnu_menue, "mnu_beenden", QStringLiteral("Exit")), &QAction::triggered, this,
+            &frm_Du_File::ExitRequested);
+    QMenu *mnu_update = addMenu("mnu_update", QStringLiteral("Update"));
+    connect(addItem(mnu_update, "mnu_upd_decsw", QStringLiteral("Decodersoftware")),
+            &QAction::triggered, this, &frm_Du_File::OnlineUpdateSequence);
+    QMenu *mnu_h = addMenu("mnu_h", QStringLiteral("?"));
+    // The help page and the info box come with the wizard's navigation; until then these two
+    // items do nothing.
+    addItem(mnu_h, "mnu_hilfe", QStringLiteral("Help"));
+    connect(addItem(mnu_h, "men_log", QStringLiteral("Log")), &QAction::triggered, this,
+            [] { frm_log::Show(); });
+    addItem(mnu_h, "mnu_info", QStringLiteral("Info"));
+}
+
+void frm_Du_File::SetOnlineUpdateRunner(std::function<void()> runner)
+{
+    runOnlineUpdate_ = std::move(runner);
+}
+
+void frm_Du_File::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // After the show has finished, so that dialogs opened by the first activation sit above
+    // a page that is already on screen.
+    if (!activated_)
+        QMetaObject::invokeMethod(this, &frm_Du_File::Form_Activate, Qt::QueuedConnection);
+}
+
+void frm_Du_File::closeEvent(QCloseEvent *event)
+{
+    auto &state = Module_DU::State();
+    const bool alreadyExiting = state.Exiting;
+    state.Exiting = true;
+    event->accept();
+    if (!alreadyExiting)
+        emit Unloaded();
+}
+
+void frm_Du_File::Form_Activate()
+{
+    if (activated_ || !isVisible())
+        return;
+    SetCaptions();
+    activated_ = true;
+    const QString newest = FindNewestSoftwareFile();
+    if (!newest.isEmpty())
+        LoadSoftwareFile(newest);
+    if (Module_DU::State().SoftwareFilePath.isEmpty())
+        OnlineUpdateSequence();
+    if (Command3->isEnabled())
+        Command3->setFocus();
+}
+
+void frm_Du_File::SetCaptions()
+{
+    setWindowTitle(Text(13));
+    Lab_Online->setText(Text(40));
+    Label1->setText(Text(8));
+    Label2->setText(Text(9));
+    Label3->setText(Text(10));
+    Command1->setText(QStringLiteral("<-- ") + Text(7));
+    Command2->setText(Text(2));
+    Command3->setText(Text(3) + QStringLiteral(" -->"));
+    Command4->setText(Text(11));
+}
+
+void frm_Du_File::ClearDecoderList()
+{
+    ListView1->clear();
+}
+
+void frm_Du_File::AddDecoderRow(const QString &name, const QString &version, const QString &id)
+{
+    auto *row = new QTreeWidgetItem(ListView1, {name, version, id});
+    row->setData(0, Qt::UserRole, id); // the tag the update page receives
+}
+
+void frm_Du_File::SelectAllRows()
+{
+    ListView1->selectAll();
+}
+
+void frm_Du_File::LoadSoftwareFile(const QString &path)
+{
+    auto &state = Module_DU::State();
+    state.SoftwareFilePath = path;
+    ClearDecoderList();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        state.SoftwareFilePath.clear();
+        return;
+    }
+    const SoftwareIndexListing listing = ListSoftwareIndex(file);
+    file.close();
+    for (const IndexEntry &entry : listing.Entries)
+        AddDecoderRow(entry.Name, entry.Version, QString::number(entry.Id));
+
+    if (listing.HasKtEntry) {
+        Dialogs::Current().Message(this, KtWarning::Title(),
+                                   KtWarning::FirstLine() + QStringLiteral("\r\n")
+                                       + KtWarning::SecondLine());
+        Command3->setEnabled(false);
+    } else {
+        Command3->setEnabled(true);
+        SelectAllRows();
+    }
+    setWindowTitle(Text(13) + QLatin1Char(' ') + ShortenedForCaption(path));
+}
+
+void frm_Du_File::OpenDialog()
+{
+    // The file dialog matches filters with case on Linux, so both spellings are listed;
+    // names such as *.Dat stay hidden there.
+    const QString filter = QStringLiteral("Software(*.dat *.vup *.DAT *.VUP)");
+    auto &state = Module_DU::State();
+    const QString chosen = Dialogs::Current().OpenFileName(this, Text(12), state.LastFolder, filter);
+    if (chosen.isEmpty())
+        return;
+    const QString path = QDir::toNativeSeparators(chosen);
+    state.LastFolder = modFunctions::FolderOfPath(path);
+    state.LastFile = path;
+    LoadSoftwareFile(path);
+}
+
+void frm_Du_File::OnlineUpdateSequence()
+{
+    runOnlineUpdate_();
+    auto &state = Module_DU::State();
+    state.LastFolder = state.SoftwareFolder;
+    const QString newest = FindNewestSoftwareFile();
+    state.LastFile = newest;
+    LoadSoftwareFile(newest);
+    if (state.SoftwareFilePath.isEmpty())
+        OpenDialog();
+}
+
+void frm_Du_File::Command3_Click()
+{
+    QStringList &chosen = Module_DU::State().ChosenDecoders;
+    chosen.clear();
+    for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem *item = ListView1->topLevelItem(row);
+        if (item->isSelected())
+            chosen.append(item->data(0, Qt::UserRole).toString());
+    }
+    emit NextRequested();
+    hide();
+}
+
+void frm_Du_File::Command1_Click()
+{
+    activated_ = false;
+    hide();
+    emit BackRequested();
+}

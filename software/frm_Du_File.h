@@ -1,0 +1,70 @@
+#pragma once
+// The file page: finds or lets the user pick a decoder software file, lists the decoder types
+// and versions it holds and hands the chosen decoder IDs on to the update page.
+
+#include <QMainWindow>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTreeWidget;
+
+class frm_Du_File : public QMainWindow {
+    Q_OBJECT
+public:
+    // The page's load: columns added, "Next" disabled.
+    frm_Du_File();
+
+    // The wizard's page: created on first use, deleted by Unload at the close-down.
+    static frm_Du_File *Load();
+    static frm_Du_File *Instance();
+    static void Unload();
+
+    void ClearDecoderList();
+    void AddDecoderRow(const QString &name, const QString &version, const QString &id);
+    void SelectAllRows();
+    void LoadSoftwareFile(const QString &path);
+
+    // Runs the online update window and returns once it is closed. Tests put their own here.
+    void SetOnlineUpdateRunner(std::function<void()> runner);
+
+signals:
+    // Back: the page has hidden itself; the port page is to be shown with its scan running.
+    void BackRequested();
+    // Next: ChosenDecoders is filled and the page has hidden itself.
+    void NextRequested();
+    // The user unloaded the page: Exiting is set; the port page is to be shown to end the program.
+    void Unloaded();
+    // File -> Exit: the port page is to be unloaded, which ends the program.
+    void ExitRequested();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void Form_Activate();
+    void SetCaptions();
+    void OpenDialog();
+    void OnlineUpdateSequence();
+    void Command3_Click();
+    void Command1_Click();
+
+    QTreeWidget *ListView1;
+    QPushButton *Command4;
+    QPushButton *Command5;
+    QPushButton *Command3;
+    QPushButton *Command1;
+    QPushButton *Command2;
+    QLabel *Label1;
+    QLabel *Label2;
+    QLabel *Label3;
+    QLabel *Lab_Online;
+
+    std::function<void()> runOnlineUpdate_;
+    bool activated_ = false;
+};

@@ -1,0 +1,113 @@
+// The log window: lines only while it is open, the copy format and the resize rules.
+#include "TestFolders.h"
+
+#include "app/Log.h"
+#include "app/Module_DU.h"
+#include "app/frm_log.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+class LogWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { frm_log::Unload(); QTRY_VERIFY(!frm_log::Instance()); }
+    void linesOnlyWhileOpen();
+    void reopeningStartsEmpty();
+    void copyEndsEveryLineWithCarriageReturn();
+    void copyOfEmptyLogEmptiesClipboard();
+    void activationSelectsNewestLine();
+    void resizeFollowsWindow();
+    void maximizedKeepsLayout();
+};
+
+void LogWindowTest::linesOnlyWhileOpen()
+{
+    TestFolders folders;
+    Log::Line("before");
+    QVERIFY(!Module_DU::State().LogActive);
+    frm_log *window = frm_log::Show();
+    QVERIFY(Module_DU::State().LogActive);
+    Log::Line("during");
+    QCOMPARE(frm_log::Show(), window); // a second open only brings it forward
+    auto *list = window->findChild<QListWidget *>("lst_deb");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QString("during"));
+    window->close();
+    QVERIFY(!Module_DU::State().LogActive);
+    Log::Line("after"); // must not reach a closed window
+}
+
+void LogWindowTest::reopeningStartsEmpty()
+{
+    Log::SetSink({});
+    frm_log::Show();
+    Log::Line("one");
+    frm_log::Unload();
+    QTRY_VERIFY(!frm_log::Instance());
+    frm_log *window = frm_log::Show();
+    QCOMPARE(window->findChild<QListWidget *>("lst_deb")->count(), 0);
+}
+
+void LogWindowTest::copyEndsEveryLineWithCarriageReturn()
+{
+    frm_log *window = frm_log::Show();
+    for (const char *line : {"Search_Comm", "Comm 3 exist", "Select 2"})
+        Log::Line(line);
+    window->findChild<QPushButton *>("cmd_zwischen")->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("Search_Comm\rComm 3 exist\rSelect 2\r"));
+}
+
+void LogWindowTest::copyOfEmptyLogEmptiesClipboard()
+{
+    QGuiApplication::clipboard()->setText("something old");
+    frm_log *window = frm_log::Show();
+    window->findChild<QPushButton *>("cmd_zwischen")->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+}
+
+void LogWindowTest::activationSelectsNewestLine()
+{
+    frm_log *window = frm_log::Show();
+    Log::Line("a");
+    Log::Line("b");
+    QEvent activation(QEvent::ActivationChange);
+    QTRY_VERIFY(window->isActiveWindow());
+    QCoreApplication::sendEvent(window, &activation);
+    QCOMPARE(window->findChild<QListWidget *>("lst_deb")->currentRow(), 1);
+}
+
+void LogWindowTest::resizeFollowsWindow()
+{
+    frm_log *window = frm_log::Show();
+    window->resize(700, 600);
+    QTRY_COMPARE(window->size(), QSize(700, 600));
+    // The rules work on the outer size, frame included.
+    const int w = window->frameGeometry().width() * 15;
+    const int h = window->frameGeometry().height() * 15;
+    const auto *list = window->findChild<QListWidget *>("lst_deb");
+    const auto *button = window->findChild<QPushButton *>("cmd_zwischen");
+    QCOMPARE(list->size(), QSize((w - 360) / 15, (h - 1425) / 15));
+    QCOMPARE(button->y(), (h - 1155) / 15);
+    QCOMPARE(button->x(), (w / 2 - 2775 / 2) / 15);
+}
+
+void LogWindowTest::maximizedKeepsLayout()
+{
+    frm_log *window = frm_log::Show();
+    window->resize(500, 400);
+    const auto *list = window->findChild<QListWidget *>("lst_deb");
+    QTRY_COMPARE(list->height(), (window->frameGeometry().height() * 15 - 1425) / 15);
+    const QRect before = list->geometry();
+    window->showMaximized();
+    QTRY_VERIFY(window->windowState() & Qt::WindowMaximized);
+    QTRY_VERIFY(window->width() != 500);
+    QCOMPARE(list->geometry(), before);
+}
+
+QTEST_MAIN(LogWindowTest)
+#include "test_log_window.moc"

@@ -1,0 +1,219 @@
+// The start-up and close-down of the whole program, run in empty temporary folders.
+#include "TestFolders.h"
+
+#include "app/Module_DU.h"
+#include "port/frm_Du_Com.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+const QByteArray ShippedFile("shipped image");
+
+void ShipSoftware(const TestFolders &folders)
+{
+    TestFolders::WriteFile(folders.CommonFolder() + "DECSOFT/DECODERSW.DAT", ShippedFile);
+    TestFolders::WriteFile(folders.CommonFolder() + "DECSOFT/old/readme.txt", "kept below");
+    QFile file(folders.CommonFolder() + "DECSOFT/DECODERSW.DAT");
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    file.setFileTime(QDateTime(QDate(2015, 8, 17), QTime(10, 23)), QFileDevice::FileModificationTime);
+}
+
+void WriteThreeLanguages(const TestFolders &folders)
+{
+    TestFolders::WriteFile(folders.CommonFolder() + "TBK_Texte.txt",
+                           "Anzahl_Sprachen, 3\nSprache, 1, Deutsch\nSprache, 2, English\n"
+                           "Sprache, 3, Francais\nAnfang_Strings\n");
+}
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstStartCreatesAndSeedsFolders();
+    void seedingRule_data();
+    void seedingRule();
+    void portPageAfterStart();
+    void firstScanEnablesNext();
+    void closeDownWritesSettings();
+    void storedLanguageSurvivesARun_data();
+    void storedLanguageSurvivesARun();
+    void fileExitLeavesSettingsAlone();
+    void unusableFoldersStillStart();
+    void exitingShowsAndUnloads();
+};
+
+void StartupTest::firstStartCreatesAndSeedsFolders()
+{
+    TestFolders folders;
+    ShipSoftware(folders);
+    frm_Du_Com page;
+    page.Form_Load();
+    const auto &state = Module_DU::State();
+    QCOMPARE(state.UserFolder, folders.UserFolder());
+    QCOMPARE(state.SoftwareFolder, folders.SoftwareFolder());
+    QCOMPARE(state.CommonFolder, QDir::cleanPath(folders.CommonFolder()) + "/");
+    QCOMPARE(state.SettingsFile, folders.UserFolder() + "Inits.ini");
+    QCOMPARE(state.LastFolder, folders.SoftwareFolder());
+    QCOMPARE(state.ProgramVersion, QString("1.24.07"));
+
+    const QString copy = folders.SoftwareFolder() + "DECODERSW.DAT";
+    QCOMPARE(TestFolders::ReadFile(copy), ShippedFile);
+    QCOMPARE(QFileInfo(copy).lastModified(), QDateTime(QDate(2015, 8, 17), QTime(10, 23)));
+    QCOMPARE(TestFolders::ReadFile(folders.SoftwareFolder() + "old/readme.txt"),
+             QByteArray("kept below"));
+    QVERIFY(!QFileInfo::exists(folders.CommonFolder() + "Inits.ini"));
+}
+
+void StartupTest::seedingRule_data()
+{
+    QTest::addColumn<QString>("userFile");
+    QTest::addColumn<bool>("seeded");
+    QTest::newRow("only dat files") << "DECODERSW.DAT" << true;
+    QTest::newRow("upper-case VUP") << "DS_NEW.VUP" << true;
+    QTest::newRow("lower-case vup") << "ds_new.vup" << false;
+}
+
+void StartupTest::seedingRule()
+{
+    QFETCH(QString, userFile);
+    QFETCH(bool, seeded);
+    TestFolders folders;
+    ShipSoftware(folders);
+    TestFolders::WriteFile(folders.SoftwareFolder() + userFile, "user's own");
+    TestFolders::WriteFile(folders.SoftwareFolder() + "DECODERSW.DAT", "user's old copy");
+    frm_Du_Com page;
+    page.Form_Load();
+    QCOMPARE(TestFolders::ReadFile(folders.SoftwareFolder() + "DECODERSW.DAT"),
+             seeded ? ShippedFile : QByteArray("user's old copy"));
+    if (userFile != "DECODERSW.DAT")
+        QCOMPARE(TestFolders::ReadFile(folders.SoftwareFolder() + userFile), QByteArray("user's own"));
+}
+
+void StartupTest::portPageAfterStart()
+{
+    TestFolders folders;
+    frm_Du_Com page;
+    page.Form_Load();
+    auto *list = page.findChild<QListWidget *>("List1");
+    QCOMPARE(list->count(), 32);
+    for (int i = 0; i < 32; ++i)
+        QCOMPARE(list->item(i)->text(), QString("COM%1").arg(i + 1));
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(!page.findChild<QPushButton *>("Command6")->isEnabled());
+    QVERIFY(page.findChild<QPushButton *>("Command1")->isHidden());
+    QVERIFY(page.findChild<QPushButton *>("Command3")->isHidden());
+    auto *timer = page.findChild<QTimer *>("Timer2");
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 100);
+}
+
+void StartupTest::firstScanEnablesNext()
+{
+    TestFolders folders;
+    qputenv("TOBRIK_PORTS", ""); // no ports at all: the scan finds nothing and takes no time
+    frm_Du_Com page;
+    page.Form_Load();
+    QTRY_VERIFY(page.findChild<QPushButton *>("Command6")->isEnabled());
+    QCOMPARE(page.findChild<QTimer *>("Timer2")->interval(), 1000);
+    qunsetenv("TOBRIK_PORTS");
+}
+
+void StartupTest::closeDownWritesSettings()
+{
+    TestFolders folders;
+    frm_Du_Com page;
+    QSignalSpy unloaded(&page, &frm_Du_Com::Unloaded);
+    page.Form_Load();
+    page.show();
+    page.close();
+    QCOMPARE(unloaded.count(), 1);
+    QVERIFY(Module_DU::State().Exiting);
+    QVERIFY(!page.findChild<QTimer *>("Timer2")->isActive());
+    const QByteArray expected = "[Config]\nLANGUAGE=de\n[LastFolders]\nDECSOFTWARE="
+        + folders.SoftwareFolder().toUtf8() + "\n[LastFiles]\nDECSOFTWARE=\n";
+    QCOMPARE(TestFolders::ReadFile(folders.UserFolder() + "Inits.ini"), expected);
+}
+
+void StartupTest::storedLanguageSurvivesARun_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<bool>("threeLanguages");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("writtenBack");
+    QTest::newRow("EN offered") << QByteArray("EN") << true << "Comm port selection" << "en";
+    QTest::newRow("fr not offered") << QByteArray("fr") << false << "Comm port selection" << "fr";
+}
+
+// The close-down writes what the start-up read, unless the texts file lacked the language.
+void StartupTest::storedLanguageSurvivesARun()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(bool, threeLanguages);
+    QFETCH(QString, title);
+    QFETCH(QString, writtenBack);
+    TestFolders folders;
+    if (threeLanguages)
+        WriteThreeLanguages(folders);
+    else
+        TestFolders::WriteFile(folders.CommonFolder() + "TBK_Texte.txt", "Anzahl_Sprachen, 2\n");
+    TestFolders::WriteFile(folders.UserFolder() + "Inits.ini",
+                           "[Config]\nLANGUAGE=" + stored + "\n[LastFiles]\nDECSOFTWARE=/a/b.dat\n");
+    frm_Du_Com page;
+    page.Form_Load();
+    QCOMPARE(Module_DU::State().LanguageIndex, 1);
+    QCOMPARE(page.windowTitle(), title);
+    page.close();
+    const QByteArray written = TestFolders::ReadFile(folders.UserFolder() + "Inits.ini");
+    QVERIFY2(written.startsWith("[Config]\nLANGUAGE=" + writtenBack.toUtf8() + "\n"), written);
+    QVERIFY(written.contains("[LastFiles]\nDECSOFTWARE=/a/b.dat\n"));
+}
+
+void StartupTest::fileExitLeavesSettingsAlone()
+{
+    TestFolders folders;
+    frm_Du_Com page;
+    QSignalSpy ended(&page, &frm_Du_Com::EndRequested);
+    page.Form_Load();
+    page.findChild<QAction *>("men_ende")->trigger();
+    QCOMPARE(ended.count(), 1);
+    page.close();
+    QVERIFY(!QFileInfo::exists(folders.UserFolder() + "Inits.ini"));
+}
+
+void StartupTest::unusableFoldersStillStart()
+{
+    TestFolders folders;
+    // The per-user base is a plain file: nothing can be created below it.
+    TestFolders::WriteFile(folders.UserBase() + "/blocked", "not a folder");
+    qputenv("XDG_DATA_HOME", (folders.UserBase() + "/blocked").toUtf8());
+    TestFolders::WriteFile(folders.CommonFolder() + "TBK_Texte.txt", "\"unclosed, \xff\x00\x01");
+    frm_Du_Com page;
+    page.Form_Load();
+    QCOMPARE(page.findChild<QListWidget *>("List1")->count(), 32);
+    QCOMPARE(Module_DU::State().Texts[2], QString("Exit"));
+    page.close();
+    QVERIFY(Module_DU::State().Exiting);
+}
+
+void StartupTest::exitingShowsAndUnloads()
+{
+    TestFolders folders;
+    frm_Du_Com page;
+    QSignalSpy unloaded(&page, &frm_Du_Com::Unloaded);
+    page.Form_Load();
+    Module_DU::State().Exiting = true; // another page is ending the program
+    page.show();
+    QTRY_COMPARE(unloaded.count(), 1);
+    QVERIFY(QFileInfo::exists(folders.UserFolder() + "Inits.ini"));
+}
+
+QTEST_MAIN(StartupTest)
+#include "test_startup.moc"

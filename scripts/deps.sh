@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tobrik needs to build and test, when any is missing.
+set -euo pipefail
+
+packages=(g++ cmake make qt6-base-dev qt6-serialport-dev libgl-dev)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -148,11 +148,20 @@ QString BuiltInText(int index)
 void ReadTexts(const QString &path)
 {
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        ItemReader reader(Windows1252::Decode(file.readAll()));
-        if (ReadHead(reader))
-            ReadStrings(reader);
-    }
+    if (file.open(QIODevice::ReadOnly))
+        ApplyTextsFile(file.readAll());
+    FillBuiltInTexts();
+}
+
+void ApplyTextsFile(const QByteArray &bytes)
+{
+    ItemReader reader(Windows1252::Decode(bytes));
+    if (ReadHead(reader))
+        ReadStrings(reader);
+}
+
+void FillBuiltInTexts()
+{
     auto &texts = Module_DU::State().Texts;
     for (int index = 0; index < BuiltInCount; ++index) {
         if (texts[index].isEmpty())

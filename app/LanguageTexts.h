@@ -1,6 +1,7 @@
 #pragma once
 // The language table: the texts file of the current language over built-in English texts.
 
+#include <QByteArray>
 #include <QString>
 
 namespace LanguageTexts {
@@ -12,5 +13,9 @@ QString BuiltInText(int index);
 // every empty entry 0 to 50 with its built-in text. The table is not cleared first, so an entry
 // the file does not supply keeps what it held. A missing file reads nothing.
 void ReadTexts(const QString &path);
+
+// The two halves of ReadTexts: the contents of a texts file, then the built-in fallback.
+void ApplyTextsFile(const QByteArray &bytes);
+void FillBuiltInTexts();
 
 } // namespace LanguageTexts

@@ -240,7 +240,7 @@ void frm_Du_File::LoadSoftwareFile(const QString &path)
     state.SoftwareFilePath = path;
     ClearDecoderList();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         state.SoftwareFilePath.clear();
         return;
     }

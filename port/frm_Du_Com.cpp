@@ -7,21 +7,21 @@
 #include "app/modFunctions.h"
 #include "app/mod_config.h"
 #include "app/frm_log.h"
+#include "port/PortDetection.h"
+#include "port/PortList.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int PortCount = 32;
-
 QString ProgramFileName()
 {
 #ifdef Q_OS_WIN
@@ -38,11 +38,12 @@ frm_Du_Com::frm_Du_Com()
     setWindowTitle(QStringLiteral("Com-Schnittstelle wählen"));
     CreateControls();
     CreateMenus();
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    connect(Timer2, &QTimer::timeout, this, &frm_Du_Com::Timer2_Timer);
+    ports_ = new PortList(*this, this);
+    connect(ports_, &PortList::TimerScanEnded, this, [this] {
+        if (!Command6->isEnabled())
+            Command6->setEnabled(true);
+    });
+    connect(ports_, &PortList::UnloadRequested, this, &QWidget::close);
 }
 
 frm_Du_Com::~frm_Du_Com() = default;
@@ -80,6 +81,9 @@ void frm_Du_Com::CreateControls()
 
     connect(Command6, &QPushButton::clicked, this, &frm_Du_Com::Command6_Click);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+    connect(List1, &QListWidget::currentRowChanged, this, &frm_Du_Com::List1_CurrentRowChanged);
+    connect(List1, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { List1_Click(List1->row(item)); });
 }
 
 void frm_Du_Com::CreateMenus()
@@ -134,25 +138,12 @@ void frm_Du_Com::Form_Load()
     const QFileInfo programFile(QCoreApplication::applicationDirPath() + QLatin1Char('/')
                                 + ProgramFileName());
     state.ProgramDate = programFile.exists() ? programFile.lastModified() : QDateTime();
-    suppressListClick_ = false;
-    state.AdapterActive = false;
+    ports_->ResetProgrammerState();
     LoadTexts();
     BuildLanguageMenu();
     modFunctions::DoEvents();
-    FillPortList();
-    timerScan_ = false;
-    Timer2->setInterval(100);
-    Timer2->start();
-}
-
-void frm_Du_Com::FillPortList()
-{
-    List1->clear();
-    for (int port = 1; port <= PortCount; ++port)
-        List1->addItem(QStringLiteral("COM%1").arg(port));
-    suppressListClick_ = true;
-    List1->setCurrentRow(0);
-    suppressListClick_ = false;
+    ports_->FillPortList();
+    ports_->StartScanning();
 }
 
 void frm_Du_Com::LoadTexts()
@@ -193,33 +184,12 @@ void frm_Du_Com::mnu_sprachen_Click(int index)
     LoadTexts();
 }
 
-void frm_Du_Com::Timer2_Timer()
-{
-    if (Module_DU::State().Exiting) {
-        Timer2->stop();
-        close();
-        return;
-    }
-    Timer2->setInterval(1000);
-    Timer2->stop();
-    timerScan_ = true;
-    ScanPorts();
-    timerScan_ = false;
-    if (!Command6->isEnabled())
-        Command6->setEnabled(true);
-    if (!Module_DU::State().Exiting) // a close during the scan has already stopped the timers
-        Timer2->start();
-}
-
-void frm_Du_Com::ScanPorts()
-{
-    Log::Line(QStringLiteral("Search_Comm"));
-}
-
+// The port page's port must be closed before the file page may open one.
 void frm_Du_Com::Command6_Click()
 {
-    Timer1->stop();
-    Timer2->stop();
+    if (ports_->Detection().PortOpen())
+        return;
+    ports_->StopTimers();
     hide();
     emit NextRequested();
 }
@@ -227,7 +197,59 @@ void frm_Du_Com::Command6_Click()
 void frm_Du_Com::ShowAndResumeScan()
 {
     show();
-    Timer2->start();
+    ports_->ResumeScan();
+}
+
+PortList &frm_Du_Com::Ports()
+{
+    return *ports_;
+}
+
+// A mouse click reports itself when the button is released (itemClicked), so that a click on
+// the entry already selected probes it too; a selection changed from the keyboard is a click.
+void frm_Du_Com::List1_CurrentRowChanged(int row)
+{
+    if (QGuiApplication::mouseButtons() == Qt::NoButton)
+        List1_Click(row);
+}
+
+void frm_Du_Com::List1_Click(int row)
+{
+    if (row >= 0 && row < List1->count())
+        ports_->List1_Click(row);
+}
+
+void frm_Du_Com::ClearEntries()
+{
+    List1->clear();
+}
+
+void frm_Du_Com::AddEntry(const QString &text)
+{
+    List1->addItem(text);
+}
+
+QString frm_Du_Com::Entry(int index) const
+{
+    const QListWidgetItem *item = List1->item(index);
+    return item ? item->text() : QString();
+}
+
+// The text changes in place, so the selection stays where it was.
+void frm_Du_Com::SetEntry(int index, const QString &text)
+{
+    if (QListWidgetItem *item = List1->item(index))
+        item->setText(text);
+}
+
+void frm_Du_Com::SelectEntry(int index)
+{
+    List1->setCurrentRow(index);
+}
+
+int frm_Du_Com::SelectedEntry() const
+{
+    return List1->currentRow();
 }
 
 void frm_Du_Com::showEvent(QShowEvent *event)
@@ -262,8 +284,8 @@ void frm_Du_Com::Form_Unload()
         return;
     unloaded_ = true;
     Module_DU::State().Exiting = true;
-    Timer1->stop();
-    Timer2->stop();
+    ports_->StopTimers();
+    ports_->Detection().AdapterOff();
     emit UnloadOtherPages();
     mod_config::SaveConfig();
     emit Unloaded();

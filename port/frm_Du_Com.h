@@ -2,6 +2,8 @@
 // The port page: the wizard's first page and the program's start page. Its load runs the
 // start-up of the whole program and its unload the close-down.
 
+#include "port/PortView.h"
+
 #include <QMainWindow>
 #include <QVector>
 
@@ -10,9 +12,10 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QPushButton;
-class QTimer;
+class PortList;
 
-class frm_Du_Com : public QMainWindow {
+// The page shows the port list in List1; the scan and the detection run in PortList.
+class frm_Du_Com : public QMainWindow, private PortView {
     Q_OBJECT
 public:
     frm_Du_Com();
@@ -28,6 +31,9 @@ public:
     void LoadTexts();
     void BuildLanguageMenu();
     void mnu_sprachen_Click(int index);
+
+    // The port scan and the programmer detection behind the list.
+    PortList &Ports();
 
 signals:
     // Next was pressed and the page has hidden itself: the file page is to be shown.
@@ -49,10 +55,9 @@ private:
     void CreateMenus();
     void Form_Unload();
     void UnloadIfExiting();
-    void FillPortList();
-    void Timer2_Timer();
-    void ScanPorts();
     void Command6_Click();
+    void List1_CurrentRowChanged(int row);
+    void List1_Click(int row);
     QAction *AddLanguageItem();
     QAction *LanguageItem(int index) const;
 
@@ -64,10 +69,15 @@ private:
     QPushButton *Command1;
     QMenu *mnu_sprache;
     QVector<QAction *> mnu_sprachen;
-    QTimer *Timer1;
-    QTimer *Timer2;
+    PortList *ports_;
 
-    bool suppressListClick_ = false; // the program itself is changing the list selection
-    bool timerScan_ = false;         // a scan started by Timer2 is running
     bool unloaded_ = false;
+
+    // PortView: List1 as the scan and the detection see it.
+    void ClearEntries() override;
+    void AddEntry(const QString &text) override;
+    QString Entry(int index) const override;
+    void SetEntry(int index, const QString &text) override;
+    void SelectEntry(int index) override;
+    int SelectedEntry() const override;
 };

@@ -1,0 +1,50 @@
+#pragma once
+// The port page's list of COM1..COM32 and its scan: Timer2 rescans the ports about once a
+// second and, whenever the number of existing ports changes, runs the detection again. A click
+// on an entry chooses that port, probing it first unless it is marked as an adapter port.
+
+#include "port/PortPageState.h"
+
+#include <QObject>
+
+class PortDetection;
+class QTimer;
+
+class PortList : public QObject {
+    Q_OBJECT
+public:
+    explicit PortList(PortView &view, QObject *parent = nullptr);
+
+    // Start-up: the programmer flags and the click suppression cleared.
+    void ResetProgrammerState();
+    // Start-up: COM1..COM32, COM1 selected by the program.
+    void FillPortList();
+    // Start-up: the scan flags cleared, the first scan in 100 ms.
+    void StartScanning();
+
+    void ScanPorts();
+    void List1_Click(int index);
+
+    // Next stops both timers; Back starts the scan again.
+    void StopTimers();
+    void ResumeScan();
+
+    PortDetection &Detection();
+    const PortPageState &State() const;
+
+signals:
+    // A scan started by Timer2 has ended.
+    void TimerScanEnded();
+    // Timer2 found the program closing: the page is to unload.
+    void UnloadRequested();
+
+private:
+    void Timer2_Timer();
+    void UpdateEntry(int port, const QString &text);
+
+    QTimer *Timer2;
+    PortPageState page_;
+    PortDetection *detection_;
+    int16_t portCount_ = 0;
+    bool timerScan_ = false;
+};

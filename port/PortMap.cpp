@@ -1,0 +1,174 @@
+#include "port/PortMap.h"
+
+#include "app/Module_DU.h"
+#include "app/mod_ini.h"
+#include "sim/SimDevice.h"
+#include "sim/SimPortSpec.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+
+namespace {
+const char EnvironmentPins[] = "TOBRIK_PORTS";
+
+QList<ListedPort> SystemPorts()
+{
+    QList<ListedPort> listed;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        listed.append({info.systemLocation(), info.description(), info.manufacturer()});
+    return listed;
+}
+
+// Product and maker where known, then the path: "FT232R USB UART, FTDI (/dev/ttyUSB0)".
+QString Describe(const ListedPort &port)
+{
+    QStringList names;
+    QString product = port.product;
+    // Linux lists Bluetooth links as rfcomm devices without saying so; the scan must know.
+    if (QFileInfo(port.path).fileName().startsWith(QLatin1String("rfcomm"))
+        && !product.contains(QLatin1String("bluetooth"), Qt::CaseInsensitive))
+        product = QStringLiteral("Bluetooth link %1").arg(product).trimmed();
+    for (const QString &name : {product, port.maker})
+        if (!name.isEmpty())
+            names.append(name);
+    const QString path = QStringLiteral("(%1)").arg(port.path);
+    return names.isEmpty() ? QStringLiteral("Serial port ") + path
+                           : names.join(QStringLiteral(", ")) + QLatin1Char(' ') + path;
+}
+
+#ifdef Q_OS_WIN
+int WindowsNumber(const QString &path)
+{
+    static const QRegularExpression com(QStringLiteral("^COM(\\d+)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = com.match(path);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+#endif
+} // namespace
+
+PortMap &PortMap::Instance()
+{
+    static PortMap map;
+    return map;
+}
+
+void PortMap::Reset()
+{
+    entries_ = {};
+    loaded_ = false;
+    closed_ = false;
+}
+
+void PortMap::Refresh()
+{
+    LoadPins();
+    Update(closed_ ? QList<ListedPort>() : SystemPorts());
+}
+
+void PortMap::LoadPins()
+{
+    if (loaded_)
+        return;
+    loaded_ = true;
+    closed_ = qEnvironmentVariableIsSet(EnvironmentPins);
+    if (closed_) {
+        const QString pins = qEnvironmentVariable(EnvironmentPins);
+        for (const QString &pin : pins.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const int equals = pin.indexOf(QLatin1Char('='));
+            if (equals > 0)
+                Pin(pin.left(equals).trimmed().toInt(), pin.mid(equals + 1).trimmed());
+        }
+        return;
+    }
+    const QString settingsFile = Module_DU::State().SettingsFile;
+    for (int com = 1; com <= PortCount; ++com)
+        Pin(com, mod_ini::ReadIniString(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(com),
+                                        settingsFile, QString()));
+}
+
+// Numbers outside 1..32 and unknown simulated kinds are not pinned.
+void PortMap::Pin(int com, const QString &device)
+{
+    if (com < 1 || com > PortCount || device.isEmpty())
+        return;
+    std::shared_ptr<SimDevice> simulated = SimPortSpec::Create(device);
+    if (SimPortSpec::IsSimulated(device) && !simulated)
+        return;
+    entries_[com] = {device, simulated, QString()};
+}
+
+void PortMap::Update(const QList<ListedPort> &listed)
+{
+    LoadPins();
+    if (!closed_)
+        for (const ListedPort &port : listed)
+            Number(port);
+    for (int com = 1; com <= PortCount; ++com)
+        entries_[com].description = PresentDescription(entries_[com], listed);
+}
+
+void PortMap::Number(const ListedPort &port)
+{
+    if (NumberOf(port.path) != 0)
+        return;
+#ifdef Q_OS_WIN
+    int com = WindowsNumber(port.path);
+    if (com > PortCount || !entries_[com].device.isEmpty())
+        com = 0;
+#else
+    const int com = FreeNumber();
+#endif
+    if (com != 0)
+        entries_[com].device = port.path;
+}
+
+int PortMap::FreeNumber() const
+{
+    for (int com = 1; com <= PortCount; ++com)
+        if (entries_[com].device.isEmpty())
+            return com;
+    return 0;
+}
+
+int PortMap::NumberOf(const QString &device) const
+{
+    for (int com = 1; com <= PortCount; ++com)
+        if (entries_[com].device == device)
+            return com;
+    return 0;
+}
+
+QString PortMap::PresentDescription(const Entry &entry, const QList<ListedPort> &listed) const
+{
+    if (entry.simulated)
+        return entry.simulated->Plugged() ? entry.simulated->Description() : QString();
+    if (entry.device.isEmpty())
+        return QString();
+    for (const ListedPort &port : listed)
+        if (port.path == entry.device)
+            return Describe(port);
+    // Pinned devices the system does not list (a pseudo-terminal) exist while their path does.
+    return QFileInfo::exists(entry.device) ? Describe({entry.device, {}, {}}) : QString();
+}
+
+QString PortMap::Description(int com) const
+{
+    return com >= 1 && com <= PortCount ? entries_[com].description : QString();
+}
+
+bool PortMap::Present(int com) const
+{
+    return !Description(com).isEmpty();
+}
+
+QString PortMap::Device(int com) const
+{
+    return com >= 1 && com <= PortCount ? entries_[com].device : QString();
+}
+
+std::shared_ptr<SimDevice> PortMap::Simulated(int com) const
+{
+    return com >= 1 && com <= PortCount ? entries_[com].simulated : nullptr;
+}

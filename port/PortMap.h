@@ -1,0 +1,64 @@
+#pragma once
+// The COM number map: which device stands behind COM1..COM32 for this run of the program.
+//
+// Numbers are pinned first: by the environment variable TOBRIK_PORTS ("3=/dev/pts/4;7=sim:adapter")
+// or, when it is not set, by the settings file's section Ports ("COM3=/dev/ttyUSB0"). When
+// TOBRIK_PORTS is set, even to the empty text, it is the whole map. Otherwise every serial
+// device the system lists gets the lowest free number the first time it is seen and keeps it
+// until the program ends, so a user can tell the ports apart by number. On Windows a system
+// port COMn keeps its own number n.
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <memory>
+
+class SimDevice;
+
+// One serial device as the system lists it.
+struct ListedPort {
+    QString path;
+    QString product;
+    QString maker;
+};
+
+class PortMap {
+public:
+    static constexpr int PortCount = 32;
+
+    static PortMap &Instance();
+
+    // Forgets every number; the next refresh reads the pins again.
+    void Reset();
+
+    // Asks the system once for its serial devices and notes which ports are present now.
+    void Refresh();
+    // The same from a given list; Refresh passes the system's.
+    void Update(const QList<ListedPort> &listed);
+
+    // Names the device behind port com as of the last refresh; empty when it is absent.
+    QString Description(int com) const;
+    bool Present(int com) const;
+    // A path, a "sim:" text, or empty when com has no device.
+    QString Device(int com) const;
+    // The model behind a simulated port, nullptr for any other.
+    std::shared_ptr<SimDevice> Simulated(int com) const;
+
+private:
+    struct Entry {
+        QString device;
+        std::shared_ptr<SimDevice> simulated;
+        QString description;
+    };
+
+    void LoadPins();
+    void Pin(int com, const QString &device);
+    void Number(const ListedPort &port);
+    int FreeNumber() const;
+    int NumberOf(const QString &device) const;
+    QString PresentDescription(const Entry &entry, const QList<ListedPort> &listed) const;
+
+    std::array<Entry, PortCount + 1> entries_; // index 0 unused
+    bool loaded_ = false;
+    bool closed_ = false; // TOBRIK_PORTS names every port there is
+};

@@ -1,0 +1,96 @@
+#include "port/QtSerialDevice.h"
+
+#include "port/SerialError.h"
+
+#include <QFileInfo>
+
+QtSerialDevice::QtSerialDevice(const QString &path)
+    : path_(path)
+{
+    port_.setPortName(path);
+    connect(&port_, &QSerialPort::readyRead, this, &SerialDevice::DataArrived);
+}
+
+void QtSerialDevice::Open(int bufferSize)
+{
+    port_.setReadBufferSize(bufferSize);
+    Check(port_.open(QIODevice::ReadWrite));
+}
+
+void QtSerialDevice::Close()
+{
+    // Whatever was written last (the adapter's switch-off) must leave before the port closes.
+    port_.flush();
+    port_.close();
+}
+
+void QtSerialDevice::Configure(const LineSettings &settings)
+{
+    Check(port_.setBaudRate(settings.baudRate) && port_.setParity(settings.parity)
+          && port_.setDataBits(settings.dataBits) && port_.setStopBits(settings.stopBits));
+}
+
+void QtSerialDevice::SetLines(bool line1, bool line2)
+{
+    Check(port_.setRequestToSend(line1) && port_.setDataTerminalReady(line2));
+}
+
+void QtSerialDevice::SetFlowControl(bool requestToSend)
+{
+    Check(port_.setFlowControl(requestToSend ? QSerialPort::HardwareControl
+                                             : QSerialPort::NoFlowControl));
+}
+
+qint64 QtSerialDevice::BytesWaiting() const
+{
+    return port_.bytesAvailable();
+}
+
+QByteArray QtSerialDevice::Read(qint64 maxBytes)
+{
+    const QByteArray bytes = port_.read(maxBytes);
+    if (port_.error() != QSerialPort::NoError)
+        Fail();
+    return bytes;
+}
+
+void QtSerialDevice::Write(const QByteArray &bytes)
+{
+    Check(port_.write(bytes) == bytes.size());
+    port_.flush();
+}
+
+void QtSerialDevice::DiscardInput()
+{
+    Check(port_.clear(QSerialPort::Input));
+}
+
+void QtSerialDevice::Check(bool succeeded) const
+{
+    if (!succeeded)
+        Fail();
+}
+
+void QtSerialDevice::Fail() const
+{
+    QString description = path_ + QStringLiteral(": ") + port_.errorString();
+    if (port_.error() == QSerialPort::PermissionError)
+        description += PermissionAdvice();
+    throw SerialError(description);
+}
+
+// Debian and most other Linux systems give serial devices to the group "dialout".
+QString QtSerialDevice::PermissionAdvice() const
+{
+#ifdef Q_OS_LINUX
+    QString group = QFileInfo(path_).group();
+    if (group.isEmpty())
+        group = QStringLiteral("dialout");
+    return QStringLiteral(". To use it, add your user to the group \"%1\" that owns the device "
+                          "(sudo usermod -aG %1 $USER) and log in again.")
+        .arg(group);
+#else
+    return QStringLiteral(". Another program may hold it, or your account may not be allowed "
+                          "to open it.");
+#endif
+}

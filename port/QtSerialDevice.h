@@ -1,0 +1,31 @@
+#pragma once
+// A real serial device (a USB adapter, an on-board port, a pseudo-terminal) through QSerialPort.
+// Line 1 drives request-to-send, line 2 data-terminal-ready.
+
+#include "port/SerialDevice.h"
+
+#include <QSerialPort>
+
+class QtSerialDevice : public SerialDevice {
+    Q_OBJECT
+public:
+    explicit QtSerialDevice(const QString &path);
+
+    void Open(int bufferSize) override;
+    void Close() override;
+    void Configure(const LineSettings &settings) override;
+    void SetLines(bool line1, bool line2) override;
+    void SetFlowControl(bool requestToSend) override;
+    qint64 BytesWaiting() const override;
+    QByteArray Read(qint64 maxBytes) override;
+    void Write(const QByteArray &bytes) override;
+    void DiscardInput() override;
+
+private:
+    [[noreturn]] void Fail() const;
+    QString PermissionAdvice() const;
+    void Check(bool succeeded) const;
+
+    QString path_;
+    QSerialPort port_;
+};

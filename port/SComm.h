@@ -1,0 +1,77 @@
+#pragma once
+// The serial-port component each page holds as MSComm2. Its operations keep the names and the
+// meaning the pages rely on: a port number selects the device (through the COM number map),
+// settings and control lines may be written before opening, input arrives as text (inputmode 0)
+// or as bytes (inputmode 1). A failing operation throws SerialError.
+//
+// While overlappedio is False the data-received event is never raised: the pages poll incount
+// and would lose their replies to an event handler otherwise.
+
+#include "port/LineSettings.h"
+
+#include <QObject>
+#include <QVariant>
+#include <memory>
+
+class SerialDevice;
+
+class SComm : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int comEvReceive = 2; // eventcode: data received
+
+    explicit SComm(QObject *parent = nullptr);
+    ~SComm() override;
+
+    // 1..32, only while closed.
+    void setPortnumber(int number);
+    int portnumber() const;
+    // Names the device behind the selected port; empty when there is none.
+    QString description() const;
+
+    void setSettings(const QString &text);
+    void setOverlappedio(bool on);
+    void setPortopen(bool open);
+    bool portopen() const;
+    // 0 none, 2 request-to-send.
+    void setHandshake(int mode);
+    void setCtrlline1(bool raised);
+    void setCtrlline2(bool raised);
+    // Bytes one input takes: 0 all waiting.
+    void setReadlen(int count);
+    // 0 text, 1 byte array.
+    void setInputmode(int mode);
+    void setRxthreshold(int count);
+    void setBuffersize(int bytes);
+
+    int incount() const;
+    // Only 0 means something: the waiting bytes are discarded.
+    void setIncount(int count);
+    // A QString in inputmode 0, a QByteArray in inputmode 1.
+    QVariant input();
+    void output(const QString &text);
+    void output(const QByteArray &bytes);
+    int eventcode() const;
+
+signals:
+    // The data-received event; eventcode tells what happened.
+    void OnComm();
+
+private:
+    SerialDevice &OpenDevice() const;
+    void ApplyLines();
+    void DataArrived();
+
+    std::unique_ptr<SerialDevice> device_;
+    int portnumber_ = 1;
+    LineSettings settings_ = LineSettings::Parse(QStringLiteral("9600,N,8,1"));
+    bool overlappedio_ = false;
+    int handshake_ = 0;
+    bool ctrlline1_ = false;
+    bool ctrlline2_ = false;
+    int readlen_ = 0;
+    int inputmode_ = 0;
+    int rxthreshold_ = 0;
+    int buffersize_ = 512;
+    int eventcode_ = 0;
+};

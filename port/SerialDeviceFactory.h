@@ -1,0 +1,11 @@
+#pragma once
+// Picks the back end for a COM number from the port map: the simulator for a "sim:" port,
+// QSerialPort for any other device.
+
+#include "port/SerialDevice.h"
+
+#include <memory>
+
+// Throws SerialError when the port was absent at the last scan: a port that does not exist is
+// never opened.
+std::unique_ptr<SerialDevice> CreateSerialDevice(int com);

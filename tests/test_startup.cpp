@@ -2,6 +2,7 @@
 #include "TestFolders.h"
 
 #include "app/Module_DU.h"
+#include "app/TerminationSignals.h"
 #include "port/frm_Du_Com.h"
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
 
 namespace {
 const QByteArray ShippedFile("shipped image");
@@ -48,6 +50,7 @@ private slots:
     void fileExitLeavesSettingsAlone();
     void unusableFoldersStillStart();
     void exitingShowsAndUnloads();
+    void terminationSignalRunsCloseDown();
 };
 
 void StartupTest::firstStartCreatesAndSeedsFolders()
@@ -211,6 +214,18 @@ void StartupTest::exitingShowsAndUnloads()
     page.Form_Load();
     Module_DU::State().Exiting = true; // another page is ending the program
     page.show();
+    QTRY_COMPARE(unloaded.count(), 1);
+    QVERIFY(QFileInfo::exists(folders.UserFolder() + "Inits.ini"));
+}
+
+void StartupTest::terminationSignalRunsCloseDown()
+{
+    TestFolders folders;
+    frm_Du_Com page;
+    QSignalSpy unloaded(&page, &frm_Du_Com::Unloaded);
+    page.Form_Load();
+    TerminationSignals::Install([&page] { page.close(); });
+    std::raise(SIGTERM);
     QTRY_COMPARE(unloaded.count(), 1);
     QVERIFY(QFileInfo::exists(folders.UserFolder() + "Inits.ini"));
 }

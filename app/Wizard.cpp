@@ -2,6 +2,7 @@
 
 #include "app/frm_log.h"
 #include "port/frm_Du_Com.h"
+#include "software/frm_Du_File.h"
 
 #include <QCoreApplication>
 
@@ -30,7 +31,15 @@ frm_Du_Com *Wizard::PortPage() const
 
 void Wizard::ShowFilePage()
 {
-    // The file page is created here when first shown (decoder software file issue).
+    frm_Du_File *filePage = frm_Du_File::Instance();
+    if (!filePage) {
+        filePage = frm_Du_File::Load();
+        connect(filePage, &frm_Du_File::BackRequested, portPage_, &frm_Du_Com::ShowAndResumeScan);
+        // Exiting is set: the port page unloads everything when it is shown.
+        connect(filePage, &frm_Du_File::Unloaded, portPage_, &QWidget::show);
+        connect(filePage, &frm_Du_File::ExitRequested, portPage_, &QWidget::close);
+    }
+    filePage->show();
 }
 
 // The close-down unloads, in this order: the log window, the file page, the help page and the
@@ -38,4 +47,5 @@ void Wizard::ShowFilePage()
 void Wizard::UnloadOtherPages()
 {
     frm_log::Unload();
+    frm_Du_File::Unload();
 }

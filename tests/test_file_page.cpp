@@ -85,7 +85,7 @@ private slots:
     void cancelledDialogKeepsFolderAndFile();
     void nextHandsOverSelectedIdsInListOrder();
     void backThenForwardSearchesAgain();
-    void exitButtonUnloadsAndSetsExiting();
+    void exitButtonAndMenuEndTheProgram();
 
 private:
     void ActivatePage(frm_Du_File &page);
@@ -434,7 +434,7 @@ void TestFilePage::backThenForwardSearchesAgain()
     QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("SECOND"));
 }
 
-void TestFilePage::exitButtonUnloadsAndSetsExiting()
+void TestFilePage::exitButtonAndMenuEndTheProgram()
 {
     frm_Du_File page;
     page.SetOnlineUpdateRunner([] {});
@@ -442,6 +442,10 @@ void TestFilePage::exitButtonUnloadsAndSetsExiting()
     page.findChild<QPushButton *>(QStringLiteral("Command2"))->click();
     QVERIFY(Module_DU::State().Exiting);
     QCOMPARE(unloaded.count(), 1);
+
+    QSignalSpy exit(&page, &frm_Du_File::ExitRequested);
+    page.findChild<QAction *>(QStringLiteral("mnu_beenden"))->trigger();
+    QCOMPARE(exit.count(), 1);
 }
 
 QTEST_MAIN(TestFilePage)

@@ -61,6 +61,15 @@ void PortMap::Reset()
     closed_ = false;
 }
 
+// Where the pins come from; when that changes (a test points the program elsewhere), the map
+// starts again.
+QString PortMap::PinSource()
+{
+    if (qEnvironmentVariableIsSet(EnvironmentPins))
+        return QStringLiteral("env:") + qEnvironmentVariable(EnvironmentPins);
+    return QStringLiteral("settings:") + Module_DU::State().SettingsFile;
+}
+
 void PortMap::Refresh()
 {
     LoadPins();
@@ -69,9 +78,12 @@ void PortMap::Refresh()
 
 void PortMap::LoadPins()
 {
-    if (loaded_)
+    const QString source = PinSource();
+    if (loaded_ && source == pinSource_)
         return;
+    Reset();
     loaded_ = true;
+    pinSource_ = source;
     closed_ = qEnvironmentVariableIsSet(EnvironmentPins);
     if (closed_) {
         const QString pins = qEnvironmentVariable(EnvironmentPins);

@@ -28,7 +28,8 @@ public:
 
     static PortMap &Instance();
 
-    // Forgets every number; the next refresh reads the pins again.
+    // Forgets every number; the next refresh reads the pins again. This also happens by itself
+    // when TOBRIK_PORTS or the settings file changes.
     void Reset();
 
     // Asks the system once for its serial devices and notes which ports are present now.
@@ -51,6 +52,7 @@ private:
         QString description;
     };
 
+    static QString PinSource();
     void LoadPins();
     void Pin(int com, const QString &device);
     void Number(const ListedPort &port);
@@ -60,5 +62,6 @@ private:
 
     std::array<Entry, PortCount + 1> entries_; // index 0 unused
     bool loaded_ = false;
+    QString pinSource_;
     bool closed_ = false; // TOBRIK_PORTS names every port there is
 };

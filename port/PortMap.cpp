@@ -95,6 +95,8 @@ void PortMap::LoadPins()
         return;
     }
     const QString settingsFile = Module_DU::State().SettingsFile;
+    if (settingsFile.isEmpty())
+        return;
     for (int com = 1; com <= PortCount; ++com)
         Pin(com, mod_ini::ReadIniString(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(com),
                                         settingsFile, QString()));

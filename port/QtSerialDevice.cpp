@@ -15,6 +15,10 @@ void QtSerialDevice::Open(int bufferSize)
 {
     port_.setReadBufferSize(bufferSize);
     Check(port_.open(QIODevice::ReadWrite));
+    // A pseudo-terminal has no modem-control lines: writing them is then no failure.
+    port_.pinoutSignals();
+    hasControlLines_ = port_.error() == QSerialPort::NoError;
+    port_.clearError();
 }
 
 void QtSerialDevice::Close()
@@ -32,12 +36,14 @@ void QtSerialDevice::Configure(const LineSettings &settings)
 
 void QtSerialDevice::SetLines(bool line1, bool line2)
 {
-    Check(port_.setRequestToSend(line1) && port_.setDataTerminalReady(line2));
+    if (hasControlLines_)
+        Check(port_.setRequestToSend(line1) && port_.setDataTerminalReady(line2));
 }
 
 void QtSerialDevice::SetFlowControl(bool requestToSend)
 {
-    Check(port_.setFlowControl(requestToSend ? QSerialPort::HardwareControl
+    if (hasControlLines_)
+        Check(port_.setFlowControl(requestToSend ? QSerialPort::HardwareControl
                                              : QSerialPort::NoFlowControl));
 }
 

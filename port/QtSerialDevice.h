@@ -1,6 +1,6 @@
 #pragma once
 // A real serial device (a USB adapter, an on-board port, a pseudo-terminal) through QSerialPort.
-// Line 1 drives request-to-send, line 2 data-terminal-ready.
+// Line 1 drives request-to-send, line 2 data-terminal-ready, where the device has them.
 
 #include "port/SerialDevice.h"
 
@@ -27,5 +27,6 @@ private:
     void Check(bool succeeded) const;
 
     QString path_;
+    bool hasControlLines_ = false;
     QSerialPort port_;
 };

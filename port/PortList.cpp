@@ -122,18 +122,27 @@ void PortList::List1_Click(int index)
     Log::Line(QStringLiteral("Select %1").arg(index));
     if (page_.ProgrammaticSelection())
         return; // the code that selected enables the timer again itself
-    const int port = index + 1;
-    if (!page_.ExistingPorts.isEmpty()) {
-        auto &state = Module_DU::State();
-        const int16_t kind = page_.PortKind.at(port);
-        if (state.AdapterActive && kind != PortKinds::Adapter)
-            detection_->AdapterOff();
-        if (kind < PortKinds::Adapter)
-            detection_->ProbeBox(static_cast<int16_t>(port));
-        else
-            state.SelectedPort = QString::number(port);
-    }
+    // A click while an earlier click's probe waits would open a second port over the first.
+    if (clickProbe_)
+        return;
+    clickProbe_ = true;
+    ChoosePort(index + 1);
+    clickProbe_ = false;
     page_.EnableScanTimer();
+}
+
+void PortList::ChoosePort(int port)
+{
+    if (page_.ExistingPorts.isEmpty())
+        return;
+    auto &state = Module_DU::State();
+    const int16_t kind = page_.PortKind.at(port);
+    if (state.AdapterActive && kind != PortKinds::Adapter)
+        detection_->AdapterOff();
+    if (kind < PortKinds::Adapter)
+        detection_->ProbeBox(static_cast<int16_t>(port));
+    else
+        state.SelectedPort = QString::number(port);
 }
 
 void PortList::StopTimers()

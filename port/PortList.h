@@ -41,10 +41,12 @@ signals:
 private:
     void Timer2_Timer();
     void UpdateEntry(int port, const QString &text);
+    void ChoosePort(int port);
 
     QTimer *Timer2;
     PortPageState page_;
     PortDetection *detection_;
     int16_t portCount_ = 0;
     bool timerScan_ = false;
+    bool clickProbe_ = false;
 };

@@ -89,11 +89,12 @@ void QtSerialDevice::Fail() const
 QString QtSerialDevice::PermissionAdvice() const
 {
 #ifdef Q_OS_LINUX
+    // Joining root's group is no advice to give; such a device needs its group changed anyway.
     QString group = QFileInfo(path_).group();
-    if (group.isEmpty())
+    if (group.isEmpty() || group == QLatin1String("root"))
         group = QStringLiteral("dialout");
-    return QStringLiteral(". To use it, add your user to the group \"%1\" that owns the device "
-                          "(sudo usermod -aG %1 $USER) and log in again.")
+    return QStringLiteral(". To use it, add your user to the group \"%1\" that may open the "
+                          "device (sudo usermod -aG %1 $USER) and log in again.")
         .arg(group);
 #else
     return QStringLiteral(". Another program may hold it, or your account may not be allowed "

@@ -99,6 +99,12 @@ void PortPageTest::clicksDuringScanAreIgnored()
     QCOMPARE(Module_DU::State().SelectedPort, QString("4"));
     QCOMPARE(rig.Entry(3), QString("COM4 - QXFLINT"));
     QCOMPARE(rig.list->currentRow(), 3);
+
+    // So is a click while an earlier click's probe runs.
+    QTimer::singleShot(150, [&] { rig.list->setCurrentRow(4); });
+    rig.list->setCurrentRow(1);
+    QVERIFY(rig.log.contains("Select 4"));
+    QCOMPARE(Module_DU::State().SelectedPort, QString("2"));
 }
 
 void PortPageTest::clickProbesPortForBox()

@@ -85,7 +85,6 @@ private slots:
     void nextWaitsUntilPortIsClosed();
     void closeDownSwitchesAdapterOffFirst();
     void cliPrintsListAndHandOver();
-    void cliRejectsBadArguments();
 };
 
 void PortPageTest::clicksDuringScanAreIgnored()
@@ -240,16 +239,6 @@ void PortPageTest::cliPrintsListAndHandOver()
 
     const QStringList none = RunCli({}, "");
     QCOMPARE(none.mid(32), (QStringList{"Selected=0", "SelectedPort=", "AdapterActive=0"}));
-}
-
-void PortPageTest::cliRejectsBadArguments()
-{
-    for (const QStringList &arguments : {QStringList{"--scans", "0"}, QStringList{"extra"}}) {
-        QProcess cli;
-        cli.start(qEnvironmentVariable("TOBRIK_CLI"), QStringList{"ports"} + arguments);
-        QVERIFY(cli.waitForFinished(5000));
-        QCOMPARE(cli.exitCode(), 64);
-    }
 }
 
 QTEST_MAIN(PortPageTest)

@@ -6,8 +6,10 @@
 #include "sim/SimPortSpec.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSerialPortInfo>
+#ifdef Q_OS_WIN
+#include <QRegularExpression>
+#endif
 
 namespace {
 const char EnvironmentPins[] = "TOBRIK_PORTS";

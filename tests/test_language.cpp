@@ -45,10 +45,8 @@ private slots:
     void itemReaderSeparators();
     void windows1252RoundTrip();
     void missingFileGivesBuiltInEnglish();
-    void quotedTextKeepsCommas();
     void oddItemsAreSkipped();
     void fileEndingInsideAPair();
-    void savedLanguageBeyondTheFile();
     void languageWithoutTextsFallsBack();
     void switchingKeepsPreviousWording();
     void menuFollowsTheFile();
@@ -97,13 +95,6 @@ void LanguageTest::missingFileGivesBuiltInEnglish()
     QVERIFY(state.Texts[51].isEmpty());
 }
 
-void LanguageTest::quotedTextKeepsCommas()
-{
-    TestFolders folders;
-    LanguageTexts::ReadTexts(WriteTexts(
-        folders, "Anzahl_Sprachen, 1\nAnfang_Strings\nID, 60\n1, \"Halt, jetzt\"\n"));
-    QCOMPARE(Module_DU::State().Texts[60], QString("Halt, jetzt"));
-}
 
 void LanguageTest::oddItemsAreSkipped()
 {
@@ -140,17 +131,6 @@ void LanguageTest::fileEndingInsideAPair()
     QCOMPARE(state.Texts[2], QString("Exit"));
 }
 
-void LanguageTest::savedLanguageBeyondTheFile()
-{
-    TestFolders folders;
-    auto &state = Module_DU::State();
-    state.LanguageIndex = 2; // "FR" from the settings file
-    state.LanguageValid = true;
-    LanguageTexts::ReadTexts(WriteTexts(folders, TwoLanguages));
-    QCOMPARE(state.LanguageIndex, 1);
-    QVERIFY(!state.LanguageValid);
-    QCOMPARE(state.Texts[2], QString("Quit"));
-}
 
 void LanguageTest::languageWithoutTextsFallsBack()
 {

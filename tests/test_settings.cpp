@@ -2,7 +2,6 @@
 #include "TestFolders.h"
 
 #include "app/Module_DU.h"
-#include "app/modFunctions.h"
 #include "app/mod_config.h"
 #include "app/mod_ini.h"
 
@@ -14,19 +13,12 @@ class SettingsTest : public QObject {
 
 private slots:
     void readMatchesSectionAndKeyWithoutCase();
-    void readFallsBackToDefault();
     void readCutsLongValues();
     void writeKeepsOtherLinesAndReplacesInPlace();
     void writeCreatesFileAndSections();
-    void writeLeavesNoTemporaryFiles();
-    void folderOfPath_data();
-    void folderOfPath();
-    void programVersionFormat();
     void storedLanguageCodes_data();
     void storedLanguageCodes();
-    void missingSettingsGiveDefaults();
     void saveWritesAllThreeValues();
-    void saveSkipsLanguageWhenNotValid();
 };
 
 void SettingsTest::readMatchesSectionAndKeyWithoutCase()
@@ -37,18 +29,10 @@ void SettingsTest::readMatchesSectionAndKeyWithoutCase()
     QCOMPARE(mod_ini::ReadIniString("config", "language", ini, "d"), QString("fr"));
     QCOMPARE(mod_ini::ReadIniString("Config", "LANGUAGE", ini, "d"), QString("fr"));
     QCOMPARE(mod_ini::ReadIniString("Other", "language", ini, "d"), QString("xx"));
+    QCOMPARE(mod_ini::ReadIniString("Config", "missing", ini, "def  "), QString("def"));
+    QCOMPARE(mod_ini::ReadIniString("Config", "language", ini + "x", "none"), QString("none"));
 }
 
-void SettingsTest::readFallsBackToDefault()
-{
-    TestFolders folders;
-    const QString ini = TestFolders::WriteFile(folders.UserFolder() + "a.ini",
-                                               "[Config]\nno equals sign here\n[Next]\nKEY=v\n");
-    QCOMPARE(mod_ini::ReadIniString("Config", "KEY", ini, "def"), QString("def"));
-    QCOMPARE(mod_ini::ReadIniString("Missing", "KEY", ini, ""), QString());
-    QCOMPARE(mod_ini::ReadIniString("Config", "KEY", folders.UserFolder() + "none.ini", "x"),
-             QString("x"));
-}
 
 void SettingsTest::readCutsLongValues()
 {
@@ -83,39 +67,9 @@ void SettingsTest::writeCreatesFileAndSections()
     QVERIFY(!mod_ini::WriteIniString("A", "k", "1", folders.UserFolder() + "no/such/dir/x.ini"));
 }
 
-void SettingsTest::writeLeavesNoTemporaryFiles()
-{
-    TestFolders folders;
-    QDir().mkpath(folders.UserFolder());
-    const QString ini = folders.UserFolder() + "Inits.ini";
-    for (int i = 0; i < 3; ++i)
-        mod_ini::WriteIniString("Config", "LANGUAGE", QString::number(i), ini);
-    QCOMPARE(QDir(folders.UserFolder()).entryList(QDir::Files), QStringList{"Inits.ini"});
-}
 
-void SettingsTest::folderOfPath_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("file") << "/a/b.dat" << "/a/";
-    QTest::newRow("no separator") << "b.dat" << "";
-    QTest::newRow("ends in separator") << "/a/b/" << "/a/b/";
-    QTest::newRow("empty") << "" << "";
-}
 
-void SettingsTest::folderOfPath()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, folder);
-    QCOMPARE(modFunctions::FolderOfPath(QDir::toNativeSeparators(path)),
-             QDir::toNativeSeparators(folder));
-}
 
-void SettingsTest::programVersionFormat()
-{
-    QCOMPARE(modFunctions::FormatVersion(1, 24, 7), QString("1.24.07"));
-    QCOMPARE(modFunctions::FormatVersion(2, 5, 10), QString("2.05.10"));
-}
 
 void SettingsTest::storedLanguageCodes_data()
 {
@@ -145,18 +99,6 @@ void SettingsTest::storedLanguageCodes()
     QCOMPARE(mod_ini::ReadIniString("Config", "LANGUAGE", state.SettingsFile, "?"), writtenBack);
 }
 
-void SettingsTest::missingSettingsGiveDefaults()
-{
-    TestFolders folders;
-    auto &state = Module_DU::State();
-    state.SettingsFile = folders.UserFolder() + "Inits.ini";
-    state.SoftwareFolder = folders.SoftwareFolder();
-    mod_config::LoadConfig();
-    QCOMPARE(state.LanguageIndex, 0);
-    QVERIFY(state.LanguageValid);
-    QCOMPARE(state.LastFolder, folders.SoftwareFolder());
-    QVERIFY(state.LastFile.isEmpty());
-}
 
 void SettingsTest::saveWritesAllThreeValues()
 {
@@ -174,18 +116,6 @@ void SettingsTest::saveWritesAllThreeValues()
                         "[LastFiles]\nDECSOFTWARE=/x/DECODERSW.DAT\n"));
 }
 
-void SettingsTest::saveSkipsLanguageWhenNotValid()
-{
-    TestFolders folders;
-    auto &state = Module_DU::State();
-    state.SettingsFile = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini",
-                                                "[Config]\nLANGUAGE=fr\n");
-    state.LanguageValid = false;
-    state.LanguageIndex = 1;
-    mod_config::SaveConfig();
-    QCOMPARE(mod_ini::ReadIniString("Config", "LANGUAGE", state.SettingsFile, ""), QString("fr"));
-    QCOMPARE(mod_ini::ReadIniString("LastFiles", "DECSOFTWARE", state.SettingsFile, "?"), QString());
-}
 
 QTEST_GUILESS_MAIN(SettingsTest)
 #include "test_settings.moc"

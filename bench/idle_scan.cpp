@@ -1,6 +1,6 @@
 // The port page's scan left running with all 32 COM numbers mapped: prints the CPU time it
 // uses, as a percentage of one core. The detection that the first scan starts is measured
-// apart; after it, every scan asks the system for its port list and finds nothing changed.
+// apart; after it, every scan consults the system's port list and finds nothing changed.
 #include "app/Module_DU.h"
 #include "port/MemoryPortView.h"
 #include "port/PortList.h"
@@ -15,8 +15,8 @@
 #include <ctime>
 
 namespace {
-// Settings that pin every COM number to a simulated adapter; the map still asks the system
-// for its devices at every scan, as it does on a user's machine.
+// Settings that pin every COM number to a simulated adapter; the map still consults the
+// system's device list at every scan, as it does on a user's machine.
 QString WriteSettings(const QTemporaryDir &folder)
 {
     const QString path = folder.filePath(QStringLiteral("Inits.ini"));

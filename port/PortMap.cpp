@@ -2,25 +2,17 @@
 
 #include "app/Module_DU.h"
 #include "app/mod_ini.h"
+#include "port/SystemPortList.h"
 #include "sim/SimDevice.h"
 #include "sim/SimPortSpec.h"
 
 #include <QFileInfo>
-#include <QSerialPortInfo>
 #ifdef Q_OS_WIN
 #include <QRegularExpression>
 #endif
 
 namespace {
 const char EnvironmentPins[] = "TOBRIK_PORTS";
-
-QList<ListedPort> SystemPorts()
-{
-    QList<ListedPort> listed;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        listed.append({info.systemLocation(), info.description(), info.manufacturer()});
-    return listed;
-}
 
 // Product and maker where known, then the path: "FT232R USB UART, FTDI (/dev/ttyUSB0)".
 QString Describe(const ListedPort &port)
@@ -75,7 +67,7 @@ QString PortMap::PinSource()
 void PortMap::Refresh()
 {
     LoadPins();
-    Update(closed_ ? QList<ListedPort>() : SystemPorts());
+    Update(closed_ ? QList<ListedPort>() : SystemPortList::Current());
 }
 
 void PortMap::LoadPins()

@@ -121,12 +121,10 @@ void StartupTest::portPageAfterStart()
 void StartupTest::firstScanEnablesNext()
 {
     TestFolders folders;
-    qputenv("TOBRIK_PORTS", ""); // no ports at all: the scan finds nothing and takes no time
     frm_Du_Com page;
     page.Form_Load();
     QTRY_VERIFY(page.findChild<QPushButton *>("Command6")->isEnabled());
     QCOMPARE(page.findChild<QTimer *>("Timer2")->interval(), 1000);
-    qunsetenv("TOBRIK_PORTS");
 }
 
 void StartupTest::closeDownWritesSettings()

@@ -5,8 +5,8 @@
 #include <QFile>
 
 namespace DswBuilder {
-namespace {
-QByteArray Build(DswGenerator::Layout layout, const QStringList &texts)
+
+QByteArray Build(const QStringList &texts, bool fixed)
 {
     QVector<DswGenerator::Entry> entries;
     QString error;
@@ -16,25 +16,17 @@ QByteArray Build(DswGenerator::Layout layout, const QStringList &texts)
             return {};
         entries.append(*entry);
     }
+    const auto layout = fixed ? DswGenerator::Layout::Fixed : DswGenerator::Layout::Token;
     return DswGenerator::Build(layout, entries, DswGenerator::DefaultLeadByte, error)
         .value_or(QByteArray());
 }
-} // namespace
 
-QByteArray Token(const QStringList &entries)
-{
-    return Build(DswGenerator::Layout::Token, entries);
-}
-
-QByteArray Fixed(const QStringList &entries)
-{
-    return Build(DswGenerator::Layout::Fixed, entries);
-}
-
-bool WriteFile(const QString &path, const QByteArray &bytes)
+bool WriteFile(const QString &path, const QByteArray &bytes, const QDateTime &time)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    // Flushed first: a write at close would stamp the file with the current time.
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush()
+           && (!time.isValid() || file.setFileTime(time, QFileDevice::FileModificationTime));
 }
 
 } // namespace DswBuilder

@@ -7,25 +7,27 @@
 #include <QSslSocket>
 
 namespace {
-QByteArray DataFile(const char *name)
+QByteArray DataFile(const QString &name)
 {
-    const QString folder = QFileInfo(QStringLiteral(__FILE__)).absolutePath()
-                           + QStringLiteral("/../data/");
-    QFile file(folder + QLatin1String(name));
+    QFile file(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../data/")
+               + name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 } // namespace
 
-HttpsTestServer::HttpsTestServer(Identity identity)
+HttpsTestServer::HttpsTestServer(bool trusted)
 {
-    const bool trusted = identity == Identity::Trusted;
+    const QString prefix = trusted ? QString() : QStringLiteral("untrusted-");
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setLocalCertificate(
-        QSslCertificate(DataFile(trusted ? "server.pem" : "untrusted-server.pem")));
-    tls.setPrivateKey(QSslKey(DataFile(trusted ? "server-key.pem" : "untrusted-server-key.pem"),
-                              QSsl::Rsa));
+    tls.setLocalCertificate(QSslCertificate(DataFile(prefix + QStringLiteral("server.pem"))));
+    tls.setPrivateKey(QSslKey(DataFile(prefix + QStringLiteral("server-key.pem")), QSsl::Rsa));
     server_.setSslConfiguration(tls);
-    connect(&server_, &QTcpServer::pendingConnectionAvailable, this, &HttpsTestServer::Accept);
+    connect(&server_, &QTcpServer::pendingConnectionAvailable, this, [this] {
+        while (auto *socket = qobject_cast<QSslSocket *>(server_.nextPendingConnection())) {
+            socket->setParent(this);
+            connect(socket, &QSslSocket::readyRead, this, [this, socket] { Respond(socket); });
+        }
+    });
 }
 
 bool HttpsTestServer::Listen()
@@ -38,56 +40,34 @@ QString HttpsTestServer::BaseUrl() const
     return QStringLiteral("https://127.0.0.1:%1").arg(server_.serverPort());
 }
 
-void HttpsTestServer::Serve(const QString &path, const QByteArray &body)
+void HttpsTestServer::Serve(const QString &path, const QByteArray &body, bool stall)
 {
-    answers_.insert(path, {body, false});
+    answers_.insert(path, {body, stall});
 }
 
-void HttpsTestServer::Stall(const QString &path, const QByteArray &firstBytes)
+QSslCertificate HttpsTestServer::Authority(bool trusted)
 {
-    answers_.insert(path, {firstBytes, true});
-}
-
-QStringList HttpsTestServer::Requests() const
-{
-    return requests_;
-}
-
-QSslCertificate HttpsTestServer::Authority(Identity identity)
-{
-    return QSslCertificate(
-        DataFile(identity == Identity::Trusted ? "test-ca.pem" : "untrusted-ca.pem"));
-}
-
-void HttpsTestServer::Accept()
-{
-    while (auto *socket = qobject_cast<QSslSocket *>(server_.nextPendingConnection())) {
-        socket->setParent(this);
-        connect(socket, &QSslSocket::readyRead, this, [this, socket] { Respond(socket); });
-    }
+    return QSslCertificate(DataFile(trusted ? QStringLiteral("test-ca.pem")
+                                            : QStringLiteral("untrusted-ca.pem")));
 }
 
 void HttpsTestServer::Respond(QSslSocket *socket)
 {
     // The whole request head arrives before the answer goes out; the requests carry no body.
-    const QByteArray pending = socket->peek(socket->bytesAvailable());
-    if (!pending.contains("\r\n\r\n"))
+    if (!socket->peek(socket->bytesAvailable()).contains("\r\n\r\n"))
         return;
-    const QByteArray head = socket->readAll();
-    const QString path = QString::fromLatin1(head.split(' ').value(1));
-    requests_.append(path);
-
+    const QString path = QString::fromLatin1(socket->readAll().split(' ').value(1));
+    requests.append(path);
     const auto answer = answers_.constFind(path);
     if (answer == answers_.constEnd()) {
         socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         socket->disconnectFromHost();
         return;
     }
-    // A stalled answer announces more than it sends and then keeps the connection open.
-    const qint64 announced = answer->body.size() + (answer->stall ? 1000 : 0);
+    const auto &[body, stall] = *answer;
     socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
-                  + QByteArray::number(announced) + "\r\nConnection: close\r\n\r\n");
-    socket->write(answer->body);
-    if (!answer->stall)
+                  + QByteArray::number(body.size() + (stall ? 1000 : 0))
+                  + "\r\nConnection: close\r\n\r\n" + body);
+    if (!stall)
         socket->disconnectFromHost();
 }

@@ -1,57 +1,84 @@
-// Which answers the detection takes for an adapter or an update box, and what it leaves in the
-// list, the shared state and the log, against simulated ports.
+// The programmer detection against simulated ports: which answers count as an adapter or an
+// update box, ports that are missing, busy, noisy, Bluetooth links or vanish in the middle of
+// it, and what the detection leaves in the list, the shared state and the log.
 #include "SimPortRig.h"
 
 #include "app/Module_DU.h"
-#include "port/PortDetection.h"
-#include "sim/SimAdapter.h"
-#include "sim/SimUpdateBox.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QtTest>
 
 class DetectionTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void adapterAnswer_data();
-    void adapterAnswer();
+    void detection_data();
+    void detection();
     void boxStatus_data();
     void boxStatus();
-    void severalAdaptersLastOneChosen();
-    void adapterAnswerSkipsBoxProbe();
+    void noPortsChangesNothing();
+    void waitEndsWhenProgramCloses();
 };
 
-void DetectionTest::adapterAnswer_data()
+void DetectionTest::detection_data()
 {
-    QTest::addColumn<QString>("reply");
-    QTest::addColumn<bool>("isAdapter");
-    QTest::addColumn<QString>("loggedResponse");
+    QTest::addColumn<QString>("ports");
+    QTest::addColumn<int>("vanishing"); // a port unplugged once the detection has started
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("selectedPort");
+    QTest::addColumn<bool>("adapterActive");
+    QTest::addColumn<QString>("logged"); // the start of a log line
 
-    QTest::newRow("OK and CR") << "OK%0D" << true << "";
-    QTest::newRow("lower case") << "ok%0D" << true << "";
-    QTest::newRow("amid other text") << "FLINT%20OK%0D%0A" << true << "";
-    QTest::newRow("without CR") << "OK" << false << "Response on Comm 2: OK";
-    QTest::newRow("garbage") << "%FF%01K%0D" << false << QString("Response on Comm 2: ÿ\x01K\r");
+    const QString adapter2 = "COM2 - QXBRISK/QXHALDA";
+    const QStringList faultThenAdapter{"COM1 - exists", "COM3 - QXBRISK/QXHALDA"};
+    QTest::newRow("ok and CR amid other text") << "2=sim:adapter?reply=Flint%20ok%0D%0A" << 0
+        << QStringList{adapter2} << "2" << true << "QXBRISK/QXHALDA on Comm 2 found";
+    // Its update-box mode is on all the same, so the box probe finds it as a box.
+    QTest::newRow("OK without CR") << "2=sim:adapter?reply=OK" << 0
+        << QStringList{"COM2 - QXFLINT"} << "2" << false << "Response on Comm 2: OK";
+    QTest::newRow("adapters on 3 and 7: the last") << "3=sim:adapter;7=sim:adapter" << 0
+        << QStringList{"COM3 - QXBRISK/QXHALDA", "COM7 - QXBRISK/QXHALDA"} << "7" << true
+        << "QXBRISK/QXHALDA on Comm 7 found";
+    QTest::newRow("an adapter answered: no box probe") << "1=sim:box;2=sim:adapter" << 0
+        << QStringList{"COM1 - exists", adapter2} << "2" << true << "QXBRISK/QXHALDA on Comm 2 found";
+    // A name marking an adapter shows in the list but does not choose the port.
+    QTest::newRow("nothing answers: the highest port") << "1=sim:none?description=VARNO%20USB;3=sim:box?status=41"
+        << 0 << QStringList{"COM1 - QXBRISK/QXHALDA", "COM3 - exists"} << "3" << false << "No Programmer, select 3";
+    QTest::newRow("Bluetooth link not listed") << "2=sim:box?description=Serial%20over%20BlueTooth;4=sim:adapter"
+        << 0 << QStringList{"COM4 - QXBRISK/QXHALDA"} << "4" << true << "QXBRISK/QXHALDA on Comm 4 found";
+    QTest::newRow("busy") << "1=sim:busy;3=sim:adapter" << 0 << faultThenAdapter << "3" << true
+        << "Comm 1: Simulated port in use elsewhere: Device or resource busy";
+    QTest::newRow("vanishes after the scan") << "1=sim:adapter;3=sim:adapter" << 1 << faultThenAdapter << "3"
+        << true << "Comm 1: Simulated adapter: No such device";
+    // Both probes meet the noise.
+    QTest::newRow("never stops sending") << "1=sim:noise?pattern=xy%FF;3=sim:box" << 0
+        << QStringList{"COM1 - exists", "COM3 - QXFLINT"} << "3" << false << "Response on Comm 1: xyÿxyÿ";
 }
 
-// An adapter whose answer does not count has still switched its update-box mode on, so the
-// box probe that follows finds it as an update box.
-void DetectionTest::adapterAnswer()
+void DetectionTest::detection()
 {
-    QFETCH(QString, reply);
-    QFETCH(bool, isAdapter);
-    QFETCH(QString, loggedResponse);
-    SimPortRig rig("2=sim:adapter?reply=" + reply);
+    QFETCH(QString, ports);
+    QFETCH(int, vanishing);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, selectedPort);
+    QFETCH(bool, adapterActive);
+    QFETCH(QString, logged);
+    SimPortRig rig(ports);
+    rig.onLog = [&](const QString &line) {
+        if (vanishing && line == "Search Programmer")
+            rig.Device(vanishing)->Unplug();
+    };
     QVERIFY(rig.StartAndScan());
 
-    const auto &state = Module_DU::State();
-    QCOMPARE(state.AdapterActive, isAdapter);
-    QCOMPARE(rig.View().Entry(1), isAdapter ? QString("COM2 - QXBRISK/QXHALDA") : "COM2 - QXFLINT");
-    QCOMPARE(state.SelectedPort, QString("2"));
-    QCOMPARE(rig.View().SelectedEntry(), 1);
-    QCOMPARE(rig.CountLog("QXBRISK/QXHALDA on Comm 2 found"), isAdapter ? 1 : 0);
-    if (!loggedResponse.isEmpty())
-        QVERIFY2(rig.LogLines().contains(loggedResponse), qPrintable(rig.LogLines().join('|')));
+    QCOMPARE(rig.FoundEntries(), entries);
+    QCOMPARE(Module_DU::State().SelectedPort, selectedPort);
+    QCOMPARE(rig.view.SelectedEntry(), selectedPort.toInt() - 1);
+    QCOMPARE(Module_DU::State().AdapterActive, adapterActive);
+    QCOMPARE(rig.CountLog("No QXBRISK/QXHALDA found, search QXFLINT"), adapterActive ? 0 : 1);
+    const bool found = std::any_of(rig.log.begin(), rig.log.end(),
+                                   [&](const QString &line) { return line.startsWith(logged); });
+    QVERIFY2(found, qPrintable(rig.log.join('|')));
 }
 
 void DetectionTest::boxStatus_data()
@@ -59,7 +86,6 @@ void DetectionTest::boxStatus_data()
     QTest::addColumn<QString>("status");
     QTest::addColumn<bool>("isBox");
 
-    QTest::newRow("40") << "40" << true;
     QTest::newRow("42") << "42" << true;
     QTest::newRow("41: bit 0 set") << "41" << false;
     QTest::newRow("20: bit 6 clear") << "20" << false;
@@ -68,45 +94,45 @@ void DetectionTest::boxStatus_data()
     QTest::newRow("last of 41 00 40") << "410040" << true;
 }
 
+// The probe a click starts, without a scan.
 void DetectionTest::boxStatus()
 {
     QFETCH(QString, status);
     QFETCH(bool, isBox);
     SimPortRig rig("3=sim:box?status=" + status);
-    QVERIFY(rig.StartAndScan());
+    rig.ports.FillPortList();
+    rig.ports.StopTimers();
+    rig.Detection().ProbeBox(3);
 
     QCOMPARE(rig.Detection().BoxFound, isBox);
-    QCOMPARE(rig.View().Entry(2), isBox ? QString("COM3 - QXFLINT") : "COM3 - exists");
+    QCOMPARE(rig.FoundEntries(), QStringList{isBox ? "COM3 - QXFLINT" : "COM3 - exists"});
     QCOMPARE(rig.CountLog("QXFLINT on Comm 3 found"), isBox ? 1 : 0);
-    QCOMPARE(rig.CountLog("No Programmer, select 3"), isBox ? 0 : 1);
+    QCOMPARE(Module_DU::State().SelectedPort, QString("3"));
 }
 
-void DetectionTest::severalAdaptersLastOneChosen()
+void DetectionTest::noPortsChangesNothing()
 {
-    SimPortRig rig("3=sim:adapter;5=sim:none;7=sim:adapter");
+    SimPortRig rig("");
     QVERIFY(rig.StartAndScan());
+    QVERIFY(Module_DU::State().SelectedPort.isEmpty());
+    QCOMPARE(rig.CountLog("Search Programmer"), 0);
 
-    QCOMPARE(rig.View().Entry(2), QString("COM3 - QXBRISK/QXHALDA"));
-    QCOMPARE(rig.View().Entry(6), QString("COM7 - QXBRISK/QXHALDA"));
-    QCOMPARE(Module_DU::State().SelectedPort, QString("7"));
-    QCOMPARE(rig.View().SelectedEntry(), 6);
-    QVERIFY(Module_DU::State().AdapterActive);
-    QCOMPARE(rig.Detection().AdapterPort, int16_t(7));
-    // Both stay in update-box mode.
-    QVERIFY(rig.Device<SimAdapter>(3)->BoxMode());
-    QVERIFY(rig.Device<SimAdapter>(7)->BoxMode());
+    // The last port unplugged: the detection runs, finds no port and leaves the choice alone.
+    Module_DU::State().SelectedPort = "4";
+    rig.Detection().DetectProgrammer();
+    QCOMPARE(rig.log.last(), QString("Search Programmer"));
+    QCOMPARE(Module_DU::State().SelectedPort, QString("4"));
+    QCOMPARE(rig.view.SelectedEntry(), 0);
 }
 
-void DetectionTest::adapterAnswerSkipsBoxProbe()
+void DetectionTest::waitEndsWhenProgramCloses()
 {
-    SimPortRig rig("1=sim:box;2=sim:adapter");
-    QVERIFY(rig.StartAndScan());
-
-    QCOMPARE(Module_DU::State().SelectedPort, QString("2"));
-    QCOMPARE(rig.View().Entry(0), QString("COM1 - exists"));
-    QCOMPARE(rig.CountLog("No QXBRISK/QXHALDA found, search QXFLINT"), 0);
-    QVERIFY(!rig.Device<SimUpdateBox>(1)->Line1Raised());
-    QCOMPARE(rig.Device<SimUpdateBox>(1)->Received(), QByteArray("\rFLINT_EIN\r"));
+    SimPortRig rig("");
+    QTimer::singleShot(50, [] { Module_DU::State().Exiting = true; });
+    QElapsedTimer clock;
+    clock.start();
+    rig.Detection().wait(1000); // ten seconds unless the close ends it
+    QVERIFY(clock.elapsed() < 5000);
 }
 
 QTEST_MAIN(DetectionTest)

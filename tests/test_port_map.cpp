@@ -1,10 +1,9 @@
 // The COM number map: pins from TOBRIK_PORTS and the settings file, numbers for the devices the
-// system lists, descriptions, and the simulated ports' own descriptions.
+// system lists, and the descriptions.
 #include "TestFolders.h"
 
 #include "app/Module_DU.h"
 #include "port/PortMap.h"
-#include "sim/SimDevice.h"
 
 #include <QtTest>
 
@@ -13,18 +12,14 @@ const ListedPort Usb0{"/dev/ttyUSB0", "FT232R USB UART", "FTDI"};
 const ListedPort Acm0{"/dev/ttyACM0", "VARNO QXBRISK", "VARNO"};
 const ListedPort Usb1{"/dev/ttyUSB1", "", ""};
 
-QStringList PresentPorts()
+// The present ports as "2=/dev/ttyUSB0;3=sim:box".
+QString PresentPorts()
 {
     QStringList present;
     for (int com = 1; com <= PortMap::PortCount; ++com)
         if (PortMap::Instance().Present(com))
-            present.append(QString::number(com));
-    return present;
-}
-
-void WriteSettingsPins(const TestFolders &folders, const QByteArray &section)
-{
-    Module_DU::State().SettingsFile = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini", section);
+            present.append(QString("%1=%2").arg(com).arg(PortMap::Instance().Device(com)));
+    return present.join(';');
 }
 } // namespace
 
@@ -33,15 +28,10 @@ class PortMapTest : public QObject {
 
 private slots:
     void init();
-    void cleanup();
-    void environmentIsWholeMap_data();
-    void environmentIsWholeMap();
+    void pinsAndNumbers_data();
+    void pinsAndNumbers();
     void systemDevicesKeepTheirNumbers();
-    void settingsPinsComeFirst();
-    void descriptionsNameTheDevice_data();
     void descriptionsNameTheDevice();
-    void simulatedDescriptions_data();
-    void simulatedDescriptions();
 };
 
 void PortMapTest::init()
@@ -51,111 +41,61 @@ void PortMapTest::init()
     PortMap::Instance().Reset();
 }
 
-void PortMapTest::cleanup()
+// The system lists USB0 and ACM0 in every row.
+void PortMapTest::pinsAndNumbers_data()
 {
-    init();
-}
+    QTest::addColumn<QByteArray>("environment"); // null: TOBRIK_PORTS not set
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QString>("present");
 
-void PortMapTest::environmentIsWholeMap_data()
-{
-    QTest::addColumn<QByteArray>("pins");
-    QTest::addColumn<QStringList>("present");
-
-    QTest::newRow("empty") << QByteArray("") << QStringList();
-    QTest::newRow("two") << QByteArray("3=sim:box; 7=sim:adapter?decoder=12") << QStringList{"3", "7"};
+    const QByteArray unset;
+    QTest::newRow("no pins: lowest free numbers") << unset << QByteArray() << "1=/dev/ttyUSB0;2=/dev/ttyACM0";
+    QTest::newRow("settings pins first") << unset
+        << QByteArray("[ports]\ncom5=/dev/ttyUSB0\nCOM2=sim:box\nCOM40=/dev/ttyACM0\n")
+        << "1=/dev/ttyACM0;2=sim:box;5=/dev/ttyUSB0";
+    QTest::newRow("absent pinned device keeps its number") << unset << QByteArray("[Ports]\nCOM1=/dev/no-such-tty\n")
+        << "2=/dev/ttyUSB0;3=/dev/ttyACM0";
+    QTest::newRow("environment empty: no ports") << QByteArray("") << QByteArray() << "";
+    QTest::newRow("environment is the whole map") << QByteArray("3=sim:box; 7=sim:adapter?decoder=12")
+        << QByteArray("[Ports]\nCOM1=sim:box\n") << "3=sim:box;7=sim:adapter?decoder=12";
     QTest::newRow("bad entries skipped")
-        << QByteArray("0=sim:box;33=sim:box;x=sim:box;4=sim:unknown;5;6=sim:none;;") << QStringList{"6"};
-    QTest::newRow("missing path") << QByteArray("2=/dev/no-such-tty") << QStringList();
+        << QByteArray("0=sim:box;33=sim:box;x=sim:box;4=sim:unknown;5;6=sim:none;2=/dev/no-such-tty;;")
+        << QByteArray() << "6=sim:none";
 }
 
-void PortMapTest::environmentIsWholeMap()
+void PortMapTest::pinsAndNumbers()
 {
-    QFETCH(QByteArray, pins);
-    QFETCH(QStringList, present);
-    qputenv("TOBRIK_PORTS", pins);
+    QFETCH(QByteArray, environment);
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, present);
+    TestFolders folders;
+    if (!settings.isEmpty())
+        Module_DU::State().SettingsFile = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini", settings);
+    if (!environment.isNull())
+        qputenv("TOBRIK_PORTS", environment);
     PortMap::Instance().Update({Usb0, Acm0});
     QCOMPARE(PresentPorts(), present);
 }
 
 void PortMapTest::systemDevicesKeepTheirNumbers()
 {
-    TestFolders folders;
-    WriteSettingsPins(folders, "[Ports]\nCOM1=/dev/no-such-tty\n");
     PortMap &map = PortMap::Instance();
     map.Update({Usb0, Acm0});
-    QCOMPARE(map.Device(2), QString("/dev/ttyUSB0"));
-    QCOMPARE(map.Device(3), QString("/dev/ttyACM0"));
-    QCOMPARE(PresentPorts(), (QStringList{"2", "3"}));
-
     // USB0 unplugged, USB1 plugged in: USB0's number stays reserved for it.
     map.Update({Acm0, Usb1});
-    QCOMPARE(PresentPorts(), (QStringList{"3", "4"}));
-    QCOMPARE(map.Device(4), QString("/dev/ttyUSB1"));
+    QCOMPARE(PresentPorts(), QString("2=/dev/ttyACM0;3=/dev/ttyUSB1"));
     map.Update({Usb1, Usb0, Acm0});
-    QCOMPARE(PresentPorts(), (QStringList{"2", "3", "4"}));
-}
-
-void PortMapTest::settingsPinsComeFirst()
-{
-    TestFolders folders;
-    WriteSettingsPins(folders, "[ports]\ncom5=/dev/ttyUSB0\nCOM2=sim:box\nCOM40=/dev/ttyACM0\n");
-    PortMap &map = PortMap::Instance();
-    map.Update({Acm0, Usb0});
-    QCOMPARE(map.Device(5), QString("/dev/ttyUSB0"));
-    QCOMPARE(map.Device(1), QString("/dev/ttyACM0"));
-    QVERIFY(map.Simulated(2));
-    QCOMPARE(PresentPorts(), (QStringList{"1", "2", "5"}));
-}
-
-void PortMapTest::descriptionsNameTheDevice_data()
-{
-    QTest::addColumn<ListedPort>("port");
-    QTest::addColumn<QString>("description");
-
-    QTest::newRow("product and maker") << Usb0 << "FT232R USB UART, FTDI (/dev/ttyUSB0)";
-    QTest::newRow("nothing known") << Usb1 << "Serial port (/dev/ttyUSB1)";
-    QTest::newRow("bluetooth link") << ListedPort{"/dev/rfcomm0", "", ""} << "Bluetooth link (/dev/rfcomm0)";
+    QCOMPARE(PresentPorts(), QString("1=/dev/ttyUSB0;2=/dev/ttyACM0;3=/dev/ttyUSB1"));
 }
 
 void PortMapTest::descriptionsNameTheDevice()
 {
-    QFETCH(ListedPort, port);
-    QFETCH(QString, description);
-    TestFolders folders;
-    PortMap::Instance().Update({port});
-    QCOMPARE(PortMap::Instance().Description(1), description);
+    PortMap::Instance().Update({Usb0, Usb1, {"/dev/rfcomm0", "", ""}});
+    const QStringList expected{"FT232R USB UART, FTDI (/dev/ttyUSB0)", "Serial port (/dev/ttyUSB1)",
+                               "Bluetooth link (/dev/rfcomm0)"};
+    for (int com = 1; com <= 3; ++com)
+        QCOMPARE(PortMap::Instance().Description(com), expected[com - 1]);
 }
 
-void PortMapTest::simulatedDescriptions_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("box") << "box";
-    QTest::newRow("adapter") << "adapter";
-    QTest::newRow("none") << "none";
-    QTest::newRow("busy") << "busy";
-    QTest::newRow("noise") << "noise";
-}
-
-// The default texts never mark a port by themselves; a description key does, and an
-// unplugged port has none.
-void PortMapTest::simulatedDescriptions()
-{
-    QFETCH(QString, kind);
-    qputenv("TOBRIK_PORTS", QString("1=sim:%1;2=sim:%1?description=VARNO%20Bluetooth%26Co").arg(kind).toUtf8());
-    PortMap &map = PortMap::Instance();
-    map.Refresh();
-    const QString standard = map.Description(1);
-    QVERIFY(standard.contains(kind == "none" ? "nothing attached" : "Simulated"));
-    for (const char *mark : {"VARNO", "QXHALDA", "bluetooth"})
-        QVERIFY(!standard.contains(mark, Qt::CaseInsensitive));
-    QCOMPARE(map.Description(2), QString("VARNO Bluetooth&Co"));
-
-    map.Simulated(1)->Unplug();
-    QCOMPARE(map.Description(1), standard); // until the next scan looks
-    map.Refresh();
-    QVERIFY(map.Description(1).isEmpty());
-}
-
-Q_DECLARE_METATYPE(ListedPort)
 QTEST_MAIN(PortMapTest)
 #include "test_port_map.moc"

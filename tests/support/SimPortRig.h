@@ -1,49 +1,49 @@
 #pragma once
-// The port list and its detection against simulated ports, without a window. The ports are
-// given as TOBRIK_PORTS gives them ("3=sim:box;7=sim:adapter"); the log is captured; the shared
-// state and the port map start afresh and are put back at the end.
+// Simulated ports for one test, given as TOBRIK_PORTS gives them ("3=sim:box;7=sim:adapter"),
+// with the log captured. The shared state and the port map start afresh and are put back at
+// the end. SimPortRig adds the port list and its detection on a list without a window.
 
 #include "port/MemoryPortView.h"
+#include "port/PortDetection.h"
 #include "port/PortList.h"
+#include "port/PortMap.h"
+#include "sim/SimDevice.h"
 
 #include <QStringList>
 #include <functional>
-#include <memory>
 
-class SimDevice;
-
-class SimPortRig {
+class SimPorts {
 public:
-    explicit SimPortRig(const QString &ports);
-    ~SimPortRig();
+    explicit SimPorts(const QString &ports);
+    ~SimPorts();
 
-    // The start-up's steps for the port list, then waits for scans timer scans to end.
-    bool StartAndScan(int scans = 1);
-    // Waits for further timer scans.
-    bool WaitForScans(int scans);
-
-    PortList &Ports();
-    PortDetection &Detection();
-    MemoryPortView &View();
-    const QStringList &LogLines() const;
-    int CountLog(const QString &line) const;
-    // Runs action once, when the log receives line (to act in the middle of a detection).
-    void OnLogLine(const QString &line, std::function<void()> action);
-
+    int CountLog(const QString &line) const { return static_cast<int>(log.count(line)); }
     // The simulated device behind COM com, as the given model type.
-    template <typename Model>
+    template <typename Model = SimDevice>
     Model *Device(int com) const
     {
-        return dynamic_cast<Model *>(DeviceAt(com));
+        return dynamic_cast<Model *>(PortMap::Instance().Simulated(com).get());
     }
 
-private:
-    SimDevice *DeviceAt(int com) const;
+    QStringList log;
+    // Called with each log line as it arrives, to act in the middle of a detection.
+    std::function<void(const QString &line)> onLog;
+};
 
-    QStringList log_;
-    QString triggerLine_;
-    std::function<void()> trigger_;
-    MemoryPortView view_;
-    std::unique_ptr<PortList> ports_;
-    int scansEnded_ = 0;
+// Waits until the list's scan timer has ended scans more scans.
+bool WaitForScans(PortList &ports, int scans = 1);
+
+class SimPortRig : public SimPorts {
+public:
+    explicit SimPortRig(const QString &ports) : SimPorts(ports) {}
+    ~SimPortRig() { ports.Detection().AdapterOff(); }
+
+    // The start-up's steps for the port list, then the first timer scan with its detection.
+    bool StartAndScan();
+    PortDetection &Detection() { return ports.Detection(); }
+    // The entries of the ports the last scan found, such as "COM3 - QXFLINT".
+    QStringList FoundEntries() const;
+
+    MemoryPortView view;
+    PortList ports{view};
 };

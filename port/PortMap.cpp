@@ -4,7 +4,7 @@
 #include "app/mod_ini.h"
 #include "port/SystemPortList.h"
 #include "sim/SimDevice.h"
-#include "sim/SimPortSpec.h"
+#include "sim/SimPortAddress.h"
 
 #include <QFileInfo>
 #ifdef Q_OS_WIN
@@ -101,8 +101,8 @@ void PortMap::Pin(int com, const QString &device)
 {
     if (com < 1 || com > PortCount || device.isEmpty())
         return;
-    std::shared_ptr<SimDevice> simulated = SimPortSpec::Create(device);
-    if (SimPortSpec::IsSimulated(device) && !simulated)
+    std::shared_ptr<SimDevice> simulated = SimPortAddress::Create(device);
+    if (SimPortAddress::IsSimulated(device) && !simulated)
         return;
     entries_[com] = {device, simulated, QString()};
 }

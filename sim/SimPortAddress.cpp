@@ -1,4 +1,4 @@
-#include "sim/SimPortSpec.h"
+#include "sim/SimPortAddress.h"
 
 #include "sim/SimAdapter.h"
 #include "sim/SimNoise.h"
@@ -7,7 +7,7 @@
 #include <QHash>
 #include <QStringList>
 
-namespace SimPortSpec {
+namespace SimPortAddress {
 namespace {
 const QString Prefix = QStringLiteral("sim:");
 
@@ -92,4 +92,4 @@ std::shared_ptr<SimDevice> Create(const QString &device)
     return model;
 }
 
-} // namespace SimPortSpec
+} // namespace SimPortAddress

@@ -10,7 +10,7 @@
 
 class SimDevice;
 
-namespace SimPortSpec {
+namespace SimPortAddress {
 
 // True when device names a simulated port rather than a path.
 bool IsSimulated(const QString &device);
@@ -18,4 +18,4 @@ bool IsSimulated(const QString &device);
 // The model for a "sim:" text, or nullptr when the kind is unknown.
 std::shared_ptr<SimDevice> Create(const QString &device);
 
-} // namespace SimPortSpec
+} // namespace SimPortAddress

@@ -2,6 +2,7 @@
 // tobrik-cli's subcommands. Each lives in its own file and registers itself with a static
 // CliCommand, so adding a subcommand never touches another one's file.
 
+#include <QFile>
 #include <QStringList>
 #include <functional>
 
@@ -24,3 +25,6 @@ void PrintErr(const QString &text);
 // words from args so that what is left are the positional arguments.
 QString TakeOption(QStringList &args, const QString &option, const QString &defaultValue = {});
 bool TakeFlag(QStringList &args, const QString &flag);
+
+// Opens file for reading; on failure says why on standard error, naming the subcommand.
+bool OpenForReading(QFile &file, const char *command);

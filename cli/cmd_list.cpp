@@ -3,8 +3,6 @@
 #include "software/KtWarning.h"
 #include "software/SoftwareIndexListing.h"
 
-#include <QFile>
-
 namespace {
 int List(const QStringList &args)
 {
@@ -13,11 +11,8 @@ int List(const QStringList &args)
         return 64;
     }
     QFile file(args.first());
-    if (!file.open(QIODevice::ReadOnly)) {
-        PrintErr(QStringLiteral("list: cannot open %1: %2\n").arg(file.fileName(),
-                                                                  file.errorString()));
+    if (!OpenForReading(file, "list"))
         return 1;
-    }
     const SoftwareIndexListing listing = ListSoftwareIndex(file);
     QString rows;
     for (const IndexEntry &entry : listing.Entries)

@@ -2,8 +2,6 @@
 #include "cli/CliCommand.h"
 #include "software/DecoderLookup.h"
 
-#include <QFile>
-
 namespace {
 QString Describe(const LookupResult &result)
 {
@@ -31,11 +29,8 @@ int Lookup(const QStringList &args)
         return 64;
     }
     QFile file(args.first());
-    if (!file.open(QIODevice::ReadOnly)) {
-        PrintErr(QStringLiteral("lookup: cannot open %1: %2\n").arg(file.fileName(),
-                                                                    file.errorString()));
+    if (!OpenForReading(file, "lookup"))
         return 1;
-    }
     PrintOut(Describe(LookupDecoder(file, id)) + QLatin1Char('\n'));
     return 0;
 }

@@ -59,6 +59,15 @@ bool TakeFlag(QStringList &args, const QString &flag)
     return args.removeAll(flag) > 0;
 }
 
+bool OpenForReading(QFile &file, const char *command)
+{
+    if (file.open(QIODevice::ReadOnly))
+        return true;
+    PrintErr(QStringLiteral("%1: cannot open %2: %3\n")
+                 .arg(QLatin1String(command), file.fileName(), file.errorString()));
+    return false;
+}
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);

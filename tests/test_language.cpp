@@ -4,7 +4,6 @@
 #include "app/ItemReader.h"
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
-#include "app/Windows1252.h"
 #include "port/frm_Du_Com.h"
 
 #include <QAction>
@@ -23,15 +22,15 @@ QStringList AllItems(const QString &text)
     return items;
 }
 
-QString WriteTexts(const TestFolders &folders, const QString &content)
+// Texts files are Windows-1252 bytes; they are written as such, so decoding is checked too.
+QString WriteTexts(const TestFolders &folders, const QByteArray &content)
 {
-    return TestFolders::WriteFile(folders.CommonFolder() + "TBK_Texte.txt",
-                                  Windows1252::Encode(content));
+    return TestFolders::WriteFile(folders.CommonFolder() + "TBK_Texte.txt", content);
 }
 
 const char *TwoLanguages = "Anzahl_Sprachen, 2\r\n"
                            "Sprache, 1, Deutsch\r\n"
-                           "Sprache, 2, English\r\n"
+                           "Sprache, 2, Fran\xe7" "ais \x80\r\n"
                            "Anfang_Strings\r\n"
                            "ID, 2\r\n1, Beenden\r\n2, Quit\r\n"
                            "ID, 9\r\n1, Links stehen die Decoder\r\n";
@@ -43,8 +42,6 @@ class LanguageTest : public QObject {
 private slots:
     void itemReaderSeparators_data();
     void itemReaderSeparators();
-    void windows1252RoundTrip();
-    void missingFileGivesBuiltInEnglish();
     void oddItemsAreSkipped();
     void fileEndingInsideAPair();
     void languageWithoutTextsFallsBack();
@@ -75,25 +72,7 @@ void LanguageTest::itemReaderSeparators()
     QCOMPARE(AllItems(text), items);
 }
 
-void LanguageTest::windows1252RoundTrip()
-{
-    const QByteArray bytes("\x80 \xe4\xf6\xfc \x9c \xe9");
-    const QString text = Windows1252::Decode(bytes);
-    QCOMPARE(text, QString::fromUtf8("€ äöü œ é"));
-    QCOMPARE(Windows1252::Encode(text), bytes);
-}
 
-void LanguageTest::missingFileGivesBuiltInEnglish()
-{
-    TestFolders folders;
-    LanguageTexts::ReadTexts(folders.CommonFolder() + "missing.txt");
-    const auto &state = Module_DU::State();
-    QCOMPARE(state.LanguageCount, 0);
-    QCOMPARE(state.Texts[2], QString("Exit"));
-    QCOMPARE(state.Texts[43], QString("Date of newest software: "));
-    QCOMPARE(state.Texts[50], QString("Abort download"));
-    QVERIFY(state.Texts[51].isEmpty());
-}
 
 
 void LanguageTest::oddItemsAreSkipped()
@@ -141,6 +120,9 @@ void LanguageTest::languageWithoutTextsFallsBack()
         folders, "Anzahl_Sprachen, 2\nAnfang_Strings\nID, 2\n1, Beenden\nID, 3\n1, Weiter\n"));
     for (int i = 0; i <= 50; ++i)
         QCOMPARE(state.Texts[i], LanguageTexts::BuiltInText(i));
+    QCOMPARE(state.Texts[43], QString("Date of newest software: "));
+    QCOMPARE(state.Texts[50], QString("Abort download"));
+    QVERIFY(state.Texts[51].isEmpty());
 }
 
 void LanguageTest::switchingKeepsPreviousWording()
@@ -165,7 +147,7 @@ void LanguageTest::menuFollowsTheFile()
     const auto items = page.findChildren<QAction *>("mnu_sprachen");
     QCOMPARE(items.size(), 2);
     QCOMPARE(items[0]->text(), QString("Deutsch"));
-    QCOMPARE(items[1]->text(), QString("English"));
+    QCOMPARE(items[1]->text(), QString::fromUtf8("Français €"));
     QVERIFY(items[0]->isChecked() && !items[1]->isChecked());
     QCOMPARE(page.windowTitle(), LanguageTexts::BuiltInText(14));
 
@@ -200,7 +182,7 @@ void LanguageTest::cliPrintsTheTable()
     QVERIFY(cli.waitForFinished(10000));
     const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n');
     QCOMPARE(lines.mid(0, 6), (QStringList{"LanguageIndex=1", "LanguageValid=0", "LanguageCount=2",
-                                          "LanguageNames[1]=Deutsch", "LanguageNames[2]=English",
+                                          "LanguageNames[1]=Deutsch", QString::fromUtf8("LanguageNames[2]=Français €"),
                                           "Texts[0]=" + LanguageTexts::BuiltInText(0)}));
     QVERIFY(lines.contains("Texts[2]=Quit"));
     QVERIFY(!lines.contains("Texts[51]="));

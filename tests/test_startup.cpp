@@ -111,8 +111,6 @@ void StartupTest::portPageAfterStart()
         QCOMPARE(list->item(i)->text(), QString("COM%1").arg(i + 1));
     QCOMPARE(list->currentRow(), 0);
     QVERIFY(!page.findChild<QPushButton *>("Command6")->isEnabled());
-    QVERIFY(page.findChild<QPushButton *>("Command1")->isHidden());
-    QVERIFY(page.findChild<QPushButton *>("Command3")->isHidden());
     auto *timer = page.findChild<QTimer *>("Timer2");
     QVERIFY(timer->isActive());
     QCOMPARE(timer->interval(), 100);

@@ -11,12 +11,6 @@ public:
         QMessageBox::information(parent, title, text, QMessageBox::Ok);
     }
 
-    bool AskYesNo(QWidget *parent, const QString &title, const QString &text) override
-    {
-        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No)
-            == QMessageBox::Yes;
-    }
-
     QString OpenFileName(QWidget *parent, const QString &title, const QString &folder,
                          const QString &filter) override
     {

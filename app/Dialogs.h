@@ -12,8 +12,6 @@ public:
 
     // A box with one OK button.
     virtual void Message(QWidget *parent, const QString &title, const QString &text) = 0;
-    // A box with Yes and No; true for Yes.
-    virtual bool AskYesNo(QWidget *parent, const QString &title, const QString &text) = 0;
     // An open-file dialog; the chosen path, or empty text when the user cancelled.
     virtual QString OpenFileName(QWidget *parent, const QString &title, const QString &folder,
                                  const QString &filter) = 0;

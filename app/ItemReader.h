@@ -15,9 +15,8 @@ public:
     // The next item, or nothing when the text is used up.
     std::optional<QString> Next();
 
-    bool AtEnd() const;
-
 private:
+    bool AtEnd() const;
     void SkipBlanks();
     void SkipSeparator();
     QString ReadQuoted();

@@ -83,8 +83,8 @@ void CopyFolder(const QString &source, const QString &target)
             CopyFileOver(path, copy);
     }
 }
-} // namespace
 
+// Per-user local application data, without a trailing separator.
 QString PerUserDataFolder()
 {
 #ifdef Q_OS_WIN
@@ -95,6 +95,7 @@ QString PerUserDataFolder()
 #endif
 }
 
+// Application data common to all users, without a trailing separator.
 QString AllUsersDataFolder()
 {
 #ifdef Q_OS_WIN
@@ -114,11 +115,18 @@ QString AllUsersDataFolder()
 #endif
 }
 
+// The per-user base with its final separator, below which our folders are made.
+QString UserBase()
+{
+    return Native(PerUserDataFolder()) + modFunctions::PathSeparator();
+}
+} // namespace
+
 void ComputePaths()
 {
     auto &state = Module_DU::State();
     const QString sep = modFunctions::PathSeparator();
-    const QString userBase = Native(PerUserDataFolder()) + sep;
+    const QString userBase = UserBase();
     state.CommonFolder = Native(AllUsersDataFolder()) + sep + MakerFolder + sep + ProgramFolder + sep;
     state.UserFolder = userBase + MakerFolder + sep + ProgramFolder + sep;
     state.SoftwareFolder = state.UserFolder + SoftwareFolderName + sep;
@@ -131,7 +139,7 @@ void GetFolders()
     ComputePaths();
     const auto &state = Module_DU::State();
     const QString sep = modFunctions::PathSeparator();
-    const QString userBase = Native(PerUserDataFolder()) + sep;
+    const QString userBase = UserBase();
 
     // On Windows the per-user base always exists; a fresh Linux account may not have
     // ~/.local/share yet, and without it nothing below could be created.

@@ -13,9 +13,4 @@ void GetFolders();
 // Only the first step of GetFolders: the folder and path fields, nothing created or copied.
 void ComputePaths();
 
-// The platform folders the working folders hang below (no trailing separator): per-user local
-// application data, and the application data common to all users.
-QString PerUserDataFolder();
-QString AllUsersDataFolder();
-
 } // namespace Mod_Getfolder

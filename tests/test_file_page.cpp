@@ -20,7 +20,6 @@ public:
     {
         messages << title + QLatin1Char('|') + text;
     }
-    bool AskYesNo(QWidget *, const QString &, const QString &) override { return true; }
     QString OpenFileName(QWidget *, const QString &title, const QString &folder,
                          const QString &filter) override
     {

@@ -150,7 +150,7 @@ void SComm::output(const QByteArray &bytes)
 
 int SComm::eventcode() const
 {
-    return eventcode_;
+    return ReceiveThresholdReached() ? comEvReceive : comEvNone;
 }
 
 SerialDevice &SComm::OpenDevice() const
@@ -162,8 +162,17 @@ SerialDevice &SComm::OpenDevice() const
 
 void SComm::DataArrived()
 {
-    if (!overlappedio_ || rxthreshold_ < 1 || device_->BytesWaiting() < rxthreshold_)
-        return;
-    eventcode_ = comEvReceive;
-    emit OnComm();
+    if (overlappedio_ && ReceiveThresholdReached())
+        emit OnComm();
+}
+
+bool SComm::ReceiveThresholdReached() const
+{
+    if (!device_ || rxthreshold_ < 1)
+        return false;
+    try {
+        return device_->BytesWaiting() >= rxthreshold_;
+    } catch (const SerialError &) {
+        return false; // a device that has gone has nothing waiting; its next read says why
+    }
 }

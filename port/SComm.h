@@ -5,7 +5,8 @@
 // or as bytes (inputmode 1). A failing operation throws SerialError.
 //
 // While overlappedio is False the data-received event is never raised: the pages poll incount
-// and would lose their replies to an event handler otherwise.
+// and would lose their replies to an event handler otherwise. They then call their handler
+// themselves, so eventcode tells of waiting data in both modes.
 
 #include "port/LineSettings.h"
 
@@ -18,6 +19,7 @@ class SerialDevice;
 class SComm : public QObject {
     Q_OBJECT
 public:
+    static constexpr int comEvNone = 0;    // eventcode: nothing has happened
     static constexpr int comEvReceive = 2; // eventcode: data received
 
     explicit SComm(QObject *parent = nullptr);
@@ -51,6 +53,8 @@ public:
     QVariant input();
     void output(const QString &text);
     void output(const QByteArray &bytes);
+    // comEvReceive while at least rxthreshold bytes wait on the open port; rxthreshold 0 turns
+    // the data-received event off.
     int eventcode() const;
 
 signals:
@@ -61,6 +65,7 @@ private:
     SerialDevice &OpenDevice() const;
     void ApplyLines();
     void DataArrived();
+    bool ReceiveThresholdReached() const;
 
     std::unique_ptr<SerialDevice> device_;
     int portnumber_ = 1;
@@ -73,5 +78,4 @@ private:
     int inputmode_ = 0;
     int rxthreshold_ = 0;
     int buffersize_ = 512;
-    int eventcode_ = 0;
 };

@@ -1,8 +1,12 @@
 #include "port/QtSerialDevice.h"
 
-#include "port/SerialError.h"
-
 #include <QFileInfo>
+
+namespace {
+// A device that takes no byte for this long is stuck (nobody reads it, flow control holds it):
+// the write fails rather than block the window any longer.
+constexpr int StalledWriteTimeoutMs = 500;
+} // namespace
 
 QtSerialDevice::QtSerialDevice(const QString &path)
     : path_(path)
@@ -23,8 +27,6 @@ void QtSerialDevice::Open(int bufferSize)
 
 void QtSerialDevice::Close()
 {
-    // Whatever was written last (the adapter's switch-off) must leave before the port closes.
-    port_.flush();
     port_.close();
 }
 
@@ -63,7 +65,13 @@ QByteArray QtSerialDevice::Read(qint64 maxBytes)
 void QtSerialDevice::Write(const QByteArray &bytes)
 {
     Check(port_.write(bytes) == bytes.size());
-    port_.flush();
+    port_.flush(); // usually the whole write leaves here
+    while (port_.bytesToWrite() > 0) {
+        // A full output queue is no failure as long as the device keeps taking bytes.
+        port_.clearError();
+        if (!port_.waitForBytesWritten(StalledWriteTimeoutMs))
+            FailWrite();
+    }
 }
 
 void QtSerialDevice::DiscardInput()
@@ -79,10 +87,25 @@ void QtSerialDevice::Check(bool succeeded) const
 
 void QtSerialDevice::Fail() const
 {
+    throw Failure();
+}
+
+// What did not leave is dropped, so that it cannot go out later in front of the next write; the
+// port starts afresh for the operations that follow the reported failure.
+void QtSerialDevice::FailWrite()
+{
+    const SerialError failure = Failure();
+    port_.clear(QSerialPort::Output);
+    port_.clearError();
+    throw failure;
+}
+
+SerialError QtSerialDevice::Failure() const
+{
     QString description = path_ + QStringLiteral(": ") + port_.errorString();
     if (port_.error() == QSerialPort::PermissionError)
         description += PermissionAdvice();
-    throw SerialError(description);
+    return SerialError(description);
 }
 
 // Debian and most other Linux systems give serial devices to the group "dialout".

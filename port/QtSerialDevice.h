@@ -1,8 +1,11 @@
 #pragma once
 // A real serial device (a USB adapter, an on-board port, a pseudo-terminal) through QSerialPort.
 // Line 1 drives request-to-send, line 2 data-terminal-ready, where the device has them.
+// A write has reached the device when it returns: the bursts write single bytes in loops that
+// process no events, and only a write that went out can tell that the device has gone.
 
 #include "port/SerialDevice.h"
+#include "port/SerialError.h"
 
 #include <QSerialPort>
 
@@ -23,6 +26,8 @@ public:
 
 private:
     [[noreturn]] void Fail() const;
+    [[noreturn]] void FailWrite();
+    SerialError Failure() const;
     QString PermissionAdvice() const;
     void Check(bool succeeded) const;
 

@@ -1,5 +1,5 @@
-// The serial component MSComm2 as both pages use it: settings, text and byte input, failures,
-// and both back ends (simulated and a real pseudo-terminal).
+// The serial component MSComm2 as both pages use it: settings, text and byte input, the event
+// code, failures, and both back ends (simulated and a real pseudo-terminal).
 #include "SimPortRig.h"
 
 #include "port/LineSettings.h"
@@ -7,11 +7,86 @@
 #include "port/SerialError.h"
 
 #include <QtTest>
+#include <chrono>
 #include <fcntl.h>
+#include <limits>
+#include <poll.h>
 #include <stdlib.h>
+#include <thread>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(LineSettings)
+
+namespace {
+// A reader that gets nothing for this long gives up.
+constexpr int ReaderPatienceMs = 5000;
+// No more bytes for this long: everything in flight has arrived.
+constexpr int QuietMs = 100;
+// Far more than a pseudo-terminal holds while nobody reads it.
+constexpr int OverfullWriteBytes = 1 << 20;
+// More than it holds, so the write has to wait for its reader.
+constexpr int LongWriteBytes = 1 << 16;
+constexpr std::chrono::milliseconds SlowReaderPause{1};
+
+// A pseudo-terminal: the component opens its device end as COM3, the test plays the device on
+// the other end. Closing that end is what a pulled-out USB adapter does to the port.
+class PseudoTerminal {
+public:
+    PseudoTerminal()
+        : controller_(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK)),
+          path_(controller_ >= 0 && grantpt(controller_) == 0 && unlockpt(controller_) == 0
+                    ? QString::fromLatin1(ptsname(controller_))
+                    : QString()),
+          ports_("3=" + path_)
+    {
+    }
+    ~PseudoTerminal() { CloseController(); }
+
+    bool Ready() const { return !path_.isEmpty(); }
+    QString Path() const { return path_; }
+    void CloseController()
+    {
+        if (controller_ >= 0)
+            close(controller_);
+        controller_ = -1;
+    }
+    bool Send(const QByteArray &bytes) { return write(controller_, bytes.data(), bytes.size()) == bytes.size(); }
+
+    // Reads until count bytes have come, or nothing comes for patienceMs; a slow reader pauses
+    // after each read.
+    QByteArray Receive(qsizetype count, int patienceMs = ReaderPatienceMs,
+                       std::chrono::milliseconds pause = {})
+    {
+        QByteArray received;
+        pollfd readable{controller_, POLLIN, 0};
+        char buffer[4096];
+        while (received.size() < count && poll(&readable, 1, patienceMs) > 0) {
+            const ssize_t read = ::read(controller_, buffer, sizeof buffer);
+            if (read <= 0)
+                break;
+            received.append(buffer, read);
+            std::this_thread::sleep_for(pause);
+        }
+        return received;
+    }
+    QByteArray Drain() { return Receive(std::numeric_limits<qsizetype>::max(), QuietMs); }
+
+private:
+    int controller_;
+    QString path_;
+    SimPorts ports_;
+};
+
+// COM3 on a pseudo-terminal, opened.
+bool OpenOn(PseudoTerminal &pty, SComm &comm)
+{
+    if (!pty.Ready())
+        return false;
+    comm.setPortnumber(3);
+    comm.setPortopen(true);
+    return true;
+}
+} // namespace
 
 class SerialComponentTest : public QObject {
     Q_OBJECT
@@ -20,8 +95,13 @@ private slots:
     void settingsText_data();
     void settingsText();
     void textAndByteInput();
+    void eventcodeTellsDataWaits_data();
+    void eventcodeTellsDataWaits();
     void failuresThrow();
     void pseudoTerminalCarriesAdapterExchange();
+    void writeToVanishedDeviceFails();
+    void writeNobodyReadsFailsAndIsDropped();
+    void longWriteWaitsForSlowReader();
 };
 
 void SerialComponentTest::settingsText_data()
@@ -71,6 +151,40 @@ void SerialComponentTest::textAndByteInput()
     QCOMPARE(comm.input().toByteArray(), QByteArray());
 }
 
+void SerialComponentTest::eventcodeTellsDataWaits_data()
+{
+    QTest::addColumn<bool>("overlapped");
+    QTest::addColumn<int>("threshold");
+    QTest::addColumn<int>("expected");
+
+    // Polled: the caller runs its handler itself, which must still see the data-received code.
+    QTest::newRow("polled") << false << 1 << SComm::comEvReceive;
+    QTest::newRow("event") << true << 1 << SComm::comEvReceive;
+    QTest::newRow("below the threshold") << true << 2 << SComm::comEvNone;
+}
+
+void SerialComponentTest::eventcodeTellsDataWaits()
+{
+    QFETCH(bool, overlapped);
+    QFETCH(int, threshold);
+    QFETCH(int, expected);
+    SimPorts ports("1=sim:box");
+    SComm comm;
+    QSignalSpy events(&comm, &SComm::OnComm);
+    comm.setPortnumber(1);
+    comm.setOverlappedio(overlapped);
+    comm.setRxthreshold(threshold);
+    comm.setPortopen(true);
+    QCOMPARE(comm.eventcode(), SComm::comEvNone);
+
+    comm.setCtrlline1(true);
+    comm.setCtrlline1(false); // the box answers the pulse with one status byte
+    QCOMPARE(comm.eventcode(), expected);
+    QCOMPARE(events.count(), overlapped && expected == SComm::comEvReceive ? 1 : 0);
+    comm.input();
+    QCOMPARE(comm.eventcode(), SComm::comEvNone);
+}
+
 void SerialComponentTest::failuresThrow()
 {
     SimPorts ports("3=sim:adapter");
@@ -92,28 +206,66 @@ void SerialComponentTest::failuresThrow()
 
 void SerialComponentTest::pseudoTerminalCarriesAdapterExchange()
 {
-    const int controller = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    QVERIFY(controller >= 0);
-    QVERIFY(grantpt(controller) == 0 && unlockpt(controller) == 0);
-    const QString path = QString::fromLatin1(ptsname(controller));
-    SimPorts ports("3=" + path);
+    PseudoTerminal pty;
+    QVERIFY(pty.Ready());
     SComm comm;
     comm.setPortnumber(3);
-    QCOMPARE(comm.description(), "Serial port (" + path + ")");
+    QCOMPARE(comm.description(), "Serial port (" + pty.Path() + ")");
     comm.setSettings("38400,N,8,1");
     comm.setCtrlline1(false); // a pseudo-terminal has no control lines; that is no failure
     comm.setPortopen(true);
 
+    // Sent at once: no event loop runs before the device reads it.
     comm.output(QString("FLINT_EIN\r"));
-    QByteArray command;
-    char buffer[64];
-    QTRY_COMPARE((command += QByteArray(buffer, std::max<ssize_t>(0, read(controller, buffer, sizeof buffer)))),
-                 QByteArray("FLINT_EIN\r"));
-    QCOMPARE(write(controller, "OK\r", 3), ssize_t(3));
+    QCOMPARE(pty.Receive(10), QByteArray("FLINT_EIN\r"));
+    QVERIFY(pty.Send("OK\r"));
     QTRY_COMPARE(comm.incount(), 3);
     QCOMPARE(comm.input().toString(), QString("OK\r"));
     comm.setPortopen(false);
-    close(controller);
+}
+
+void SerialComponentTest::writeToVanishedDeviceFails()
+{
+    PseudoTerminal pty;
+    SComm comm;
+    QVERIFY(OpenOn(pty, comm));
+    pty.CloseController();
+    QVERIFY_THROWS_EXCEPTION(SerialError, comm.output(QString("FLINT_AUS\r")));
+    comm.setPortopen(false);
+    QVERIFY(!comm.portopen());
+}
+
+// A write the device does not take fails after a bounded wait, and what did not leave does not
+// go out later in front of the next write.
+void SerialComponentTest::writeNobodyReadsFailsAndIsDropped()
+{
+    PseudoTerminal pty;
+    SComm comm;
+    QVERIFY(OpenOn(pty, comm));
+    QVERIFY_THROWS_EXCEPTION(SerialError, comm.output(QByteArray(OverfullWriteBytes, 'x')));
+
+    pty.Drain();
+    comm.output(QString("FLINT_AUS\r"));
+    QCOMPARE(pty.Drain(), QByteArray("FLINT_AUS\r"));
+    comm.setPortopen(false);
+}
+
+void SerialComponentTest::longWriteWaitsForSlowReader()
+{
+    PseudoTerminal pty;
+    SComm comm;
+    QVERIFY(OpenOn(pty, comm));
+    QByteArray sent(LongWriteBytes, 0);
+    for (int i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<char>(i * 7);
+
+    QByteArray arrived;
+    std::thread reader([&] { arrived = pty.Receive(sent.size(), ReaderPatienceMs, SlowReaderPause); });
+    comm.output(sent);
+    reader.join();
+    QCOMPARE(arrived.size(), sent.size());
+    QVERIFY(arrived == sent);
+    comm.setPortopen(false);
 }
 
 QTEST_MAIN(SerialComponentTest)

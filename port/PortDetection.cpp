@@ -13,6 +13,7 @@
 
 namespace {
 const QString ProbeSettings = QStringLiteral("38400,N,8,1");
+constexpr int WaitTickMs = 10;
 
 // A byte array taken from text keeps each character's 16-bit code, low byte first.
 QByteArray BytesOfText(const QString &text)
@@ -42,14 +43,16 @@ PortDetection::PortDetection(PortPageState &page, QObject *parent)
     connect(MSComm2, &SComm::OnComm, this, &PortDetection::MSComm2_OnComm);
 }
 
+// Only the wait itself stops Timer1: stopped from outside, the loop would never see its time-out.
 void PortDetection::wait(int16_t timercntin)
 {
     waitCountdown_ = timercntin;
     waitTimedOut_ = false;
-    Timer1->setInterval(10);
+    Timer1->setInterval(WaitTickMs);
     Timer1->start();
-    while (!waitTimedOut_ && !Module_DU::State().Exiting)
+    while (!waitTimedOut_ && !Stopped())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Timer1->stop();
 }
 
 void PortDetection::Timer1_Timer()
@@ -92,7 +95,7 @@ void PortDetection::DetectProgrammer()
     state.AdapterActive = false;
     // Every adapter is switched on, so several answering leave the last one chosen.
     for (const QString &port : page_.ExistingPorts) {
-        if (state.Exiting || SkipBluetooth(port.toShort()))
+        if (Stopped() || SkipBluetooth(port.toShort()))
             return;
         ProbeAdapterOn(port.toShort());
     }
@@ -103,7 +106,7 @@ void PortDetection::DetectProgrammer()
     BoxFound = false;
     wait(10);
     for (const QString &port : page_.ExistingPorts) {
-        if (state.Exiting || SkipBluetooth(port.toShort()))
+        if (Stopped() || SkipBluetooth(port.toShort()))
             return;
         ProbeBoxOn(port.toShort());
         if (BoxFound)
@@ -123,7 +126,7 @@ void PortDetection::ProbeAdapterOn(int16_t port)
         MSComm2->setHandshake(0);
         MSComm2->setCtrlline1(false);
         MSComm2->setCtrlline2(false);
-        MSComm2->setPortopen(true);
+        OpenProbePort();
         MSComm2->setReadlen(0);
         MSComm2->setIncount(0);
         MSComm2->output(QStringLiteral("\r"));
@@ -216,13 +219,21 @@ void PortDetection::AdapterOff()
     ClosePort();
 }
 
+// A probe that goes on after its wait was cut short must not reach a device any more.
+void PortDetection::OpenProbePort()
+{
+    if (Stopped())
+        throw SerialError(QStringLiteral("Detection stopped"));
+    MSComm2->setPortopen(true);
+}
+
 void PortDetection::OpenForProbe()
 {
     MSComm2->setHandshake(0);
     MSComm2->setReadlen(1);
     LineOff();
     MSComm2->setCtrlline2(false);
-    MSComm2->setPortopen(true);
+    OpenProbePort();
 }
 
 // The 100 ms pulse on line 1 wakes the box; the status byte follows its end.
@@ -300,9 +311,19 @@ void PortDetection::MSComm2_OnComm()
     }
 }
 
-void PortDetection::StopWaitTimer()
+void PortDetection::Halt()
 {
-    Timer1->stop();
+    halted_ = true;
+}
+
+void PortDetection::Resume()
+{
+    halted_ = false;
+}
+
+bool PortDetection::Stopped() const
+{
+    return halted_ || Module_DU::State().Exiting;
 }
 
 bool PortDetection::PortOpen() const

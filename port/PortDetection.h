@@ -18,7 +18,7 @@ class PortDetection : public QObject {
 public:
     PortDetection(PortPageState &page, QObject *parent = nullptr);
 
-    // Lets window events run for timercntin ticks of 10 ms, or until the program is closing.
+    // Lets window events run for timercntin ticks of 10 ms, or until the detection stops.
     void wait(int16_t timercntin);
     void LineOn();
     void LineOff();
@@ -33,7 +33,13 @@ public:
     // Switches an active adapter's update-box mode off and closes the port.
     void AdapterOff();
 
-    void StopWaitTimer();
+    // Leaving the page stops the detection until it is shown again: a running wait ends at once
+    // and no probe opens a port, so the rest of a detection is abandoned. The close-down
+    // (Exiting) stops it for good. Switching an adapter off is not a probe and still runs.
+    void Halt();
+    void Resume();
+    bool Stopped() const;
+
     bool PortOpen() const;
     SComm &Comm();
 
@@ -52,6 +58,7 @@ private:
     bool BoxAnswered();
     void MarkFound(int16_t port, int16_t kind, const QString &logLine);
     bool SkipBluetooth(int16_t port);
+    void OpenProbePort();
     void OpenForProbe();
     void ClosePort();
 
@@ -61,4 +68,5 @@ private:
     QByteArray receiveBuffer_;
     int16_t waitCountdown_ = 0;
     bool waitTimedOut_ = false;
+    bool halted_ = false;
 };

@@ -104,6 +104,8 @@ void PortList::ScanPorts()
         page_.SelectProgrammatically(state.SelectedPort.toInt() - 1);
     state.AdapterActive = false;
     detection_->DetectProgrammer();
+    if (detection_->Stopped())
+        portCount_ = UnknownPortCount;
 }
 
 void PortList::UpdateEntry(int port, const QString &text)
@@ -145,16 +147,27 @@ void PortList::ChoosePort(int port)
         state.SelectedPort = QString::number(port);
 }
 
+void PortList::LeavePage()
+{
+    StopTimers();
+    detection_->Halt();
+}
+
+// Timer1 runs only inside a wait, which stops it when it ends; the close-down's Exiting and
+// Next's halt end a running wait.
 void PortList::StopTimers()
 {
-    detection_->StopWaitTimer();
     page_.SuspendScanning(true);
 }
 
 void PortList::ResumeScan()
 {
+    detection_->Resume();
     page_.SuspendScanning(false);
-    Timer2->start();
+    // A scan or a click that is still running starts the timer itself as it ends; a tick now
+    // would run a scan inside it.
+    if (!timerScan_ && !clickProbe_)
+        Timer2->start();
 }
 
 PortDetection &PortList::Detection()

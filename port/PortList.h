@@ -25,9 +25,11 @@ public:
     void ScanPorts();
     void List1_Click(int index);
 
-    // Next stops both timers; Back starts the scan again.
-    void StopTimers();
+    // Next: no more scans, and a running detection is abandoned. Back starts scanning again.
+    void LeavePage();
     void ResumeScan();
+    // The close-down and tobrik-cli: no more scans.
+    void StopTimers();
 
     PortDetection &Detection();
     const PortPageState &State() const;
@@ -46,6 +48,8 @@ private:
     QTimer *Timer2;
     PortPageState page_;
     PortDetection *detection_;
+    // A detection cut short leaves the count unknown, so the next scan detects again.
+    static constexpr int16_t UnknownPortCount = -1;
     int16_t portCount_ = 0;
     bool timerScan_ = false;
     bool clickProbe_ = false;

@@ -189,7 +189,7 @@ void frm_Du_Com::Command6_Click()
 {
     if (ports_->Detection().PortOpen())
         return;
-    ports_->StopTimers();
+    ports_->LeavePage();
     hide();
     emit NextRequested();
 }

@@ -43,6 +43,7 @@ void SimDevice::Unplug()
 void SimDevice::Connect()
 {
     connected_ = true;
+    ++connections_;
 }
 
 void SimDevice::Disconnect()
@@ -53,6 +54,11 @@ void SimDevice::Disconnect()
 bool SimDevice::Connected() const
 {
     return connected_;
+}
+
+int SimDevice::Connections() const
+{
+    return connections_;
 }
 
 void SimDevice::Receive(const QByteArray &bytes)

@@ -27,6 +27,8 @@ public:
     virtual void Connect();
     virtual void Disconnect();
     bool Connected() const;
+    // How often a program has opened the port since the device was made, for checks.
+    int Connections() const;
 
     // Bytes the program writes, and the levels of its two control lines.
     virtual void Receive(const QByteArray &bytes);
@@ -45,4 +47,5 @@ private:
     bool busy_ = false;
     bool plugged_ = true;
     bool connected_ = false;
+    int connections_ = 0;
 };

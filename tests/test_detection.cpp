@@ -19,6 +19,7 @@ private slots:
     void boxStatus();
     void noPortsChangesNothing();
     void waitEndsWhenProgramCloses();
+    void leavingPageAbandonsDetectionUntilBack();
 };
 
 void DetectionTest::detection_data()
@@ -133,6 +134,26 @@ void DetectionTest::waitEndsWhenProgramCloses()
     clock.start();
     rig.Detection().wait(1000); // ten seconds unless the close ends it
     QVERIFY(clock.elapsed() < 5000);
+}
+
+// Next in the wait before the box probes: no box probe opens a port while the page is away, and
+// the detection cut short runs again in full on the first scan after Back.
+void DetectionTest::leavingPageAbandonsDetectionUntilBack()
+{
+    SimPortRig rig("2=sim:none;4=sim:box");
+    rig.onLog = [&](const QString &line) {
+        if (line == "No QXBRISK/QXHALDA found, search QXFLINT" && rig.CountLog(line) == 1)
+            QTimer::singleShot(0, [&] { rig.ports.LeavePage(); });
+    };
+    QVERIFY(rig.StartAndScan());
+    QCOMPARE(rig.Device(4)->Connections(), 1); // the adapter probe only
+    QCOMPARE(rig.CountLog("QXFLINT on Comm 4 found"), 0);
+
+    rig.ports.ResumeScan();
+    QVERIFY(WaitForScans(rig.ports));
+    QCOMPARE(rig.CountLog("Search Programmer"), 2);
+    QCOMPARE(rig.FoundEntries(), (QStringList{"COM2 - exists", "COM4 - QXFLINT"}));
+    QCOMPARE(Module_DU::State().SelectedPort, QString("4"));
 }
 
 QTEST_MAIN(DetectionTest)

@@ -10,6 +10,7 @@
 
 #include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -41,6 +42,8 @@ private slots:
     void clickOnAnotherPortSwitchesAdapterOff();
     void secondPortPluggedStartsNewDetection();
     void closeDownSwitchesAdapterOff();
+    void nextDuringDetectionWaitThenBack();
+    void closeDuringProbeWaitOpensNoPort();
     void cliPrintsListAndHandOver();
 };
 
@@ -132,6 +135,69 @@ void PortPageTest::closeDownSwitchesAdapterOff()
     QVERIFY(!adapter->BoxMode());
     QVERIFY(adapter->Received().endsWith("FLINT_AUS\r"));
     QVERIFY(!Module_DU::State().AdapterActive);
+    QVERIFY(!rig.page.Ports().Detection().PortOpen());
+}
+
+// Next while the detection waits with its port closed, then Back: the detection is abandoned
+// while the page is away, and the scans go on afterwards, one at a time.
+void PortPageTest::nextDuringDetectionWaitThenBack()
+{
+    PageRig rig("2=sim:none;5=sim:box");
+    rig.Device(2)->Unplug();
+    rig.Device(5)->Unplug();
+    rig.page.show();
+    QVERIFY(rig.WaitForScans()); // no port yet; Next is usable from here on
+    auto *next = rig.page.findChild<QPushButton *>("Command6");
+    QVERIFY(next->isEnabled());
+
+    int scanDepth = 0;
+    int deepestScan = 0;
+    QObject::connect(&rig.page.Ports(), &PortList::TimerScanEnded, [&] { --scanDepth; });
+    int openedAtNext = -1;
+    int openedAtBack = -1;
+    rig.onLog = [&](const QString &line) {
+        if (line == "Search_Comm")
+            deepestScan = std::max(deepestScan, ++scanDepth);
+        if (line != "No QXBRISK/QXHALDA found, search QXFLINT" || openedAtNext >= 0)
+            return;
+        QTimer::singleShot(0, [&] { // in the wait before the box probes
+            openedAtNext = rig.Device(2)->Connections();
+            next->click();
+            QTimer::singleShot(300, [&] {
+                openedAtBack = rig.Device(2)->Connections();
+                rig.Device(5)->Plug();
+                rig.page.ShowAndResumeScan();
+            });
+        });
+    };
+    rig.Device(2)->Plug();
+    QTRY_VERIFY_WITH_TIMEOUT(openedAtBack >= 0, 20000);
+    QVERIFY(openedAtNext >= 0);
+    QCOMPARE(openedAtBack, openedAtNext);
+
+    QTRY_COMPARE_WITH_TIMEOUT(rig.Entry(4), QString("COM5 - QXFLINT"), 20000);
+    QCOMPARE(rig.SelectedPort(), QString("5"));
+    QVERIFY(rig.WaitForScans());
+    QCOMPARE(deepestScan, 1);
+    QVERIFY(rig.page.findChild<QTimer *>("Timer2")->isActive());
+}
+
+// Closing the page while a click's probe waits, before it opens its port: nothing is opened
+// once the close-down has begun.
+void PortPageTest::closeDuringProbeWaitOpensNoPort()
+{
+    PageRig rig("3=sim:box;5=sim:none");
+    rig.page.show();
+    QVERIFY(rig.WaitForScans());
+    const int opened = rig.Device(5)->Connections();
+    rig.onLog = [&](const QString &line) {
+        if (line == "No QXHALDA/QXBRISK found, search QXFLINT")
+            QTimer::singleShot(0, &rig.page, &QWidget::close);
+    };
+
+    rig.list->setCurrentRow(4);
+    QVERIFY(Module_DU::State().Exiting);
+    QCOMPARE(rig.Device(5)->Connections(), opened);
     QVERIFY(!rig.page.Ports().Detection().PortOpen());
 }
 

@@ -7,6 +7,7 @@
 #include "app/modFunctions.h"
 #include "app/mod_config.h"
 #include "app/frm_log.h"
+#include "port/ListBox.h"
 #include "port/PortDetection.h"
 #include "port/PortList.h"
 
@@ -16,7 +17,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -54,7 +54,7 @@ void frm_Du_Com::CreateControls()
     Label2 = new QLabel(central);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setWordWrap(true);
-    List1 = new QListWidget(central);
+    List1 = new ListBox(central);
     List1->setObjectName(QStringLiteral("List1"));
     Command6 = new QPushButton(QStringLiteral("Weiter -->"), central);
     Command6->setObjectName(QStringLiteral("Command6"));
@@ -82,8 +82,7 @@ void frm_Du_Com::CreateControls()
     connect(Command6, &QPushButton::clicked, this, &frm_Du_Com::Command6_Click);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
     connect(List1, &QListWidget::currentRowChanged, this, &frm_Du_Com::List1_CurrentRowChanged);
-    connect(List1, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem *item) { List1_Click(List1->row(item)); });
+    connect(List1, &ListBox::MouseReleased, this, [this] { List1_Click(List1->currentRow()); });
 }
 
 void frm_Du_Com::CreateMenus()
@@ -205,8 +204,9 @@ PortList &frm_Du_Com::Ports()
     return *ports_;
 }
 
-// A mouse click reports itself when the button is released (itemClicked), so that a click on
-// the entry already selected probes it too; a selection changed from the keyboard is a click.
+// A selection made with the mouse is a click when the button is released, on the row it ends on
+// (it may have been dragged from another one), and also when that row was already selected. A
+// selection changed from the keyboard is a click at once.
 void frm_Du_Com::List1_CurrentRowChanged(int row)
 {
     if (QGuiApplication::mouseButtons() == Qt::NoButton)

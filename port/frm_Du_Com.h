@@ -7,12 +7,12 @@
 #include <QMainWindow>
 #include <QVector>
 
+class ListBox;
+class PortList;
 class QAction;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QPushButton;
-class PortList;
 
 // The page shows the port list in List1; the scan and the detection run in PortList.
 class frm_Du_Com : public QMainWindow, private PortView {
@@ -62,7 +62,7 @@ private:
     QAction *LanguageItem(int index) const;
 
     QLabel *Label2;
-    QListWidget *List1;
+    ListBox *List1;
     QPushButton *Command6;
     QPushButton *Command2;
     QPushButton *Command3;

@@ -26,6 +26,7 @@ public:
     }
     bool WaitForScans(int scans = 1) { return ::WaitForScans(page.Ports(), scans); }
     QString Entry(int index) const { return list->item(index)->text(); }
+    QPoint RowCentre(int index) const { return list->visualItemRect(list->item(index)).center(); }
     QString SelectedPort() const { return Module_DU::State().SelectedPort; }
 
     frm_Du_Com page;
@@ -40,6 +41,7 @@ private slots:
     void clicksDuringScanAreIgnored();
     void clickProbesPortForBox();
     void clickOnAnotherPortSwitchesAdapterOff();
+    void dragSelectionActsOnReleaseRow();
     void secondPortPluggedStartsNewDetection();
     void closeDownSwitchesAdapterOff();
     void nextDuringDetectionWaitThenBack();
@@ -106,6 +108,24 @@ void PortPageTest::clickOnAnotherPortSwitchesAdapterOff()
     rig.list->setCurrentRow(2);
     QCOMPARE(rig.log, QStringList{"Select 2"});
     QCOMPARE(rig.SelectedPort(), QString("3"));
+}
+
+// Pressed on one row and released on another: the row it ends on is the one chosen.
+void PortPageTest::dragSelectionActsOnReleaseRow()
+{
+    PageRig rig("3=sim:none;6=sim:box");
+    rig.page.show();
+    QVERIFY(rig.WaitForScans());
+    QCOMPARE(rig.SelectedPort(), QString("6"));
+
+    rig.log.clear();
+    QTest::mousePress(rig.list->viewport(), Qt::LeftButton, {}, rig.RowCentre(6));
+    QTest::mouseMove(rig.list->viewport(), rig.RowCentre(2));
+    QTest::mouseRelease(rig.list->viewport(), Qt::LeftButton, {}, rig.RowCentre(2));
+    QCOMPARE(rig.list->currentRow(), 2);
+    QCOMPARE(rig.log.filter("Select "), QStringList{"Select 2"});
+    QCOMPARE(rig.SelectedPort(), QString("3"));
+    QCOMPARE(rig.Entry(2), QString("COM3 - exists"));
 }
 
 void PortPageTest::secondPortPluggedStartsNewDetection()

@@ -1,0 +1,7 @@
+#include "port/ListBox.h"
+
+void ListBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    QListWidget::mouseReleaseEvent(event);
+    emit MouseReleased();
+}

@@ -90,13 +90,15 @@ void QtSerialDevice::Fail() const
     throw Failure();
 }
 
-// What did not leave is dropped, so that it cannot go out later in front of the next write; the
-// port starts afresh for the operations that follow the reported failure.
+// What did not leave is dropped, so that it cannot go out later in front of the next write. A
+// stalled device may take the next one; a device that has gone fails every later operation.
 void QtSerialDevice::FailWrite()
 {
     const SerialError failure = Failure();
+    const bool stalled = port_.error() == QSerialPort::TimeoutError;
     port_.clear(QSerialPort::Output);
-    port_.clearError();
+    if (stalled)
+        port_.clearError();
     throw failure;
 }
 

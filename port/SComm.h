@@ -19,7 +19,7 @@ class SerialDevice;
 class SComm : public QObject {
     Q_OBJECT
 public:
-    static constexpr int comEvNone = 0;    // eventcode: nothing has happened
+    static constexpr int comEvNone = 0;    // eventcode: no event
     static constexpr int comEvReceive = 2; // eventcode: data received
 
     explicit SComm(QObject *parent = nullptr);

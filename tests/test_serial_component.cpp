@@ -231,12 +231,13 @@ void SerialComponentTest::writeToVanishedDeviceFails()
     QVERIFY(OpenOn(pty, comm));
     pty.CloseController();
     QVERIFY_THROWS_EXCEPTION(SerialError, comm.output(QString("FLINT_AUS\r")));
+    QVERIFY_THROWS_EXCEPTION(SerialError, comm.input());
     comm.setPortopen(false);
     QVERIFY(!comm.portopen());
 }
 
 // A write the device does not take fails after a bounded wait, and what did not leave does not
-// go out later in front of the next write.
+// go out later in front of the next write. Once the device reads again, the port works again.
 void SerialComponentTest::writeNobodyReadsFailsAndIsDropped()
 {
     PseudoTerminal pty;
@@ -247,6 +248,9 @@ void SerialComponentTest::writeNobodyReadsFailsAndIsDropped()
     pty.Drain();
     comm.output(QString("FLINT_AUS\r"));
     QCOMPARE(pty.Drain(), QByteArray("FLINT_AUS\r"));
+    QVERIFY(pty.Send("OK\r"));
+    QTRY_COMPARE(comm.incount(), 3);
+    QCOMPARE(comm.input().toString(), QString("OK\r"));
     comm.setPortopen(false);
 }
 

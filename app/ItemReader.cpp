@@ -37,9 +37,9 @@ void ItemReader::SkipBlanks()
 
 QString ItemReader::ReadQuoted()
 {
-    const int start = pos_ + 1;
-    const int close = text_.indexOf(QLatin1Char('"'), start);
-    const int end = close < 0 ? text_.size() : close;
+    const qsizetype start = pos_ + 1;
+    const qsizetype close = text_.indexOf(QLatin1Char('"'), start);
+    const qsizetype end = close < 0 ? text_.size() : close;
     pos_ = close < 0 ? end : end + 1;
     // Whatever stands between the closing quote and the separator does not belong to the item.
     while (!AtEnd() && text_[pos_] != QLatin1Char(',') && !IsLineEnd(text_[pos_]))
@@ -49,10 +49,10 @@ QString ItemReader::ReadQuoted()
 
 QString ItemReader::ReadPlain()
 {
-    const int start = pos_;
+    const qsizetype start = pos_;
     while (!AtEnd() && text_[pos_] != QLatin1Char(',') && !IsLineEnd(text_[pos_]))
         ++pos_;
-    int end = pos_;
+    qsizetype end = pos_;
     while (end > start && IsBlank(text_[end - 1]))
         --end;
     return text_.mid(start, end - start);

@@ -23,5 +23,5 @@ private:
     QString ReadPlain();
 
     QString text_;
-    int pos_ = 0;
+    qsizetype pos_ = 0;
 };

@@ -2,9 +2,9 @@
 
 #include "app/ItemReader.h"
 #include "app/Module_DU.h"
+#include "app/SmallTextFile.h"
 #include "app/Windows1252.h"
 
-#include <QFile>
 #include <array>
 #include <optional>
 
@@ -145,12 +145,13 @@ QString BuiltInText(int index)
     return index >= 0 && index < BuiltInCount ? QString::fromUtf8(BuiltIn[index]) : QString();
 }
 
-void ReadTexts(const QString &path)
+bool ReadTexts(const QString &path)
 {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        ApplyTextsFile(file.readAll());
+    const std::optional<QByteArray> bytes = SmallTextFile::Read(path);
+    if (bytes)
+        ApplyTextsFile(*bytes);
     FillBuiltInTexts();
+    return bytes.has_value();
 }
 
 void ApplyTextsFile(const QByteArray &bytes)

@@ -20,7 +20,7 @@ char16_t ToUnicode(unsigned char byte)
 QString Decode(const QByteArray &bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
-    for (int i = 0; i < bytes.size(); ++i)
+    for (qsizetype i = 0; i < bytes.size(); ++i)
         text[i] = QChar(ToUnicode(static_cast<unsigned char>(bytes[i])));
     return text;
 }

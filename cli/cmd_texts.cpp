@@ -2,6 +2,7 @@
 #include "cli/CliCommand.h"
 
 #include "app/LanguageTexts.h"
+#include "app/Log.h"
 #include "app/Mod_Getfolder.h"
 #include "app/Module_DU.h"
 #include "app/modFunctions.h"
@@ -20,7 +21,10 @@ int RunTexts(QStringList args)
         path = Module_DU::State().TextsFile;
     }
     modFunctions::SetLanguage(language);
-    LanguageTexts::ReadTexts(path);
+    // The reader tells the log why it refuses a file; here the log is standard error.
+    Log::SetSink([](const QString &line) { PrintErr(QStringLiteral("texts: ") + line + '\n'); });
+    const bool read = LanguageTexts::ReadTexts(path);
+    Log::SetSink({});
 
     const auto &state = Module_DU::State();
     QString out = QStringLiteral("LanguageIndex=%1\nLanguageValid=%2\nLanguageCount=%3\n")
@@ -36,6 +40,11 @@ int RunTexts(QStringList args)
             out += QStringLiteral("Texts[%1]=%2\n").arg(i).arg(state.Texts[i]);
     }
     PrintOut(out);
+    if (!read) {
+        PrintErr(QStringLiteral("texts: %1 could not be read; the table holds the built-in texts "
+                                "only\n").arg(path));
+        return 1;
+    }
     return 0;
 }
 

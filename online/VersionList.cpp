@@ -1,9 +1,9 @@
 #include "online/VersionList.h"
 
 #include "app/ItemReader.h"
+#include "app/SmallTextFile.h"
 #include "app/Windows1252.h"
 
-#include <QFile>
 #include <QHash>
 #include <QStringList>
 
@@ -96,8 +96,6 @@ void ParseVersionList(const QString &text, DecoderSwEntry &entry)
 
 void ReadVersionList(const QString &path, DecoderSwEntry &entry)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    ParseVersionList(Windows1252::Decode(file.readAll()), entry);
+    if (const std::optional<QByteArray> bytes = SmallTextFile::Read(path))
+        ParseVersionList(Windows1252::Decode(*bytes), entry);
 }

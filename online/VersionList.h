@@ -17,5 +17,6 @@ struct DecoderSwEntry {
 // field as it was.
 void ParseVersionList(const QString &text, DecoderSwEntry &entry);
 
-// Reads the 8-bit list file at path; entry stays unchanged when it cannot be opened.
+// Reads the 8-bit list file at path; entry stays unchanged when it cannot be opened or is far
+// too large to be a version list (SmallTextFile).
 void ReadVersionList(const QString &path, DecoderSwEntry &entry);

@@ -1,47 +1,56 @@
 #include "software/DecoderLookup.h"
 
+#include "software/IndexReader.h"
+
 namespace {
-LookupResult LookupInTokenIndex(QIODevice &file, int id)
+// The index was read to its end, or to the end of the file, without the ID.
+LookupResult NotFound(const IndexReader &reader)
 {
-    if (!IndexReader::ReadTokenHead(file))
-        return {LookupOutcome::Malformed, {}};
-    IndexEntry entry;
-    QString separator;
-    do {
-        if (!IndexReader::ReadTokenDescription(file, entry))
-            return {LookupOutcome::Absent, {}};
-        const Module_DU::Token type = IndexReader::ReadTokenType(file, entry);
-        if (entry.Id == id)
-            return {LookupOutcome::Found, entry};
-        separator = IndexReader::SkipExtraFields(file, type);
-    } while (separator == QLatin1String(";"));
-    return {LookupOutcome::Absent, {}};
+    return {reader.Malformed() ? LookupOutcome::Malformed : LookupOutcome::Absent, {}};
 }
 
-LookupResult LookupInFixedIndex(QIODevice &file, int id)
+// Found needs the whole entry up to its TYPE's separator: a file that ends inside it is cut off
+// before that entry's image too.
+LookupResult LookupInTokenIndex(IndexReader &reader, int id)
+{
+    if (!reader.ReadTokenHead())
+        return {LookupOutcome::Malformed, {}};
+    IndexEntry entry;
+    do {
+        if (!reader.ReadTokenDescription(entry))
+            break;
+        if (reader.ReadTokenType(entry) && entry.Id == id)
+            return {LookupOutcome::Found, entry};
+    } while (reader.SkipExtraFields() == QLatin1String(";"));
+    return NotFound(reader);
+}
+
+LookupResult LookupInFixedIndex(IndexReader &reader, int id)
 {
     IndexEntry entry;
-    while (IndexReader::ReadFixedEntry(file, entry)) {
+    while (reader.ReadFixedDescription(entry)) {
+        const QString separator = reader.ReadFixedTypeAndSeparator(entry);
+        if (separator.isEmpty())
+            break;
         if (entry.Id == id)
             return {LookupOutcome::Found, entry};
-        char separator = 0;
-        if (!file.getChar(&separator) || separator == ':')
-            return {LookupOutcome::Absent, {}};
-        if (separator != ';')
-            return {LookupOutcome::Malformed, {}};
+        if (separator != QLatin1String(";"))
+            break;
     }
-    return {LookupOutcome::Absent, {}};
+    return NotFound(reader);
 }
 } // namespace
 
 LookupResult LookupDecoder(QIODevice &file, int id)
 {
-    char first = 0;
-    if (!file.getChar(&first))
-        return {LookupOutcome::Malformed, {}};
-    if (first == 'D')
-        return LookupInTokenIndex(file, id);
-    if (first == ';')
-        return LookupInFixedIndex(file, id);
+    IndexReader reader(file);
+    switch (reader.ReadLayout()) {
+    case IndexReader::Layout::Token:
+        return LookupInTokenIndex(reader, id);
+    case IndexReader::Layout::Fixed:
+        return LookupInFixedIndex(reader, id);
+    case IndexReader::Layout::Unknown:
+        break;
+    }
     return {LookupOutcome::Malformed, {}};
 }

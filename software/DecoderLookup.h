@@ -6,9 +6,10 @@
 #include <QIODevice>
 
 enum class LookupOutcome {
-    Found,     // Entry holds the decoder's index entry
+    Found,     // Entry holds the decoder's index entry, read whole up to its separator
     Absent,    // the index does not name the ID (also when the file ends inside the index)
-    Malformed, // the file is not a decoder software file
+    Malformed, // the file is not a decoder software file, or its index breaks off in
+               // something no index holds (see IndexReader)
 };
 
 struct LookupResult {

@@ -6,12 +6,23 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace {
+// A folder typed into the settings file by hand may lack its trailing separator.
+QString WithTrailingSeparator(const QString &folder)
+{
+    const bool ends = folder.endsWith(QLatin1Char('/'))
+                      || folder.endsWith(modFunctions::PathSeparator());
+    return ends ? folder : folder + modFunctions::PathSeparator();
+}
+} // namespace
+
 QString FindNewestSoftwareFile()
 {
-    const QString folder = Module_DU::State().LastFolder;
-    QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists())
+    const QString lastFolder = Module_DU::State().LastFolder;
+    QDir dir(lastFolder);
+    if (lastFolder.isEmpty() || !dir.exists())
         return {};
+    const QString folder = WithTrailingSeparator(lastFolder);
     // Sorted by name as the Windows directory search returns them, so that of two files with
     // the same coarse time the same one wins on every system.
     const QFileInfoList entries = dir.entryInfoList(
@@ -19,8 +30,10 @@ QString FindNewestSoftwareFile()
     QString newest;
     int32_t best = 0;
     for (const QFileInfo &entry : entries) {
+        // Regular files and links to them only: opening a named pipe would wait for a writer,
+        // and a broken link has nothing to load.
         const int32_t time = CoarseWriteTime(entry.lastModified());
-        if (time > best && IsSoftwareFileName(entry.fileName())) {
+        if (entry.isFile() && time > best && IsSoftwareFileName(entry.fileName())) {
             newest = folder + entry.fileName();
             best = time;
         }

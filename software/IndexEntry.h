@@ -1,11 +1,6 @@
 #pragma once
-// One entry of a decoder software file's index and the readers of both index layouts.
-// A numeric field that does not convert keeps the value the entry had before, so a caller
-// that reads every entry into the same IndexEntry gets the previous entry's value there.
+// One entry of a decoder software file's index.
 
-#include "software/ReadToken.h"
-
-#include <QIODevice>
 #include <QString>
 #include <cstdint>
 
@@ -20,26 +15,3 @@ struct IndexEntry {
 
 // Image type of the decoder family this program does not update.
 constexpr int32_t KtImageType = 3;
-
-namespace IndexReader {
-
-// After the leading 'D': reads the field that must be "F" and the unused header field.
-// False when the second field is not "F".
-bool ReadTokenHead(QIODevice &file);
-
-// Reads ID, START, LENGTH, NAME, MAJOR and MINOR of a token entry. False when the file ends
-// before MINOR is complete; the entry is then not part of the index.
-bool ReadTokenDescription(QIODevice &file, IndexEntry &entry);
-
-// Reads the TYPE field that follows the description.
-Module_DU::Token ReadTokenType(QIODevice &file, IndexEntry &entry);
-
-// Skips the EXTRA fields that follow while the previous field was ended by a tab; returns the
-// separator that ends the entry (";" means another entry follows; empty at the end of the file).
-QString SkipExtraFields(QIODevice &file, const Module_DU::Token &typeToken);
-
-// Reads the 28 characters of a fixed-width entry (the separator after it is left unread).
-// False when the file ends inside the entry.
-bool ReadFixedEntry(QIODevice &file, IndexEntry &entry);
-
-} // namespace IndexReader

@@ -3,14 +3,22 @@
 #include "app/Windows1252.h"
 
 namespace Module_DU {
+namespace {
+bool IsSeparator(char c)
+{
+    return c == '.' || c == ':' || c == ';' || c == '\t';
+}
+} // namespace
 
 Token ReadToken(QIODevice &file)
 {
     QByteArray field;
     char c = 0;
     while (file.getChar(&c)) {
-        if (c == '.' || c == ':' || c == ';' || c == '\t')
+        if (IsSeparator(c))
             return {Windows1252::Decode(field), QString(QLatin1Char(c))};
+        if (field.size() == MaxFieldLength)
+            return {Windows1252::Decode(field), QString(), true};
         field.append(c);
     }
     return {Windows1252::Decode(field), QString()};

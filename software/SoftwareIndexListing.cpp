@@ -1,31 +1,34 @@
 #include "software/SoftwareIndexListing.h"
 
+#include "software/IndexReader.h"
+
 namespace {
-void ListTokenIndex(QIODevice &file, SoftwareIndexListing &listing)
+// A row is listed once its description is read, even when the file ends inside its TYPE.
+void ListTokenIndex(IndexReader &reader, SoftwareIndexListing &listing)
 {
-    if (!IndexReader::ReadTokenHead(file))
+    listing.Recognised = reader.ReadTokenHead();
+    if (!listing.Recognised)
         return;
     IndexEntry entry;
-    QString separator;
     do {
-        if (!IndexReader::ReadTokenDescription(file, entry))
+        if (!reader.ReadTokenDescription(entry))
             return;
+        reader.ReadTokenType(entry);
         listing.Entries.append(entry);
-        const Module_DU::Token type = IndexReader::ReadTokenType(file, entry);
         if (entry.Type == KtImageType)
             listing.HasKtEntry = true;
-        separator = IndexReader::SkipExtraFields(file, type);
-    } while (separator == QLatin1String(";"));
+    } while (reader.SkipExtraFields() == QLatin1String(";"));
 }
 
 // The TYPE of this layout is never looked at for the KT family.
-void ListFixedIndex(QIODevice &file, SoftwareIndexListing &listing)
+void ListFixedIndex(IndexReader &reader, SoftwareIndexListing &listing)
 {
+    listing.Recognised = true;
     IndexEntry entry;
-    char separator = ';';
-    while (separator == ';' && IndexReader::ReadFixedEntry(file, entry)) {
+    while (reader.ReadFixedDescription(entry)) {
+        const QString separator = reader.ReadFixedTypeAndSeparator(entry);
         listing.Entries.append(entry);
-        if (!file.getChar(&separator))
+        if (separator != QLatin1String(";"))
             return;
     }
 }
@@ -34,12 +37,17 @@ void ListFixedIndex(QIODevice &file, SoftwareIndexListing &listing)
 SoftwareIndexListing ListSoftwareIndex(QIODevice &file)
 {
     SoftwareIndexListing listing;
-    char first = 0;
-    if (!file.getChar(&first))
-        return listing;
-    if (first == 'D')
-        ListTokenIndex(file, listing);
-    else if (first == ';')
-        ListFixedIndex(file, listing);
+    IndexReader reader(file);
+    switch (reader.ReadLayout()) {
+    case IndexReader::Layout::Token:
+        ListTokenIndex(reader, listing);
+        break;
+    case IndexReader::Layout::Fixed:
+        ListFixedIndex(reader, listing);
+        break;
+    case IndexReader::Layout::Unknown:
+        break;
+    }
+    listing.Malformed = listing.Recognised && reader.Malformed();
     return listing;
 }

@@ -10,6 +10,9 @@
 struct SoftwareIndexListing {
     QVector<IndexEntry> Entries; // in index order
     bool HasKtEntry = false;     // a token entry of image type 3
+    bool Recognised = false;     // the file starts like a decoder software file of either layout
+    bool Malformed = false;      // reading stopped at something no index holds (see IndexReader);
+                                 // Entries holds the rows before it
 };
 
 // Reads from the start of file, which is open for reading. A file that is not a decoder

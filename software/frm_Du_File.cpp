@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -240,7 +241,9 @@ void frm_Du_File::LoadSoftwareFile(const QString &path)
     state.SoftwareFilePath = path;
     ClearDecoderList();
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    // Only a regular file (or a link to one) counts as openable: a named pipe would wait for a
+    // writer and freeze the page, whoever chose it.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         state.SoftwareFilePath.clear();
         return;
     }

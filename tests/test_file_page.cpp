@@ -13,6 +13,10 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
 class ScriptedDialogs : public Dialogs {
 public:
@@ -48,6 +52,23 @@ QString WriteDsw(const QString &folder, const QString &name, const QStringList &
     return folder + name;
 }
 
+// One directory entry of a newestFile row: NAME:SECONDS after Base is a file, NAME/ a folder,
+// NAME| a named pipe (made now) and NAME>TARGET a symbolic link to TARGET in the same folder.
+bool CreateEntry(const QString &folder, const QString &entry)
+{
+    if (entry.endsWith(QLatin1Char('/')))
+        return QDir(folder).mkdir(entry);
+#ifdef Q_OS_UNIX
+    if (entry.endsWith(QLatin1Char('|')))
+        return mkfifo(QFile::encodeName(folder + entry.chopped(1)).constData(), 0600) == 0;
+    if (entry.contains(QLatin1Char('>')))
+        return QFile::link(folder + entry.section(QLatin1Char('>'), 1),
+                           folder + entry.section(QLatin1Char('>'), 0, 0));
+#endif
+    return DswBuilder::WriteFile(folder + entry.section(QLatin1Char(':'), 0, 0), "D",
+                                 Base.addSecs(entry.section(QLatin1Char(':'), 1).toInt()));
+}
+
 QTreeWidget *List(QWidget &page)
 {
     return page.findChild<QTreeWidget *>(QStringLiteral("ListView1"));
@@ -73,8 +94,10 @@ private slots:
     void coarseWriteTimeCountsFrom1601();
     void newestFile_data();
     void newestFile();
+    void lastFolderWithoutTrailingSeparator();
     void loadSoftwareFile_data();
     void loadSoftwareFile();
+    void loadRefusesANamedPipe();
     void firstActivationLoadsNewestAndSearchesAgainAfterBack();
     void withoutAFileTheOnlineUpdateRuns_data();
     void withoutAFileTheOnlineUpdateRuns();
@@ -116,7 +139,7 @@ void TestFilePage::coarseWriteTimeCountsFrom1601()
 
 void TestFilePage::newestFile_data()
 {
-    QTest::addColumn<QString>("files"); // NAME:SECONDS after Base; a trailing "/" makes a folder
+    QTest::addColumn<QString>("files"); // entries as CreateEntry makes them
     QTest::addColumn<QString>("newest");
     QTest::newRow("newer vup wins") << "DECODERSW.DAT:0 DS_NEW.VUP:600" << "DS_NEW.VUP";
     QTest::newRow("same coarse time: first by name wins") << "DECB.DAT:0 DECA.DAT:60" << "DECA.DAT";
@@ -126,6 +149,13 @@ void TestFilePage::newestFile_data()
     QTest::newRow("DEC.DAT overlaps") << "DEC.DAT:0" << "DEC.DAT";
     QTest::newRow("folders are skipped") << "DECSOFT.DAT/ DSA.VUP:0" << "DSA.VUP";
     QTest::newRow("no matching name") << "DECODERSW.DAT.bak:0 DS.VU:0 XDEC.DAT:0" << "";
+#ifdef Q_OS_UNIX
+    // Opening a named pipe waits for a writer: it would freeze the page.
+    QTest::newRow("a named pipe is no file") << "DECOLD.DAT:0 DECODERSW.DAT|" << "DECOLD.DAT";
+    QTest::newRow("a broken link is no file") << "DECNEW.DAT>gone" << "";
+    QTest::newRow("a link to a file counts with the file's time")
+        << "image.bin:600 DSLINK.VUP>image.bin DECOLD.DAT:0" << "DSLINK.VUP";
+#endif
 }
 
 void TestFilePage::newestFile()
@@ -133,14 +163,18 @@ void TestFilePage::newestFile()
     QFETCH(QString, files);
     QFETCH(QString, newest);
     const QString folder = State().LastFolder;
-    for (const QString &file : files.split(QLatin1Char(' '))) {
-        const QString name = file.section(QLatin1Char(':'), 0, 0);
-        QVERIFY(name.endsWith(QLatin1Char('/'))
-                    ? QDir(folder).mkdir(name)
-                    : DswBuilder::WriteFile(folder + name, "D",
-                                            Base.addSecs(file.section(QLatin1Char(':'), 1).toInt())));
-    }
+    for (const QString &entry : files.split(QLatin1Char(' ')))
+        QVERIFY2(CreateEntry(folder, entry), qPrintable(entry));
     QCOMPARE(FindNewestSoftwareFile(), newest.isEmpty() ? QString() : folder + newest);
+}
+
+// A folder written to the settings file by hand may lack its trailing separator.
+void TestFilePage::lastFolderWithoutTrailingSeparator()
+{
+    const QString path = WriteDsw(State().LastFolder, QStringLiteral("DECODERSW.DAT"),
+                                  {"7:LOK:1.00:1:32"});
+    State().LastFolder.chop(1);
+    QCOMPARE(FindNewestSoftwareFile(), path);
 }
 
 void TestFilePage::loadSoftwareFile_data()
@@ -200,6 +234,23 @@ void TestFilePage::loadSoftwareFile()
     QCOMPARE(State().SoftwareFilePath, bytes.isNull() ? QString() : path);
     QCOMPARE(page.windowTitle(), bytes.isNull() ? caption
                                  : "Software selection " + (shortened ? "..." + path.right(30) : path));
+}
+
+// A named pipe chosen in the open dialog or kept in the settings is refused like a file that
+// cannot be opened: opening it would wait for a writer and freeze the page (and this test).
+void TestFilePage::loadRefusesANamedPipe()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("named pipes are made here with mkfifo");
+#else
+    const QString path = State().LastFolder + QStringLiteral("DECODERSW.DAT");
+    QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    frm_Du_File page;
+    page.LoadSoftwareFile(WriteDsw(State().SoftwareFolder, "DECODERSW.DAT", {"1:E:1.00:1:32"}));
+    page.LoadSoftwareFile(path);
+    QCOMPARE(List(page)->topLevelItemCount(), 0);
+    QCOMPARE(State().SoftwareFilePath, QString());
+#endif
 }
 
 void TestFilePage::firstActivationLoadsNewestAndSearchesAgainAfterBack()

@@ -1,8 +1,10 @@
 // The language table: the texts file's oddities, the built-in fallback and the language menu.
 #include "TestFolders.h"
+#include "support/SparseFile.h"
 
 #include "app/ItemReader.h"
 #include "app/LanguageTexts.h"
+#include "app/Log.h"
 #include "app/Module_DU.h"
 #include "port/frm_Du_Com.h"
 
@@ -48,7 +50,10 @@ private slots:
     void switchingKeepsPreviousWording();
     void menuFollowsTheFile();
     void menuWithoutTextsFile();
+    void oversizedFileIsNotRead();
     void cliPrintsTheTable();
+    void cliSaysWhenTheFileIsNotRead_data();
+    void cliSaysWhenTheFileIsNotRead();
 };
 
 void LanguageTest::itemReaderSeparators_data()
@@ -125,6 +130,24 @@ void LanguageTest::languageWithoutTextsFallsBack()
     QVERIFY(state.Texts[51].isEmpty());
 }
 
+// A texts file is a few kilobytes; one of more than 2 GiB is refused unread, with a line in the
+// log, and the built-in texts stand.
+void LanguageTest::oversizedFileIsNotRead()
+{
+    TestFolders folders;
+    const QString path = folders.CommonFolder() + "TBK_Texte.txt";
+    QVERIFY(SparseFile::Write(path, "Anzahl_Sprachen, 1\nAnfang_Strings\nID, 2\n1, Beenden\n"));
+    QStringList log;
+    Log::SetSink([&log](const QString &line) { log << line; });
+    QVERIFY(!LanguageTexts::ReadTexts(path));
+    Log::SetSink({});
+    const auto &state = Module_DU::State();
+    QCOMPARE(state.Texts[2], QString("Exit"));
+    QCOMPARE(state.LanguageCount, 0);
+    QCOMPARE(log.size(), 1);
+    QVERIFY2(log.first().contains(path), qPrintable(log.first()));
+}
+
 void LanguageTest::switchingKeepsPreviousWording()
 {
     TestFolders folders;
@@ -186,6 +209,30 @@ void LanguageTest::cliPrintsTheTable()
                                           "Texts[0]=" + LanguageTexts::BuiltInText(0)}));
     QVERIFY(lines.contains("Texts[2]=Quit"));
     QVERIFY(!lines.contains("Texts[51]="));
+}
+
+void LanguageTest::cliSaysWhenTheFileIsNotRead_data()
+{
+    QTest::addColumn<bool>("oversized"); // otherwise missing
+    QTest::newRow("missing file") << false;
+    QTest::newRow("file beyond 2 GiB") << true;
+}
+
+// The table of built-in texts is still printed, but the translator learns that the file was
+// not read.
+void LanguageTest::cliSaysWhenTheFileIsNotRead()
+{
+    QFETCH(bool, oversized);
+    TestFolders folders;
+    const QString path = folders.CommonFolder() + "TBK_Texte.txt";
+    if (oversized)
+        QVERIFY(SparseFile::Write(path, TwoLanguages));
+    QProcess cli;
+    cli.start(qEnvironmentVariable("TOBRIK_CLI"), {"texts", "--file", path});
+    QVERIFY(cli.waitForFinished(10000));
+    QCOMPARE(cli.exitCode(), 1);
+    QVERIFY(QString::fromUtf8(cli.readAllStandardError()).contains(path));
+    QVERIFY(QString::fromUtf8(cli.readAllStandardOutput()).split('\n').contains("Texts[2]=Exit"));
 }
 
 QTEST_MAIN(LanguageTest)

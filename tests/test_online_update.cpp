@@ -1,6 +1,7 @@
 // The online update: the version list reader, the address policy, and the window's whole
 // exchange against a local HTTPS server with its own certificate authority.
 #include "app/LanguageTexts.h"
+#include "app/Log.h"
 #include "app/Module_DU.h"
 #include "app/mod_ini.h"
 #include "online/UpdateServer.h"
@@ -9,6 +10,7 @@
 #include "online/mod_URLDownload.h"
 #include "support/DswBuilder.h"
 #include "support/HttpsTestServer.h"
+#include "support/SparseFile.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -28,6 +30,7 @@ private slots:
     void versionList();
     void exchange_data();
     void exchange();
+    void oversizedVersionListIsNotRead();
 };
 
 void TestOnlineUpdate::versionList_data()
@@ -167,6 +170,24 @@ void TestOnlineUpdate::exchange()
     QStringList user = QDir(state.UserFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     user.removeOne(QStringLiteral("DSW_Version.txt"));
     QCOMPARE(user, (QStringList{"DECSOFT", "Inits.ini"}));
+}
+
+// A version list is a few hundred bytes; one of more than 2 GiB is refused unread, with a line
+// in the log, and the entry keeps its values.
+void TestOnlineUpdate::oversizedVersionListIsNotRead()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("DSW_Version.txt"));
+    QVERIFY(SparseFile::Write(path, "Decodersw, Version, 5, Datei, A.DAT, /Decodersw\r\n"));
+    QStringList log;
+    Log::SetSink([&log](const QString &line) { log << line; });
+    DecoderSwEntry entry;
+    ReadVersionList(path, entry);
+    Log::SetSink({});
+    QCOMPARE(entry.Version, int16_t(0));
+    QCOMPARE(entry.File, QString());
+    QCOMPARE(log.size(), 1);
+    QVERIFY2(log.first().contains(path), qPrintable(log.first()));
 }
 
 QTEST_MAIN(TestOnlineUpdate)

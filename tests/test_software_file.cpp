@@ -2,8 +2,10 @@
 // command-line tool built on them.
 #include "software/DecoderLookup.h"
 #include "software/DswGenerator.h"
+#include "software/IndexReader.h"
 #include "software/SoftwareIndexListing.h"
 #include "support/DswBuilder.h"
+#include "support/SparseFile.h"
 
 #include <QBuffer>
 #include <QProcess>
@@ -32,6 +34,8 @@ private slots:
     void initTestCase();
     void index_data();
     void index();
+    void endlessIndexStops_data();
+    void endlessIndexStops();
     void sampleImagesFollowTheIndex();
     void generatorRefusesWhatTheLayoutCannotHold();
     void cli_data();
@@ -67,13 +71,17 @@ void TestSoftwareFile::initTestCase()
     QVERIFY(DswBuilder::WriteFile(dir_.filePath(QStringLiteral("kt.dat")),
                                   DswBuilder::Build({"7:LOK:1.2:1:32", "9:KT:1.0:3:32"})));
     QVERIFY(DswBuilder::WriteFile(dir_.filePath(QStringLiteral("foreign.dat")), "MZ"));
+    QVERIFY(DswBuilder::WriteFile(dir_.filePath(QStringLiteral("notf.dat")), "DG;0;12;1;2;A;1;0;1."));
+    QVERIFY(DswBuilder::WriteFile(dir_.filePath(QStringLiteral("noentry.dat")), "DF;0."));
+    QVERIFY(DswBuilder::WriteFile(dir_.filePath(QStringLiteral("broken.dat")),
+                                  "DF;0;12;1;2;AB1;5;3;1;13;1;2;" + QByteArray(300, 'N') + ";1."));
 }
 
 void TestSoftwareFile::index_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("rows"); // NAME|VERSION|ID as listed
-    QTest::addColumn<bool>("kt");
+    QTest::addColumn<QString>("flags");   // kt, malformed, foreign (not recognised) or none
     QTest::addColumn<int>("id");          // looked up: START|LENGTH|NAME|VERSION|TYPE, absent
     QTest::addColumn<QString>("lookup");  // or malformed
 
@@ -82,40 +90,54 @@ void TestSoftwareFile::index_data()
                              "0140000700000300AB3     7.01:";
     const QStringList ab1 = {"AB1|5.3|12"}, ab12 = {"AB1|5.3|12", "AB2|6.0|13"}, none;
     QTest::newRow("token, colon ends index")
-        << one + ":13;1;2;AB2;1;0;1." << ab1 << false << 13 << "absent";
+        << one + ":13;1;2;AB2;1;0;1." << ab1 << "" << 13 << "absent";
     QTest::newRow("token, extra fields")
-        << one + "\tx1\tx2;13;5000;302;AB2;6;0;2." << ab12 << false << 13 << "5000|302|AB2|6.0|2";
+        << one + "\tx1\tx2;13;5000;302;AB2;6;0;2." << ab12 << "" << 13 << "5000|302|AB2|6.0|2";
     QTest::newRow("token, dot after extra fields ends index")
-        << one + "\tx1.13;5000;300;AB2;6;0;2." << ab1 << false << 13 << "absent";
+        << one + "\tx1.13;5000;300;AB2;6;0;2." << ab1 << "" << 13 << "absent";
     QTest::newRow("token, type 3 is listed and flagged")
         << QByteArray("DF;0;12;1;2;AB1;5;3;1;40;8;9;KT1;1;0;3.")
-        << QStringList{"AB1|5.3|12", "KT1|1.0|40"} << true << 40 << "8|9|KT1|1.0|3";
+        << QStringList{"AB1|5.3|12", "KT1|1.0|40"} << "kt" << 40 << "8|9|KT1|1.0|3";
     QTest::newRow("token, blanks and line ends belong to fields, Latin-1 names")
         << QByteArray("DF;0;\r\n7 ;1;2; Lok\xe4;1;02;1.") << QStringList{" Lok\u00e4|1.02|7"}
-        << false << 7 << "1|2| Lok\u00e4|1.02|1";
+        << "" << 7 << "1|2| Lok\u00e4|1.02|1";
     QTest::newRow("token, number that does not convert keeps the previous value")
         << QByteArray("DF;0;12;1;2;A;1;0;1;x;3;4;B;1;0;1.")
-        << QStringList{"A|1.0|12", "B|1.0|12"} << false << 12 << "1|2|A|1.0|1";
+        << QStringList{"A|1.0|12", "B|1.0|12"} << "" << 12 << "1|2|A|1.0|1";
     QTest::newRow("token, file ends inside an entry")
-        << one + ";13;50" << ab1 << false << 13 << "absent";
+        << one + ";13;50" << ab1 << "" << 13 << "absent";
+    QTest::newRow("token, file ends inside the TYPE of the wanted entry")
+        << one + ";13;50;30;AB2;6;0;2" << ab12 << "" << 13 << "absent";
+    const QByteArray longest(Module_DU::MaxFieldLength, 'N');
+    QTest::newRow("token, a name of the longest field length")
+        << one + ";13;1;2;" + longest + ";6;0;2." << QStringList{ab1[0], longest + "|6.0|13"}
+        << "" << 13 << QString("1|2|" + longest + "|6.0|2");
+    QTest::newRow("token, a longer field ends the index as malformed")
+        << one + ";13;1;2;" + longest + "N;6;0;2." << ab1 << "malformed" << 13 << "malformed";
+    QTest::newRow("token, index without entries") << QByteArray("DF;0.") << none << "" << 1
+                                                  << "absent";
     QTest::newRow("token, second field not F")
-        << QByteArray("DG;0;12;1;2;A;1;0;1.") << none << false << 12 << "malformed";
+        << QByteArray("DG;0;12;1;2;A;1;0;1.") << none << "foreign" << 12 << "malformed";
     QTest::newRow("fixed, entry after the end separator is not listed")
-        << fixed << ab12 << false << 14 << "absent";
-    QTest::newRow("fixed, second entry") << fixed << ab12 << false << 13 << "400|300|AB2|6.0|2";
+        << fixed << ab12 << "" << 14 << "absent";
+    QTest::newRow("fixed, second entry") << fixed << ab12 << "" << 13 << "400|300|AB2|6.0|2";
     QTest::newRow("fixed, ID 007 and type 3 never flagged")
-        << QByteArray(";0070000100000066KT1     1.03:") << QStringList{"KT1|1.0|7"} << false << 7
+        << QByteArray(";0070000100000066KT1     1.03:") << QStringList{"KT1|1.0|7"} << "" << 7
         << "100|66|KT1|1.0|3";
     QTest::newRow("fixed, blanks around the ID")
-        << QByteArray("; 9 0000100000300X       1.01:") << QStringList{"X|1.0|9"} << false << 9
+        << QByteArray("; 9 0000100000300X       1.01:") << QStringList{"X|1.0|9"} << "" << 9
         << "100|300|X|1.0|1";
     QTest::newRow("fixed, unknown separator")
         << QByteArray(";0120000100000300AB1     5.31.0130000400000300AB2     6.02:") << ab1
-        << false << 13 << "malformed";
+        << "malformed" << 13 << "malformed";
+    QTest::newRow("fixed, file ends after the second entry's VERSION: listed, not found")
+        << fixed.left(57) << ab12 << "" << 13 << "absent";
+    QTest::newRow("fixed, file ends before the wanted entry's separator")
+        << fixed.left(58) << ab12 << "" << 13 << "absent";
     QTest::newRow("fixed, file ends inside the second entry")
-        << QByteArray(";0120000100000300AB1     5.31;01300004") << ab1 << false << 13 << "absent";
-    QTest::newRow("empty file") << QByteArray() << none << false << 12 << "malformed";
-    QTest::newRow("foreign file") << QByteArray("PK\x03\x04;D") << none << false << 1
+        << QByteArray(";0120000100000300AB1     5.31;01300004") << ab1 << "" << 13 << "absent";
+    QTest::newRow("empty file") << QByteArray() << none << "foreign" << 12 << "malformed";
+    QTest::newRow("foreign file") << QByteArray("PK\x03\x04;D") << none << "foreign" << 1
                                   << "malformed";
 }
 
@@ -123,7 +145,7 @@ void TestSoftwareFile::index()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, rows);
-    QFETCH(bool, kt);
+    QFETCH(QString, flags);
     QFETCH(int, id);
     QFETCH(QString, lookup);
     const SoftwareIndexListing listing = List(bytes);
@@ -131,7 +153,14 @@ void TestSoftwareFile::index()
     for (const IndexEntry &entry : listing.Entries)
         listed << QStringLiteral("%1|%2|%3").arg(entry.Name, entry.Version).arg(entry.Id);
     QCOMPARE(listed, rows);
-    QCOMPARE(listing.HasKtEntry, kt);
+    QStringList set;
+    if (listing.HasKtEntry)
+        set << "kt";
+    if (listing.Malformed)
+        set << "malformed";
+    if (!listing.Recognised)
+        set << "foreign";
+    QCOMPARE(set.join(','), flags);
 
     const LookupResult found = Lookup(bytes, id);
     const IndexEntry &entry = found.Entry;
@@ -140,6 +169,43 @@ void TestSoftwareFile::index()
         shown = QStringLiteral("%1|%2|%3|%4|%5").arg(entry.Start).arg(entry.Length)
                     .arg(entry.Name, entry.Version).arg(entry.Type);
     QCOMPARE(shown, lookup);
+}
+
+// Indexes that never end: one endless field (a sparse file of 2 GiB), or endless runs of tiny
+// fields, extra fields or fixed entries. Reading must stop early as malformed, keeping the rows
+// read so far, instead of taking minutes and gigabytes.
+void TestSoftwareFile::endlessIndexStops_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<QByteArray>("repeated"); // empty: the rest of a sparse 2 GiB file
+    QTest::addColumn<int>("wanted");          // an ID the index does not name
+    QTest::newRow("one endless field") << QByteArray("DF;0;") << QByteArray() << 1;
+    QTest::newRow("endless fields") << QByteArray("DF;0;") << QByteArray("1;") << 2;
+    QTest::newRow("endless extra fields") << QByteArray("DF;0;1;1;1;A;1;0;1") << QByteArray("\t")
+                                          << 2;
+    QTest::newRow("endless fixed entries")
+        << QByteArray() << QByteArray(";0010000100000300AB1     5.31") << 2;
+}
+
+void TestSoftwareFile::endlessIndexStops()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(QByteArray, repeated);
+    QFETCH(int, wanted);
+    // Far beyond the longest index read, yet quick to hold in memory.
+    constexpr qint64 RepeatedBytes = 4 * IndexReader::MaxIndexLength;
+    QFile file(dir_.filePath(QStringLiteral("endless.dat")));
+    QVERIFY(repeated.isEmpty()
+                ? SparseFile::Write(file.fileName(), head)
+                : DswBuilder::WriteFile(file.fileName(),
+                                        head + repeated.repeated(RepeatedBytes / repeated.size())));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const SoftwareIndexListing listing = ListSoftwareIndex(file);
+    QVERIFY(file.pos() < file.size() / 2);
+    QVERIFY(listing.Recognised && listing.Malformed);
+    QCOMPARE(listing.Entries.isEmpty(), repeated.isEmpty()); // the rows before are kept
+    QVERIFY(file.seek(0));
+    QCOMPARE(LookupDecoder(file, wanted).Outcome, LookupOutcome::Malformed);
 }
 
 // The shipped sample, made by the generator at build time: whole blocks of both sizes, each
@@ -188,6 +254,14 @@ void TestSoftwareFile::cli_data()
                                           << QStringList{"2", "LOK\t1.2\t7\nKT\t1.0\t9\n", ktWarning};
     QTest::newRow("list of a missing file") << QStringList{"list", "none.dat"}
                                             << QStringList{"1", "", "*"};
+    QTest::newRow("list of a foreign file") << QStringList{"list", "foreign.dat"}
+                                            << QStringList{"1", "", "*"};
+    QTest::newRow("list of a token index without F") << QStringList{"list", "notf.dat"}
+                                                     << QStringList{"1", "", "*"};
+    QTest::newRow("list of an index without entries") << QStringList{"list", "noentry.dat"}
+                                                      << QStringList{"0", "", ""};
+    QTest::newRow("list of a malformed index") << QStringList{"list", "broken.dat"}
+                                               << QStringList{"1", "AB1\t5.3\t12\n", "*"};
     QTest::newRow("lookup found") << QStringList{"lookup", "fixed.dat", "7"}
                                   << QStringList{"0", "found\t31\t66\tLOK\t1A3\t2\n", ""};
     QTest::newRow("lookup absent") << QStringList{"lookup", "fixed.dat", "8"}

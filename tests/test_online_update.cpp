@@ -49,6 +49,17 @@ void TestOnlineUpdate::versionList_data()
         << "4|2024-02-01|";
     QTest::newRow("unclosed section ends with the file")
         << "Decodersw, Version, 6, Datei, B.DAT" << "6||B.DAT";
+    // Empty items where a section name belongs are read over, not taken as a section that
+    // never closes.
+    QTest::newRow("blank lines between sections")
+        << "Projekt, Name, P, /Projekt\r\n\r\n\r\nDecodersw, Version, 2, Datei, C.DAT, /Decodersw"
+        << "2||C.DAT";
+    QTest::newRow("comma at the end of a line")
+        << "PLV_Setup, Version, 1, /PLV_Setup,\nDecodersw, Version, 5, /Decodersw,\n" << "5||";
+    // EF BB BF as the 8-bit reader decodes it.
+    QTest::newRow("UTF-8 byte-order mark")
+        << QString::fromLatin1("\xEF\xBB\xBF" "Decodersw, Version, 8, Datei, E.DAT, /Decodersw")
+        << "8||E.DAT";
 }
 
 void TestOnlineUpdate::versionList()

@@ -115,7 +115,7 @@ private:
     {
         const QVariant announced = reply_.header(QNetworkRequest::ContentLengthHeader);
         if (announced.isValid() && announced.toLongLong() > maxBytes_)
-            Abort(QStringLiteral("%1 bytes announced, more than allowed").arg(announced.toLongLong()));
+            Abort(QStringLiteral("%1 bytes announced").arg(announced.toLongLong()));
     }
 
     void CheckExiting()
@@ -145,22 +145,28 @@ private:
 
     bool Complete()
     {
-        const int status = reply_.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QVariant announced = reply_.header(QNetworkRequest::ContentLengthHeader);
-        if (failure_.isEmpty()) {
-            if (!reply_.isFinished())
-                failure_ = QStringLiteral("interrupted");
-            else if (reply_.error() != QNetworkReply::NoError || status < 200 || status > 299)
-                failure_ = reply_.errorString();
-            else if (received_ == 0)
-                failure_ = QStringLiteral("empty body");
-            else if (announced.isValid() && announced.toLongLong() != received_)
-                failure_ = QStringLiteral("%1 of %2 bytes").arg(received_).arg(announced.toLongLong());
-        }
+        if (failure_.isEmpty())
+            failure_ = IncompleteReason();
         if (!failure_.isEmpty())
             Log::Line(QStringLiteral("Download %1 failed: %2")
                           .arg(reply_.url().toDisplayString(), failure_));
         return failure_.isEmpty();
+    }
+
+    // Why the reply is no whole download; empty when it is one.
+    QString IncompleteReason() const
+    {
+        const int status = reply_.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const QVariant announced = reply_.header(QNetworkRequest::ContentLengthHeader);
+        if (!reply_.isFinished())
+            return QStringLiteral("interrupted");
+        if (reply_.error() != QNetworkReply::NoError || status < 200 || status > 299)
+            return reply_.errorString();
+        if (received_ == 0)
+            return QStringLiteral("empty body");
+        if (announced.isValid() && announced.toLongLong() != received_)
+            return QStringLiteral("%1 of %2 bytes").arg(received_).arg(announced.toLongLong());
+        return {};
     }
 
     QNetworkReply &reply_;

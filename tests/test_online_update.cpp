@@ -142,8 +142,8 @@ void TestOnlineUpdate::permittedAddresses_data()
                                           << false;
     QTest::newRow("plain http on this machine, server is https")
         << "https://127.0.0.1:8080" << "http://127.0.0.1:8080/files/D.DAT" << false << false;
-    QTest::newRow("the configured local http server") << local << "http://127.0.0.1:8080/files/D.DAT"
-                                                      << true << false;
+    QTest::newRow("the configured local http server")
+        << local << "http://127.0.0.1:8080/files/D.DAT" << true << false;
     QTest::newRow("another port on this machine") << local << "http://127.0.0.1:8081/D.DAT"
                                                   << false << false;
     QTest::newRow("another name for this machine") << local << "http://localhost:8080/D.DAT"
@@ -247,7 +247,8 @@ void TestOnlineUpdate::download()
     QString path = target;
     if (!redirect.isEmpty()) {
         path = QStringLiteral("/moved/D.DAT");
-        https.Redirect(path, (redirect == QLatin1String("http") ? plain : https).BaseUrl() + target);
+        const HttpsTestServer &to = redirect == QLatin1String("http") ? plain : https;
+        https.Redirect(path, to.BaseUrl() + target);
     }
     connect(&https, &HttpsTestServer::Requested, this, [interrupt] {
         if (interrupt == QLatin1String("close-down"))
@@ -333,12 +334,10 @@ void TestOnlineUpdate::exchange()
         location = configured.BaseUrl() + QStringLiteral("/files/");
     else if (location == QLatin1String("local http"))
         location = otherLocal.BaseUrl() + QStringLiteral("/files/");
+    const QString list = QStringLiteral("Decodersw\r\nVersion, %1\r\nDatum, 24.12.2025\r\n"
+                                        "Location, \"%2\"\r\nDatei, \"%3\"\r\n/Decodersw\r\n");
     if (version >= 0)
-        configured.Serve(ListPath, QStringLiteral("Decodersw\r\nVersion, %1\r\nDatum, 24.12.2025\r\n"
-                                                  "Location, \"%2\"\r\nDatei, \"%3\"\r\n/Decodersw\r\n")
-                                       .arg(version)
-                                       .arg(location, file)
-                                       .toLatin1());
+        configured.Serve(ListPath, list.arg(version).arg(location, file).toLatin1());
     const QByteArray body = answer == QLatin1String("empty") ? QByteArray()
                             : answer == QLatin1String("stall") ? Software.left(20)
                                                                : Software;

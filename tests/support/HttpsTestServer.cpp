@@ -61,8 +61,9 @@ bool HttpsTestServer::Listen()
 
 QString HttpsTestServer::BaseUrl() const
 {
-    const char *scheme = security_ == Security::PlainHttp ? "http" : "https";
-    return QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(scheme)).arg(server_->serverPort());
+    const QString scheme = security_ == Security::PlainHttp ? QStringLiteral("http")
+                                                            : QStringLiteral("https");
+    return QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(server_->serverPort());
 }
 
 void HttpsTestServer::Serve(const QString &path, const QByteArray &body, Delivery delivery)

@@ -15,6 +15,12 @@ namespace TerminationSignals {
 namespace {
 int pipeEnds[2] = {-1, -1};
 
+std::function<void()> &Handler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
 // Only async-signal-safe work here: one byte into the pipe, read back on the window thread.
 void Notify(int)
 {
@@ -25,14 +31,16 @@ void Notify(int)
 
 void Install(std::function<void()> onSignal)
 {
+    Handler() = std::move(onSignal);
     if (pipeEnds[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeEnds) != 0)
         return;
     auto *notifier = new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read,
                                          QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [onSignal] {
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(pipeEnds[1], &byte, 1);
-        onSignal();
+        if (Handler())
+            Handler()();
     });
     struct sigaction action = {};
     action.sa_handler = Notify;

@@ -7,8 +7,8 @@
 
 namespace TerminationSignals {
 
-// Runs onSignal on the window thread when SIGTERM, SIGINT or SIGHUP arrives. Does nothing on
-// platforms without them.
+// Runs onSignal on the window thread when SIGTERM, SIGINT or SIGHUP arrives; a later call
+// replaces the earlier onSignal. Does nothing on platforms without these signals.
 void Install(std::function<void()> onSignal);
 
 } // namespace TerminationSignals

@@ -1,5 +1,6 @@
 #include "app/Wizard.h"
 
+#include "app/TerminationSignals.h"
 #include "app/frm_log.h"
 #include "port/frm_Du_Com.h"
 #include "software/frm_Du_File.h"
@@ -10,6 +11,7 @@ Wizard::Wizard() = default;
 
 Wizard::~Wizard()
 {
+    TerminationSignals::Install({});
     delete portPage_;
 }
 
@@ -22,6 +24,20 @@ void Wizard::Start()
     connect(portPage_, &frm_Du_Com::EndRequested, this, [] { QCoreApplication::exit(0); });
     portPage_->Form_Load();
     portPage_->show();
+}
+
+int Wizard::Run()
+{
+    TerminationSignals::Install([this] {
+        if (portPage_)
+            portPage_->close();
+    });
+    // The close-down has run: every event loop ends now, nested ones included. (quit may be
+    // refused by a window that will not close, such as the online update window while its
+    // exchange runs.)
+    connect(this, &Wizard::Finished, qApp, [] { QCoreApplication::exit(0); });
+    Start();
+    return QCoreApplication::exec();
 }
 
 frm_Du_Com *Wizard::PortPage() const

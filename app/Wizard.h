@@ -16,6 +16,10 @@ public:
     // Creates the port page, runs its start-up and shows it.
     void Start();
 
+    // The whole program: Start, then the window system's loop until the close-down has run.
+    // A termination signal closes the port page, which runs the close-down.
+    int Run();
+
     frm_Du_Com *PortPage() const;
 
 signals:

@@ -11,24 +11,15 @@ const QString LanguageKey = QStringLiteral("LANGUAGE");
 const QString FoldersSection = QStringLiteral("LastFolders");
 const QString FilesSection = QStringLiteral("LastFiles");
 const QString SoftwareKey = QStringLiteral("DECSOFTWARE");
-
-QString Read(const QString &section, const QString &key)
-{
-    return mod_ini::ReadIniString(section, key, Module_DU::State().SettingsFile, QString());
-}
-
-void Write(const QString &section, const QString &key, const QString &value)
-{
-    mod_ini::WriteIniString(section, key, value, Module_DU::State().SettingsFile);
-}
 } // namespace
 
 void LoadConfig()
 {
     auto &state = Module_DU::State();
-    modFunctions::SetLanguage(Read(ConfigSection, LanguageKey));
-    state.LastFolder = Read(FoldersSection, SoftwareKey);
-    state.LastFile = Read(FilesSection, SoftwareKey);
+    const mod_ini::Profile settings(state.SettingsFile);
+    modFunctions::SetLanguage(settings.Value(ConfigSection, LanguageKey, QString()));
+    state.LastFolder = settings.Value(FoldersSection, SoftwareKey, QString());
+    state.LastFile = settings.Value(FilesSection, SoftwareKey, QString());
     if (state.LastFolder.isEmpty())
         state.LastFolder = state.SoftwareFolder;
 }
@@ -36,12 +27,16 @@ void LoadConfig()
 void SaveConfig()
 {
     const auto &state = Module_DU::State();
+    // All values go into the file in one step: a kill in the middle leaves the old file.
+    mod_ini::Profile settings(state.SettingsFile);
     // A fourth or later language of the texts file has no code: it is stored empty, which
     // reads back as "keep the first language".
     if (state.LanguageValid)
-        Write(ConfigSection, LanguageKey, modFunctions::LanguageCode(state.LanguageIndex));
-    Write(FoldersSection, SoftwareKey, state.LastFolder);
-    Write(FilesSection, SoftwareKey, state.LastFile);
+        settings.SetValue(ConfigSection, LanguageKey,
+                          modFunctions::LanguageCode(state.LanguageIndex));
+    settings.SetValue(FoldersSection, SoftwareKey, state.LastFolder);
+    settings.SetValue(FilesSection, SoftwareKey, state.LastFile);
+    settings.Save();
 }
 
 } // namespace mod_config

@@ -6,7 +6,8 @@ namespace mod_config {
 // Reads the language, the last folder and the last file of decoder software files.
 void LoadConfig();
 
-// Writes them back; the language only while LanguageValid is set.
+// Writes them back in one replacement of the file; the language only while LanguageValid is
+// set.
 void SaveConfig();
 
 } // namespace mod_config

@@ -80,14 +80,15 @@ QString Unquoted(const QString &value)
 
 } // namespace
 
-QString ReadIniString(const QString &section, const QString &key, const QString &filePath,
-                      const QString &defaultValue)
+Profile::Profile(const QString &filePath) : filePath_(filePath), lines_(ReadLines(filePath)) {}
+
+QString Profile::Value(const QString &section, const QString &key,
+                       const QString &defaultValue) const
 {
-    const QStringList lines = ReadLines(filePath);
-    const SectionRange range = FindSection(lines, section);
+    const SectionRange range = FindSection(lines_, section);
     for (int i = range.header + 1; range.header >= 0 && i < range.end; ++i) {
-        if (IsKeyLine(lines[i], key)) {
-            const QString raw = lines[i].mid(lines[i].indexOf(QLatin1Char('=')) + 1).trimmed();
+        if (IsKeyLine(lines_[i], key)) {
+            const QString raw = lines_[i].mid(lines_[i].indexOf(QLatin1Char('=')) + 1).trimmed();
             return Unquoted(raw).left(MaxValueLength);
         }
     }
@@ -98,30 +99,29 @@ QString ReadIniString(const QString &section, const QString &key, const QString 
     return fallback.left(MaxValueLength);
 }
 
-bool WriteIniString(const QString &section, const QString &key, const QString &value,
-                    const QString &filePath)
+void Profile::SetValue(const QString &section, const QString &key, const QString &value)
 {
-    QStringList lines = ReadLines(filePath);
     const QString entry = key.toUpper() + QLatin1Char('=') + value;
-    const SectionRange range = FindSection(lines, section);
+    const SectionRange range = FindSection(lines_, section);
     if (range.header < 0) {
-        lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
-    } else {
-        int insertAt = range.header + 1;
-        bool replaced = false;
-        for (int i = range.header + 1; i < range.end && !replaced; ++i) {
-            if (IsKeyLine(lines[i], key)) {
-                lines[i] = entry;
-                replaced = true;
-            } else if (!lines[i].trimmed().isEmpty()) {
-                insertAt = i + 1;
-            }
-        }
-        if (!replaced)
-            lines.insert(insertAt, entry);
+        lines_ << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+        return;
     }
+    int insertAt = range.header + 1;
+    for (int i = range.header + 1; i < range.end; ++i) {
+        if (IsKeyLine(lines_[i], key)) {
+            lines_[i] = entry;
+            return;
+        }
+        if (!lines_[i].trimmed().isEmpty())
+            insertAt = i + 1;
+    }
+    lines_.insert(insertAt, entry);
+}
 
-    QSaveFile file(filePath);
+bool Profile::Save() const
+{
+    QSaveFile file(filePath_);
     if (!file.open(QIODevice::WriteOnly))
         return false;
 #ifdef Q_OS_WIN
@@ -129,8 +129,22 @@ bool WriteIniString(const QString &section, const QString &key, const QString &v
 #else
     const QString lineEnd = QStringLiteral("\n");
 #endif
-    file.write((lines.join(lineEnd) + lineEnd).toLocal8Bit());
+    file.write((lines_.join(lineEnd) + lineEnd).toLocal8Bit());
     return file.commit();
+}
+
+QString ReadIniString(const QString &section, const QString &key, const QString &filePath,
+                      const QString &defaultValue)
+{
+    return Profile(filePath).Value(section, key, defaultValue);
+}
+
+bool WriteIniString(const QString &section, const QString &key, const QString &value,
+                    const QString &filePath)
+{
+    Profile profile(filePath);
+    profile.SetValue(section, key, value);
+    return profile.Save();
 }
 
 } // namespace mod_ini

@@ -13,10 +13,15 @@ QString BaseUrl();
 // The version list's address on the server.
 QString VersionListUrl();
 
-// https, or plain http to this machine only (a local test server).
+// https; plain http only to the configured server itself when that is a plain http server on
+// this machine (a local mirror or test server the user set in the settings file).
 bool IsPermittedUrl(const QUrl &url);
 
-// A bare file name that stays inside the folder it is joined to.
+// A redirect is followed to https only, wherever it comes from.
+bool IsPermittedRedirect(const QUrl &target);
+
+// A bare file name that stays inside the folder it is joined to and names an ordinary file on
+// every platform: no separators, no characters Windows forbids, no device name such as NUL.
 bool IsPlainFileName(const QString &name);
 
 } // namespace UpdateServer

@@ -73,6 +73,14 @@ void ReadKnownSection(ItemReader &items, const QString &name, DecoderSwEntry &en
     }
 }
 
+// Editors that save UTF-8 put the bytes EF BB BF before the first item; read as 8-bit text
+// they would spoil the first section's name.
+QString WithoutByteOrderMark(const QString &text)
+{
+    static const QString mark = QStringLiteral("\u00EF\u00BB\u00BF");
+    return text.startsWith(mark) ? text.mid(mark.size()) : text;
+}
+
 void SkipUnknownSection(ItemReader &items, const QString &name)
 {
     const QString closing = QLatin1Char('/') + name;
@@ -85,8 +93,11 @@ void SkipUnknownSection(ItemReader &items, const QString &name)
 
 void ParseVersionList(const QString &text, DecoderSwEntry &entry)
 {
-    ItemReader items(text);
+    ItemReader items(WithoutByteOrderMark(text));
     while (const auto name = items.Next()) {
+        // A blank line or a comma at a line's end yields an empty item, which names nothing.
+        if (name->isEmpty())
+            continue;
         if (KnownSections().contains(*name))
             ReadKnownSection(items, *name, entry);
         else

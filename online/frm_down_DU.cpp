@@ -67,7 +67,8 @@ void frm_down_DU::Form_Activate()
         return;
     firstActivation_ = false;
     modFunctions::DoEvents();
-    if (mod_URLDownload::DownloadFresh(UpdateServer::VersionListUrl(), VersionListPath())) {
+    if (mod_URLDownload::DownloadFresh(UpdateServer::VersionListUrl(), VersionListPath(),
+                                       mod_URLDownload::Payload::VersionList)) {
         modFunctions::DoEvents();
         ShowVersionResult();
     } else {
@@ -104,8 +105,10 @@ void frm_down_DU::DownloadSoftware()
 {
     auto &state = Module_DU::State();
     const QString local = state.SoftwareFolder + decoderSw_.File;
-    // An address that is not https (or loopback http) is refused by the download itself.
-    if (!mod_URLDownload::DownloadFresh(decoderSw_.Location + decoderSw_.File, local)) {
+    // An address that is not https (nor the configured local http server) is refused by the
+    // download itself.
+    if (!mod_URLDownload::DownloadFresh(decoderSw_.Location + decoderSw_.File, local,
+                                        mod_URLDownload::Payload::SoftwareFile)) {
         AddLine(Text(42));
         return;
     }

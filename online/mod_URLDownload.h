@@ -8,16 +8,29 @@
 
 namespace mod_URLDownload {
 
-// Fetches url into localPath. True when the whole body arrived and was stored; on any failure
-// (refused address, network or TLS error, HTTP error, stall, disk) an existing file at
-// localPath is left as it was and no partial file is left behind.
-bool DownloadFile(const QString &url, const QString &localPath);
+// What is fetched; each kind has a size limit of its own.
+enum class Payload { VersionList, SoftwareFile };
+
+// Fetches url into localPath. True when the whole body arrived and was stored. On any failure
+// an existing file at localPath is left as it was and no partial file is left behind. Failures:
+// a refused address or redirect, a network or TLS error, an HTTP error, an empty body, fewer
+// bytes than the server announced, a stall, a body beyond the size limit, the overall deadline,
+// the start of the close-down (Exiting), a wait ended from outside, a disk error.
+bool DownloadFile(const QString &url, const QString &localPath, Payload payload);
 
 // The same, never served from a cache.
-bool DownloadFresh(const QString &url, const QString &localPath);
+bool DownloadFresh(const QString &url, const QString &localPath, Payload payload);
 
 // A download that receives nothing for this long is given up (default 30 s).
 void SetStallTimeout(int milliseconds);
+
+// A download that has not finished after this long is given up, however steadily data
+// arrive (default 3 minutes).
+void SetDeadline(int milliseconds);
+
+// The largest body accepted for a payload (defaults: version list 64 KiB, software file
+// 16 MiB).
+void SetSizeLimit(Payload payload, qint64 bytes);
 
 // Certificate authorities trusted in addition to the system's (tests use their own).
 void SetExtraCaCertificates(const QList<QSslCertificate> &certificates);

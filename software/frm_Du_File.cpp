@@ -81,13 +81,37 @@ frm_Du_File *frm_Du_File::Instance()
     return WizardPage();
 }
 
+// Marks one of the page's procedures as running for its lifetime.
+class frm_Du_File::RunningProcedure {
+public:
+    explicit RunningProcedure(frm_Du_File &page) : page_(page) { ++page_.runningProcedures_; }
+    ~RunningProcedure()
+    {
+        --page_.runningProcedures_;
+        page_.DeleteOnceIdle();
+    }
+    RunningProcedure(const RunningProcedure &) = delete;
+    RunningProcedure &operator=(const RunningProcedure &) = delete;
+
+private:
+    frm_Du_File &page_;
+};
+
 void frm_Du_File::Unload()
 {
-    // Deleted later: the close-down may run from inside one of this page's own handlers.
     if (frm_Du_File *page = WizardPage()) {
         page->hide();
-        page->deleteLater();
+        page->unloaded_ = true;
+        page->DeleteOnceIdle();
     }
+}
+
+void frm_Du_File::DeleteOnceIdle()
+{
+    // Deleted later even then: the close-down may run from inside one of this page's own
+    // handlers, such as its close event.
+    if (unloaded_ && runningProcedures_ == 0)
+        deleteLater();
 }
 
 void frm_Du_File::CreateControls()
@@ -195,6 +219,7 @@ void frm_Du_File::Form_Activate()
 {
     if (activated_ || !isVisible())
         return;
+    const RunningProcedure running(*this);
     SetCaptions();
     activated_ = true;
     const QString newest = FindNewestSoftwareFile();
@@ -237,6 +262,7 @@ void frm_Du_File::SelectAllRows()
 
 void frm_Du_File::LoadSoftwareFile(const QString &path)
 {
+    const RunningProcedure running(*this);
     auto &state = Module_DU::State();
     state.SoftwareFilePath = path;
     ClearDecoderList();
@@ -266,6 +292,7 @@ void frm_Du_File::LoadSoftwareFile(const QString &path)
 
 void frm_Du_File::OpenDialog()
 {
+    const RunningProcedure running(*this);
     // The file dialog matches filters with case on Linux, so both spellings are listed;
     // names such as *.Dat stay hidden there.
     const QString filter = QStringLiteral("Software(*.dat *.vup *.DAT *.VUP)");
@@ -281,8 +308,14 @@ void frm_Du_File::OpenDialog()
 
 void frm_Du_File::OnlineUpdateSequence()
 {
-    runOnlineUpdate_();
+    const RunningProcedure running(*this);
     auto &state = Module_DU::State();
+    if (state.Exiting)
+        return;
+    runOnlineUpdate_();
+    // The close-down may have begun while the window was open: nothing more is loaded or asked.
+    if (state.Exiting)
+        return;
     state.LastFolder = state.SoftwareFolder;
     const QString newest = FindNewestSoftwareFile();
     state.LastFile = newest;

@@ -17,7 +17,8 @@ public:
     // The page's load: columns added, "Next" disabled.
     frm_Du_File();
 
-    // The wizard's page: created on first use, deleted by Unload at the close-down.
+    // The wizard's page: created on first use, hidden by Unload at the close-down and deleted
+    // once none of its procedures runs any more.
     static frm_Du_File *Load();
     static frm_Du_File *Instance();
     static void Unload();
@@ -45,6 +46,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    class RunningProcedure;
+
+    void DeleteOnceIdle();
     void CreateControls();
     void CreateMenus();
     void Form_Activate();
@@ -67,4 +71,8 @@ private:
 
     std::function<void()> runOnlineUpdate_;
     bool activated_ = false;
+    // The page's procedures wait in nested event loops (dialogs, downloads, DoEvents), where
+    // the close-down may unload the page; it is deleted only when the last one has returned.
+    int runningProcedures_ = 0;
+    bool unloaded_ = false;
 };

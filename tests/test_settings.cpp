@@ -6,7 +6,42 @@
 #include "app/mod_ini.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
 #include <QtTest>
+#include <cstdio>
+
+namespace {
+// Re-invoked with this argument and a path, the test program becomes the child that saves
+// the settings again and again until it is killed.
+const char SaveUntilKilledArgument[] = "--save-settings-until-killed";
+constexpr int KilledSaveRuns = 20;
+// The kill lands at a random moment within this time after the child's first save.
+constexpr int KillWindowUs = 20000;
+constexpr int ChildStartTimeoutMs = 5000;
+
+// Two sets of values that differ in every one of the three.
+void SetValues(bool second)
+{
+    auto &state = Module_DU::State();
+    state.LanguageValid = true;
+    state.LanguageIndex = second ? 1 : 2;
+    state.LastFolder = second ? "/second/" : "/first/";
+    state.LastFile = second ? "/second/DS_2.VUP" : "/first/DECODERSW.DAT";
+}
+
+[[noreturn]] void SaveUntilKilled(const QString &settingsFile)
+{
+    Module_DU::State().SettingsFile = settingsFile;
+    for (bool second = true;; second = !second) {
+        SetValues(second);
+        mod_config::SaveConfig();
+        std::fputs("saved\n", stdout);
+        std::fflush(stdout);
+    }
+}
+} // namespace
 
 class SettingsTest : public QObject {
     Q_OBJECT
@@ -19,6 +54,7 @@ private slots:
     void storedLanguageCodes_data();
     void storedLanguageCodes();
     void saveWritesAllThreeValues();
+    void killedSaveLeavesOldOrNewFile();
 };
 
 void SettingsTest::readMatchesSectionAndKeyWithoutCase()
@@ -116,6 +152,40 @@ void SettingsTest::saveWritesAllThreeValues()
                         "[LastFiles]\nDECSOFTWARE=/x/DECODERSW.DAT\n"));
 }
 
+// A save killed at any moment leaves the settings file whole: all old or all new values.
+void SettingsTest::killedSaveLeavesOldOrNewFile()
+{
+    TestFolders folders;
+    const QString ini = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini",
+                                               "; kept\n[Ports]\nCOM3=/dev/ttyUSB0\n");
+    Module_DU::State().SettingsFile = ini;
+    QByteArray whole[2];
+    for (const bool second : {false, true}) {
+        SetValues(second);
+        mod_config::SaveConfig();
+        whole[second] = TestFolders::ReadFile(ini);
+    }
+    QVERIFY(whole[0] != whole[1]);
 
-QTEST_GUILESS_MAIN(SettingsTest)
+    for (int run = 0; run < KilledSaveRuns; ++run) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QString::fromLatin1(SaveUntilKilledArgument), ini});
+        QVERIFY(child.waitForReadyRead(ChildStartTimeoutMs));
+        QThread::usleep(QRandomGenerator::global()->bounded(KillWindowUs));
+        child.kill();
+        QVERIFY(child.waitForFinished(ChildStartTimeoutMs));
+        const QByteArray left = TestFolders::ReadFile(ini);
+        QVERIFY2(left == whole[0] || left == whole[1], left.constData());
+    }
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], SaveUntilKilledArgument) == 0)
+        SaveUntilKilled(QString::fromLocal8Bit(argv[2]));
+    QCoreApplication app(argc, argv);
+    SettingsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_settings.moc"

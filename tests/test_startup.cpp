@@ -1,9 +1,14 @@
 // The start-up and close-down of the whole program, run in empty temporary folders.
 #include "TestFolders.h"
 
+#include "app/Dialogs.h"
 #include "app/Module_DU.h"
 #include "app/TerminationSignals.h"
+#include "app/Wizard.h"
+#include "online/mod_URLDownload.h"
 #include "port/frm_Du_Com.h"
+#include "software/frm_Du_File.h"
+#include "support/HttpsTestServer.h"
 
 #include <QAction>
 #include <QDir>
@@ -17,6 +22,8 @@
 
 namespace {
 const QByteArray ShippedFile("shipped image");
+constexpr int SignalDelayMs = 100;
+constexpr int PollIntervalMs = 10;
 
 void ShipSoftware(const TestFolders &folders)
 {
@@ -26,6 +33,20 @@ void ShipSoftware(const TestFolders &folders)
     QVERIFY(file.open(QIODevice::ReadWrite));
     file.setFileTime(QDateTime(QDate(2015, 8, 17), QTime(10, 23)), QFileDevice::FileModificationTime);
 }
+
+// Counts the message boxes and file dialogs the program opens, and answers none of them.
+class CountingDialogs : public Dialogs {
+public:
+    CountingDialogs() { Dialogs::Replace(this); }
+    ~CountingDialogs() override { Dialogs::Replace(nullptr); }
+    void Message(QWidget *, const QString &, const QString &) override { ++opened; }
+    QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        ++opened;
+        return {};
+    }
+    int opened = 0;
+};
 
 void WriteThreeLanguages(const TestFolders &folders)
 {
@@ -51,6 +72,7 @@ private slots:
     void unusableFoldersStillStart();
     void exitingShowsAndUnloads();
     void terminationSignalRunsCloseDown();
+    void terminationDuringOnlineUpdate();
 };
 
 void StartupTest::firstStartCreatesAndSeedsFolders()
@@ -224,6 +246,54 @@ void StartupTest::terminationSignalRunsCloseDown()
     std::raise(SIGTERM);
     QTRY_COMPARE(unloaded.count(), 1);
     QVERIFY(QFileInfo::exists(folders.UserFolder() + "Inits.ini"));
+}
+
+// SIGTERM while the file page's online update window downloads the software file: the
+// close-down runs, the download leaves no file, and nothing more happens on the file page.
+void StartupTest::terminationDuringOnlineUpdate()
+{
+    TestFolders folders;
+    CountingDialogs dialogs;
+    HttpsTestServer https;
+    QVERIFY(https.Listen());
+    mod_URLDownload::SetExtraCaCertificates({HttpsTestServer::Authority()});
+    TestFolders::WriteFile(folders.UserFolder() + "Inits.ini",
+                           "[Online]\nSERVER=" + https.BaseUrl().toUtf8() + "\n");
+    const QString softwarePath = QStringLiteral("/files/DECODERSW.DAT");
+    https.Serve("/update/DSW_Version.txt",
+                "Decodersw, Version, 7, Datum, 24.12.2025, Location, " + https.BaseUrl().toUtf8()
+                    + "/files/, Datei, DECODERSW.DAT, /Decodersw\r\n");
+    https.Serve(softwarePath, "D;F;0;12;0;34;PART", HttpsTestServer::Delivery::Stall);
+    // The signal comes once the answer's head and first bytes are on their way.
+    connect(&https, &HttpsTestServer::Requested, this, [softwarePath](const QString &path) {
+        if (path == softwarePath)
+            QTimer::singleShot(SignalDelayMs, [] { std::raise(SIGTERM); });
+    });
+
+    Wizard wizard;
+    QSignalSpy finished(&wizard, &Wizard::Finished);
+    // The port page's Next opens the file page, which finds no software file and starts the
+    // online update on its own.
+    QTimer::singleShot(0, &wizard, [&wizard] {
+        auto *next = wizard.PortPage()->findChild<QPushButton *>("Command6");
+        QTimer *poll = new QTimer(next);
+        connect(poll, &QTimer::timeout, next, [next, poll] {
+            if (next->isEnabled()) {
+                poll->stop();
+                next->click();
+            }
+        });
+        poll->start(PollIntervalMs);
+    });
+    QCOMPARE(wizard.Run(), 0);
+
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(https.requests.contains(softwarePath));
+    QVERIFY(QDir(folders.SoftwareFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    QCOMPARE(dialogs.opened, 0);
+    QVERIFY(!frm_Du_File::Instance()); // deleted once its online update had returned
+    const QByteArray settings = TestFolders::ReadFile(folders.UserFolder() + "Inits.ini");
+    QVERIFY2(settings.contains("[Online]") && settings.contains("[LastFolders]"), settings);
 }
 
 QTEST_MAIN(StartupTest)

@@ -1,6 +1,6 @@
 #pragma once
-// Reads a text as a sequence of items, the way the sequential-file input statement of the
-// original platform does. Items are separated by commas or line ends (CR, LF or CR LF);
+// Reads the texts file and the version list as a sequence of items, as both are written: items
+// are separated by commas or line ends (CR, LF or CR LF);
 // blanks and tabs before an item are skipped and trailing ones dropped; an item that begins
 // with a double quote runs to the next double quote, may hold commas and line ends, and loses
 // its quotes (anything between the closing quote and the next separator is dropped).

@@ -171,3 +171,18 @@ void FillBuiltInTexts()
 }
 
 } // namespace LanguageTexts
+
+const QString &Text(TextId id)
+{
+    return Module_DU::State().Texts[static_cast<int>(id)];
+}
+
+QString NextCaption()
+{
+    return Text(TextId::Next) + QStringLiteral(" -->");
+}
+
+QString BackCaption()
+{
+    return QStringLiteral("<-- ") + Text(TextId::Back);
+}

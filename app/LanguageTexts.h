@@ -4,6 +4,69 @@
 #include <QByteArray>
 #include <QString>
 
+// The numbers of the texts the program shows. Entries 0 to 50 have a built-in English wording
+// (in brackets where the name does not say it); the texts file may replace any of them.
+enum class TextId : int {
+    PortLocatedAutomatically = 0, // "The comm port should be located automatically."
+    PortSelectManually = 1,       // "If not, please select the comm port manually."
+    Exit = 2,
+    Next = 3,
+    BoxNotFound = 4,
+    BoxOn = 5,
+    Found = 6,
+    Back = 7,
+    FileOpenHint = 8,       // "Press 'File open' and select the file from your folder ..."
+    DecodersShownLeft = 9,  // "The available decoder and software versions are displayed ..."
+    SelectDecoderHint = 10, // "Select the proper decoder from the list."
+    FileOpen = 11,
+    SelectSoftwareFile = 12, // "Please select a software file"
+    SoftwareSelection = 13,
+    PortSelection = 14, // "Comm port selection"
+    ForMultipleProgramming = 15,
+    NoQuery = 16,
+    IfAckProblems = 17,      // "If problems with acknowledgement"
+    ProgramWithoutAck = 18,  // "Program without acknowledgement"
+    OptionsNeedOneDecoder = 19, // "Function is not available if more than one decoder ..."
+    StartUpdate = 20,        // "Start update!"
+    UpdateDecoder = 21,
+    PortOpened = 22,         // "Comm port open"
+    ConnectingToDecoder = 23, // "Connecting to decoder..."
+    ProgrammedWithoutAck = 24, // "will be programmed without ack"
+    UpdateInProgress = 25,
+    ConnectionFailed = 26,
+    FileCannotBeOpened = 27, // "File can't be opened"
+    UpdateFailedOnPosition = 28,
+    ErrorOpeningPort = 29,   // "Error opening Comm port"
+    AckNotReceived = 30,
+    CorruptAck = 31,         // "Corrupt acknowledgement"
+    SoftwareFileCorrupt = 32,
+    PortClosed = 33,         // "Comm port closed"
+    FoundWouldYouUpdate = 34, // "found, would you like to update?"
+    DecoderFound = 35,
+    TimeoutAtPosition = 36,
+    UpdateFinished = 37,
+    Language = 38,
+    Change = 39,
+    OnlineUpdateHint = 40,   // "Press 'Online-Update' to check for a software"
+    TryToConnect = 41,       // "Try to set up connection"
+    DownloadFailed = 42,
+    NewestSoftwareDate = 43, // "Date of newest software: "
+    SoftwareNotYetDownloaded = 44, // "Software not already downloaded"
+    SoftwareAlreadyDownloaded = 45,
+    SoftwareDownloadedNow = 46,
+    NowDownload = 47,        // "Now download: "
+    ConnectionFailedBang = 48, // "Connection failed!"
+    CloseWindow = 49,
+    AbortDownload = 50,
+};
+
+// The text of the current language for id.
+const QString &Text(TextId id);
+
+// The captions of the wizard's buttons: "Next -->" and "<-- Back" in the current language.
+QString NextCaption();
+QString BackCaption();
+
 namespace LanguageTexts {
 
 // The built-in English text of index (0 to 50); empty for any other index.

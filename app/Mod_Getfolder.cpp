@@ -33,7 +33,8 @@ bool HoldsVupFile(const QString &folder)
 {
     const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
-        if (name.endsWith(QLatin1String("vup"))) // exactly lower case, as the seeding rule says
+        // Lower case only: a folder holding just upper-case *.VUP files is filled again.
+        if (name.endsWith(QLatin1String("vup")))
             return true;
     }
     return false;

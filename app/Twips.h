@@ -1,5 +1,6 @@
 #pragma once
-// Sizes of the original layout are given in twips; the screen has 15 twips per pixel.
+// Layout sizes (the log window's resize rules, the file page's column widths) are kept in twips,
+// 1/1440 inch; at the usual 96 dots per inch a pixel is 15 twips.
 
 constexpr int TwipsPerPixel = 15;
 

@@ -19,8 +19,18 @@ QPointer<frm_log> &OpenWindow()
 // The design-time layout, in twips.
 constexpr int ClientWidth = 9375;
 constexpr int ClientHeight = 7650;
+constexpr int ListLeft = 120;
+constexpr int ListTop = 120;
+constexpr int ListWidth = 9135;
+constexpr int ListHeight = 6690;
+constexpr int ButtonLeft = 3000;
+constexpr int ButtonTop = 6960;
 constexpr int ButtonWidth = 2775;
 constexpr int ButtonHeight = 495;
+// What the resize rules keep free beside and below the list, and above the button's top.
+constexpr int ListWidthMargin = 360;
+constexpr int ListHeightMargin = 1425;
+constexpr int ButtonTopMargin = 1155;
 } // namespace
 
 frm_log *frm_log::Show()
@@ -55,10 +65,10 @@ frm_log::frm_log()
     setAttribute(Qt::WA_DeleteOnClose);
     lst_deb->setObjectName(QStringLiteral("lst_deb"));
     cmd_zwischen->setObjectName(QStringLiteral("cmd_zwischen"));
-    lst_deb->setGeometry(TwipsToPixels(120), TwipsToPixels(120), TwipsToPixels(9135),
-                         TwipsToPixels(6690));
-    cmd_zwischen->setGeometry(TwipsToPixels(3000), TwipsToPixels(6960), TwipsToPixels(ButtonWidth),
-                              TwipsToPixels(ButtonHeight));
+    lst_deb->setGeometry(TwipsToPixels(ListLeft), TwipsToPixels(ListTop),
+                         TwipsToPixels(ListWidth), TwipsToPixels(ListHeight));
+    cmd_zwischen->setGeometry(TwipsToPixels(ButtonLeft), TwipsToPixels(ButtonTop),
+                              TwipsToPixels(ButtonWidth), TwipsToPixels(ButtonHeight));
     resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
     connect(cmd_zwischen, &QPushButton::clicked, this, &frm_log::CopyToClipboard);
     Log::SetSink([this](const QString &line) { AddLine(line); });
@@ -109,8 +119,10 @@ void frm_log::ApplyResizeRules()
     const QRect outer = frameGeometry();
     const int width = PixelsToTwips(outer.width());
     const int height = PixelsToTwips(outer.height());
-    lst_deb->resize(qMax(0, TwipsToPixels(width - 360)), qMax(0, TwipsToPixels(height - 1425)));
-    cmd_zwischen->move(TwipsToPixels(width / 2 - ButtonWidth / 2), TwipsToPixels(height - 1155));
+    lst_deb->resize(qMax(0, TwipsToPixels(width - ListWidthMargin)),
+                    qMax(0, TwipsToPixels(height - ListHeightMargin)));
+    cmd_zwischen->move(TwipsToPixels(width / 2 - ButtonWidth / 2),
+                       TwipsToPixels(height - ButtonTopMargin));
 }
 
 QString frm_log::CopyText() const

@@ -6,7 +6,7 @@
 
 namespace modFunctions {
 
-// The separator that stands where the Windows program writes a backslash.
+// The separator between a folder and a name: a backslash on Windows, a slash elsewhere.
 QChar PathSeparator();
 
 // Everything up to and including the last separator; empty when the path has none.

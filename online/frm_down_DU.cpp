@@ -1,5 +1,6 @@
 #include "online/frm_down_DU.h"
 
+#include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
 #include "app/modFunctions.h"
 #include "online/UpdateServer.h"
@@ -12,11 +13,6 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString &Text(int index)
-{
-    return Module_DU::State().Texts[index];
-}
-
 QString VersionListPath()
 {
     return Module_DU::State().UserFolder + QStringLiteral("DSW_Version.txt");
@@ -29,7 +25,7 @@ frm_down_DU::frm_down_DU(QWidget *parent)
     setWindowTitle(QStringLiteral("Update Decoder Software"));
     List1->setObjectName(QStringLiteral("List1"));
     cmd_ende->setObjectName(QStringLiteral("cmd_ende"));
-    cmd_ende->setText(Text(49));
+    cmd_ende->setText(Text(TextId::CloseWindow));
     cmd_ende->setEnabled(false);
     connect(cmd_ende, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -72,7 +68,7 @@ void frm_down_DU::Form_Activate()
         modFunctions::DoEvents();
         ShowVersionResult();
     } else {
-        AddLine(Text(42));
+        AddLine(Text(TextId::DownloadFailed));
     }
     cmd_ende->setEnabled(true);
     emit ExchangeFinished();
@@ -89,15 +85,15 @@ void frm_down_DU::ShowVersionResult()
     // The list comes from the network: a name that could reach outside the software folder
     // counts as no usable entry.
     if (decoderSw_.Version == 0 || !UpdateServer::IsPlainFileName(decoderSw_.File)) {
-        AddLine(Text(42));
+        AddLine(Text(TextId::DownloadFailed));
         return;
     }
-    AddLine(Text(43) + QLocale().toString(decoderSw_.Date, QLocale::LongFormat));
+    AddLine(Text(TextId::NewestSoftwareDate) + QLocale().toString(decoderSw_.Date, QLocale::LongFormat));
     if (modFunctions::FileExists(Module_DU::State().SoftwareFolder + decoderSw_.File)) {
-        AddLine(Text(45));
+        AddLine(Text(TextId::SoftwareAlreadyDownloaded));
         return;
     }
-    AddLine(Text(44));
+    AddLine(Text(TextId::SoftwareNotYetDownloaded));
     DownloadSoftware();
 }
 
@@ -109,14 +105,14 @@ void frm_down_DU::DownloadSoftware()
     // download itself.
     if (!mod_URLDownload::DownloadFresh(decoderSw_.Location + decoderSw_.File, local,
                                         mod_URLDownload::Payload::SoftwareFile)) {
-        AddLine(Text(42));
+        AddLine(Text(TextId::DownloadFailed));
         return;
     }
     if (modFunctions::FileExists(local)) {
-        AddLine(Text(46));
+        AddLine(Text(TextId::SoftwareDownloadedNow));
         state.LastFolder = state.SoftwareFolder;
     } else {
-        AddLine(Text(42));
+        AddLine(Text(TextId::DownloadFailed));
     }
 }
 

@@ -14,6 +14,10 @@
 namespace {
 const QString ProbeSettings = QStringLiteral("38400,N,8,1");
 constexpr int WaitTickMs = 10;
+// In ticks of WaitTickMs: the pauses between the steps of a probe, which also make the 100 ms
+// line pulse that wakes the update box, and the time an adapter has for its "OK".
+constexpr int16_t PauseTicks = 10;        // 100 ms
+constexpr int16_t AdapterReplyTicks = 20; // 200 ms
 
 // A byte array taken from text keeps each character's 16-bit code, low byte first.
 QByteArray BytesOfText(const QString &text)
@@ -65,16 +69,12 @@ void PortDetection::Timer1_Timer()
 
 void PortDetection::LineOn()
 {
-    MSComm2->setCtrlline1(true);
-    MSComm2->setHandshake(2);
-    MSComm2->setHandshake(0);
+    SwitchLine1(*MSComm2, true);
 }
 
 void PortDetection::LineOff()
 {
-    MSComm2->setCtrlline1(false);
-    MSComm2->setHandshake(2);
-    MSComm2->setHandshake(0);
+    SwitchLine1(*MSComm2, false);
 }
 
 void PortDetection::bufferinbin()
@@ -104,7 +104,7 @@ void PortDetection::DetectProgrammer()
 
     Log::Line(QStringLiteral("No QXBRISK/QXHALDA found, search QXFLINT"));
     BoxFound = false;
-    wait(10);
+    wait(PauseTicks);
     for (const QString &port : page_.ExistingPorts) {
         if (Stopped() || SkipBluetooth(port.toShort()))
             return;
@@ -123,17 +123,17 @@ void PortDetection::ProbeAdapterOn(int16_t port)
     QString answer;
     try {
         MSComm2->setOverlappedio(false);
-        MSComm2->setHandshake(0);
+        MSComm2->setHandshake(SComm::comNone);
         MSComm2->setCtrlline1(false);
         MSComm2->setCtrlline2(false);
         OpenProbePort();
-        MSComm2->setReadlen(0);
+        MSComm2->setReadlen(SComm::ReadAllWaiting);
         MSComm2->setIncount(0);
         MSComm2->output(QStringLiteral("\r"));
-        wait(10);
+        wait(PauseTicks);
         modFunctions::DoEvents();
         MSComm2->output(QStringLiteral("FLINT_EIN\r"));
-        wait(20);
+        wait(AdapterReplyTicks);
         while (MSComm2->incount() != 0)
             answer += MSComm2->input().toString();
     } catch (const SerialError &error) {
@@ -170,7 +170,7 @@ void PortDetection::ProbeBox(int16_t port)
     page_.DisableScanTimer();
     Log::Line(QStringLiteral("No QXHALDA/QXBRISK found, search QXFLINT"));
     BoxFound = false;
-    wait(10);
+    wait(PauseTicks);
     if (SkipBluetooth(port)) {
         page_.EnableScanTimer();
         return;
@@ -204,7 +204,7 @@ void PortDetection::AdapterOff()
         try {
             if (!MSComm2->portopen()) {
                 MSComm2->setPortnumber(AdapterPort);
-                MSComm2->setReadlen(0);
+                MSComm2->setReadlen(SComm::ReadAllWaiting);
                 MSComm2->setPortopen(true);
             }
             LineOff();
@@ -229,8 +229,8 @@ void PortDetection::OpenProbePort()
 
 void PortDetection::OpenForProbe()
 {
-    MSComm2->setHandshake(0);
-    MSComm2->setReadlen(1);
+    MSComm2->setHandshake(SComm::comNone);
+    MSComm2->setReadlen(SComm::ReadOneByte);
     LineOff();
     MSComm2->setCtrlline2(false);
     OpenProbePort();
@@ -239,13 +239,13 @@ void PortDetection::OpenForProbe()
 // The 100 ms pulse on line 1 wakes the box; the status byte follows its end.
 bool PortDetection::PulseAndReadStatus()
 {
-    wait(10);
+    wait(PauseTicks);
     LineOn();
     modFunctions::DoEvents();
-    wait(10);
+    wait(PauseTicks);
     LineOff();
     modFunctions::DoEvents();
-    wait(10);
+    wait(PauseTicks);
     if (MSComm2->incount() == 0)
         return false;
     ReadIntoReceiveBuffer();
@@ -265,7 +265,7 @@ bool PortDetection::BoxAnswered()
     return !ByteBits[0] && ByteBits[6];
 }
 
-void PortDetection::MarkFound(int16_t port, int16_t kind, const QString &logLine)
+void PortDetection::MarkFound(int16_t port, PortKinds kind, const QString &logLine)
 {
     Log::Line(logLine);
     page_.PortKind[port] = kind;

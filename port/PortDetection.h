@@ -4,12 +4,12 @@
 // 100 ms pulse on control line 1 with a status byte whose bit 0 is 0 and bit 6 is 1. All
 // results land in the shared state (SelectedPort, AdapterActive), the page state and the log.
 
+#include "port/PortPageState.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <array>
 #include <cstdint>
-
-class PortPageState;
 class QTimer;
 class SComm;
 
@@ -56,7 +56,7 @@ private:
     bool PulseAndReadStatus();
     void ReadIntoReceiveBuffer();
     bool BoxAnswered();
-    void MarkFound(int16_t port, int16_t kind, const QString &logLine);
+    void MarkFound(int16_t port, PortKinds kind, const QString &logLine);
     bool SkipBluetooth(int16_t port);
     void OpenProbePort();
     void OpenForProbe();

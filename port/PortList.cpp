@@ -11,6 +11,10 @@
 #include <QTimer>
 
 namespace {
+// The first scan soon after the start-up; later ones a second after the previous scan ended.
+constexpr int FirstScanDelayMs = 100;
+constexpr int ScanIntervalMs = 1000;
+
 bool MarksAdapter(const QString &description)
 {
     return description.contains(QLatin1String("VARNO"), Qt::CaseInsensitive)
@@ -49,7 +53,7 @@ void PortList::StartScanning()
     portCount_ = 0;
     timerScan_ = false;
     page_.SuspendScanning(false);
-    Timer2->setInterval(100);
+    Timer2->setInterval(FirstScanDelayMs);
     Timer2->start();
 }
 
@@ -60,7 +64,7 @@ void PortList::Timer2_Timer()
         emit UnloadRequested();
         return;
     }
-    Timer2->setInterval(1000);
+    Timer2->setInterval(ScanIntervalMs);
     Timer2->stop();
     timerScan_ = true;
     ScanPorts();
@@ -138,7 +142,7 @@ void PortList::ChoosePort(int port)
     if (page_.ExistingPorts.isEmpty())
         return;
     auto &state = Module_DU::State();
-    const int16_t kind = page_.PortKind.at(port);
+    const PortKinds kind = page_.PortKind.at(port);
     if (state.AdapterActive && kind != PortKinds::Adapter)
         detection_->AdapterOff();
     if (kind < PortKinds::Adapter)

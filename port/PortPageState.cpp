@@ -20,13 +20,14 @@ QString PortPageState::AbsentEntryText(int port)
     return QStringLiteral("COM%1").arg(port);
 }
 
-QString PortPageState::EntryText(int port, int16_t kind)
+QString PortPageState::EntryText(int port, PortKinds kind)
 {
     switch (kind) {
     case PortKinds::Box: return AbsentEntryText(port) + QStringLiteral(" - QXFLINT");
     case PortKinds::Adapter: return AbsentEntryText(port) + QStringLiteral(" - QXBRISK/QXHALDA");
-    default: return AbsentEntryText(port) + QStringLiteral(" - exists");
+    case PortKinds::Nothing: break;
     }
+    return AbsentEntryText(port) + QStringLiteral(" - exists");
 }
 
 bool PortPageState::Exists(const QString &description)

@@ -11,11 +11,12 @@
 class PortView;
 class QTimer;
 
-namespace PortKinds {
-constexpr int16_t Nothing = 0;
-constexpr int16_t Box = 1;
-constexpr int16_t Adapter = 2;
-} // namespace PortKinds
+// What is known of the programmer behind a port.
+enum class PortKinds : int16_t {
+    Nothing = 0, // nothing known
+    Box = 1,     // the update box
+    Adapter = 2, // the adapter (USB adapter or hand controller)
+};
 
 class PortPageState {
 public:
@@ -25,7 +26,7 @@ public:
 
     // "COM3", "COM3 - exists", "COM3 - QXFLINT", "COM3 - QXBRISK/QXHALDA".
     static QString AbsentEntryText(int port);
-    static QString EntryText(int port, int16_t kind);
+    static QString EntryText(int port, PortKinds kind);
     // A port exists when it has a description that does not name a Bluetooth link.
     static bool Exists(const QString &description);
     static bool IsBluetooth(const QString &description);
@@ -42,7 +43,7 @@ public:
     void SuspendScanning(bool suspended);
 
     QStringList ExistingPorts;                         // decimal numbers, ascending
-    std::array<int16_t, PortMap::PortCount + 1> PortKind{}; // by port number, index 0 unused
+    std::array<PortKinds, PortMap::PortCount + 1> PortKind{}; // by port number, index 0 unused
 
 private:
     PortView &view_;

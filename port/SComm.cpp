@@ -57,8 +57,8 @@ void SComm::setPortopen(bool open)
     device->Open(buffersize_);
     // A port that opened but cannot take its settings counts as not opened.
     device->Configure(settings_);
-    device->SetFlowControl(handshake_ == 2);
-    if (handshake_ == 0)
+    device->SetFlowControl(handshake_ == comRTS);
+    if (handshake_ == comNone)
         device->SetLines(ctrlline1_, ctrlline2_);
     connect(device.get(), &SerialDevice::DataArrived, this, &SComm::DataArrived);
     device_ = std::move(device);
@@ -74,8 +74,8 @@ void SComm::setHandshake(int mode)
     handshake_ = mode;
     if (!device_)
         return;
-    device_->SetFlowControl(mode == 2);
-    if (mode == 0)
+    device_->SetFlowControl(mode == comRTS);
+    if (mode == comNone)
         ApplyLines(); // handing the line back to the program restores the level it asked for
 }
 
@@ -93,7 +93,7 @@ void SComm::setCtrlline2(bool raised)
 
 void SComm::ApplyLines()
 {
-    if (device_ && handshake_ == 0)
+    if (device_ && handshake_ == comNone)
         device_->SetLines(ctrlline1_, ctrlline2_);
 }
 
@@ -133,7 +133,7 @@ QVariant SComm::input()
     SerialDevice &device = OpenDevice();
     const qint64 limit = readlen_ > 0 ? readlen_ : device.BytesWaiting();
     const QByteArray bytes = device.Read(limit);
-    if (inputmode_ == 1)
+    if (inputmode_ == comInputModeBinary)
         return bytes;
     return Windows1252::Decode(bytes);
 }
@@ -175,4 +175,11 @@ bool SComm::ReceiveThresholdReached() const
     } catch (const SerialError &) {
         return false; // a device that has gone has nothing waiting; its next read says why
     }
+}
+
+void SwitchLine1(SComm &comm, bool raised)
+{
+    comm.setCtrlline1(raised);
+    comm.setHandshake(SComm::comRTS);
+    comm.setHandshake(SComm::comNone);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The serial-port component each page holds as MSComm2. Its operations keep the names and the
 // meaning the pages rely on: a port number selects the device (through the COM number map),
-// settings and control lines may be written before opening, input arrives as text (inputmode 0)
-// or as bytes (inputmode 1). A failing operation throws SerialError.
+// settings and control lines may be written before opening, input arrives as text or as bytes
+// (inputmode). A failing operation throws SerialError.
 //
 // While overlappedio is False the data-received event is never raised: the pages poll incount
 // and would lose their replies to an event handler otherwise. They then call their handler
@@ -22,6 +22,16 @@ public:
     static constexpr int comEvNone = 0;    // eventcode: no event
     static constexpr int comEvReceive = 2; // eventcode: data received
 
+    // handshake: line 1 under the program's control, or handed to request-to-send flow control.
+    static constexpr int comNone = 0;
+    static constexpr int comRTS = 2;
+    // inputmode: input gives text, or a byte array.
+    static constexpr int comInputModeText = 0;
+    static constexpr int comInputModeBinary = 1;
+    // readlen: one input takes every waiting byte, or a single one.
+    static constexpr int ReadAllWaiting = 0;
+    static constexpr int ReadOneByte = 1;
+
     explicit SComm(QObject *parent = nullptr);
     ~SComm() override;
 
@@ -35,13 +45,13 @@ public:
     void setOverlappedio(bool on);
     void setPortopen(bool open);
     bool portopen() const;
-    // 0 none, 2 request-to-send.
+    // comNone or comRTS.
     void setHandshake(int mode);
     void setCtrlline1(bool raised);
     void setCtrlline2(bool raised);
-    // Bytes one input takes: 0 all waiting.
+    // Bytes one input takes; ReadAllWaiting takes all.
     void setReadlen(int count);
-    // 0 text, 1 byte array.
+    // comInputModeText or comInputModeBinary.
     void setInputmode(int mode);
     void setRxthreshold(int count);
     void setBuffersize(int bytes);
@@ -49,7 +59,7 @@ public:
     int incount() const;
     // Only 0 means something: the waiting bytes are discarded.
     void setIncount(int count);
-    // A QString in inputmode 0, a QByteArray in inputmode 1.
+    // A QString in text mode, a QByteArray in binary mode.
     QVariant input();
     void output(const QString &text);
     void output(const QByteArray &bytes);
@@ -71,11 +81,15 @@ private:
     int portnumber_ = 1;
     LineSettings settings_ = LineSettings::Parse(QStringLiteral("9600,N,8,1"));
     bool overlappedio_ = false;
-    int handshake_ = 0;
+    int handshake_ = comNone;
     bool ctrlline1_ = false;
     bool ctrlline2_ = false;
-    int readlen_ = 0;
-    int inputmode_ = 0;
+    int readlen_ = ReadAllWaiting;
+    int inputmode_ = comInputModeText;
     int rxthreshold_ = 0;
     int buffersize_ = 512;
 };
+
+// The pages' LineOn and LineOff: line 1 to the level, then request-to-send handshake on and off
+// again, which the programmer takes as the edge.
+void SwitchLine1(SComm &comm, bool raised);

@@ -149,11 +149,11 @@ void frm_Du_Com::LoadTexts()
 {
     const auto &state = Module_DU::State();
     LanguageTexts::ReadTexts(state.TextsFile);
-    setWindowTitle(state.Texts[14]);
-    Label2->setText(state.Texts[0]);
-    Command2->setText(state.Texts[2]);
-    Command6->setText(state.Texts[3] + QStringLiteral(" -->"));
-    mnu_sprache->setTitle(state.Texts[38]);
+    setWindowTitle(Text(TextId::PortSelection));
+    Label2->setText(Text(TextId::PortLocatedAutomatically));
+    Command2->setText(Text(TextId::Exit));
+    Command6->setText(NextCaption());
+    mnu_sprache->setTitle(Text(TextId::Language));
 }
 
 void frm_Du_Com::BuildLanguageMenu()

@@ -1,9 +1,13 @@
 #include "sim/SimNoise.h"
 
+namespace {
+constexpr int SendIntervalMs = 10;
+} // namespace
+
 SimNoise::SimNoise(const QString &description)
     : SimDevice(description)
 {
-    timer_.setInterval(10);
+    timer_.setInterval(SendIntervalMs);
     connect(&timer_, &QTimer::timeout, this, [this] { emit Sent(pattern_); });
 }
 

@@ -1,6 +1,7 @@
 #include "software/frm_Du_File.h"
 
 #include "app/Dialogs.h"
+#include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
 #include "app/Twips.h"
 #include "app/frm_log.h"
@@ -24,11 +25,13 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString &Text(int index)
-{
-    return Module_DU::State().Texts[index];
-}
-
+// The decoder list's columns and their widths in twips.
+constexpr int TypeColumn = 0;
+constexpr int VersionColumn = 1;
+constexpr int IdColumn = 2;
+constexpr int TypeColumnWidth = 1300;
+constexpr int VersionColumnWidth = 600;
+constexpr int IdColumnWidth = 500;
 QPointer<frm_Du_File> &WizardPage()
 {
     static QPointer<frm_Du_File> page;
@@ -124,9 +127,9 @@ void frm_Du_File::CreateControls()
     ListView1->setRootIsDecorated(false);
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setHeaderLabels({QStringLiteral("Typ"), QStringLiteral("Ver."), QStringLiteral("ID")});
-    ListView1->setColumnWidth(0, TwipsToPixels(1300));
-    ListView1->setColumnWidth(1, TwipsToPixels(600));
-    ListView1->setColumnWidth(2, TwipsToPixels(500));
+    ListView1->setColumnWidth(TypeColumn, TwipsToPixels(TypeColumnWidth));
+    ListView1->setColumnWidth(VersionColumn, TwipsToPixels(VersionColumnWidth));
+    ListView1->setColumnWidth(IdColumn, TwipsToPixels(IdColumnWidth));
 
     Command4 = NamedButton(central, "Command4", QStringLiteral("Datei öffnen"));
     Command5 = NamedButton(central, "Command5", QStringLiteral("Online-Update"));
@@ -233,15 +236,15 @@ void frm_Du_File::Form_Activate()
 
 void frm_Du_File::SetCaptions()
 {
-    setWindowTitle(Text(13));
-    Lab_Online->setText(Text(40));
-    Label1->setText(Text(8));
-    Label2->setText(Text(9));
-    Label3->setText(Text(10));
-    Command1->setText(QStringLiteral("<-- ") + Text(7));
-    Command2->setText(Text(2));
-    Command3->setText(Text(3) + QStringLiteral(" -->"));
-    Command4->setText(Text(11));
+    setWindowTitle(Text(TextId::SoftwareSelection));
+    Lab_Online->setText(Text(TextId::OnlineUpdateHint));
+    Label1->setText(Text(TextId::FileOpenHint));
+    Label2->setText(Text(TextId::DecodersShownLeft));
+    Label3->setText(Text(TextId::SelectDecoderHint));
+    Command1->setText(BackCaption());
+    Command2->setText(Text(TextId::Exit));
+    Command3->setText(NextCaption());
+    Command4->setText(Text(TextId::FileOpen));
 }
 
 void frm_Du_File::ClearDecoderList()
@@ -252,7 +255,7 @@ void frm_Du_File::ClearDecoderList()
 void frm_Du_File::AddDecoderRow(const QString &name, const QString &version, const QString &id)
 {
     auto *row = new QTreeWidgetItem(ListView1, {name, version, id});
-    row->setData(0, Qt::UserRole, id); // the tag the update page receives
+    row->setData(TypeColumn, Qt::UserRole, id); // the tag the update page receives
 }
 
 void frm_Du_File::SelectAllRows()
@@ -287,7 +290,7 @@ void frm_Du_File::LoadSoftwareFile(const QString &path)
         Command3->setEnabled(true);
         SelectAllRows();
     }
-    setWindowTitle(Text(13) + QLatin1Char(' ') + ShortenedForCaption(path));
+    setWindowTitle(Text(TextId::SoftwareSelection) + QLatin1Char(' ') + ShortenedForCaption(path));
 }
 
 void frm_Du_File::OpenDialog()
@@ -297,7 +300,7 @@ void frm_Du_File::OpenDialog()
     // names such as *.Dat stay hidden there.
     const QString filter = QStringLiteral("Software(*.dat *.vup *.DAT *.VUP)");
     auto &state = Module_DU::State();
-    const QString chosen = Dialogs::Current().OpenFileName(this, Text(12), state.LastFolder, filter);
+    const QString chosen = Dialogs::Current().OpenFileName(this, Text(TextId::SelectSoftwareFile), state.LastFolder, filter);
     if (chosen.isEmpty())
         return;
     const QString path = QDir::toNativeSeparators(chosen);
@@ -331,7 +334,7 @@ void frm_Du_File::Command3_Click()
     for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {
         const QTreeWidgetItem *item = ListView1->topLevelItem(row);
         if (item->isSelected())
-            chosen.append(item->data(0, Qt::UserRole).toString());
+            chosen.append(item->data(TypeColumn, Qt::UserRole).toString());
     }
     emit NextRequested();
     hide();

@@ -5,16 +5,10 @@
 #include "app/Module_DU.h"
 #include "app/Twips.h"
 #include "app/frm_log.h"
-#include "app/modFunctions.h"
 #include "online/frm_down_DU.h"
-#include "software/FindNewestSoftwareFile.h"
 #include "software/KtWarning.h"
-#include "software/SoftwareIndexListing.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -38,12 +32,6 @@ QPointer<frm_Du_File> &WizardPage()
     return page;
 }
 
-QString ShortenedForCaption(const QString &path)
-{
-    constexpr int Shown = 30;
-    return path.size() > Shown ? QStringLiteral("...") + path.right(Shown) : path;
-}
-
 QPushButton *NamedButton(QWidget *parent, const char *name, const QString &caption)
 {
     auto *button = new QPushButton(caption, parent);
@@ -60,7 +48,7 @@ QLabel *NamedLabel(QWidget *parent, const char *name)
 }
 } // namespace
 
-frm_Du_File::frm_Du_File()
+frm_Du_File::frm_Du_File() : procedure_(*this)
 {
     setWindowTitle(QStringLiteral("Software-File wählen"));
     CreateControls();
@@ -141,8 +129,8 @@ void frm_Du_File::CreateControls()
     Label3 = NamedLabel(central, "Label3");
     Lab_Online = NamedLabel(central, "Lab_Online");
 
-    connect(Command4, &QPushButton::clicked, this, &frm_Du_File::OpenDialog);
-    connect(Command5, &QPushButton::clicked, this, &frm_Du_File::OnlineUpdateSequence);
+    connect(Command4, &QPushButton::clicked, this, &frm_Du_File::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &frm_Du_File::Command5_Click);
     connect(Command3, &QPushButton::clicked, this, &frm_Du_File::Command3_Click);
     connect(Command1, &QPushButton::clicked, this, &frm_Du_File::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
@@ -184,7 +172,7 @@ void frm_Du_File::CreateMenus()
             &frm_Du_File::ExitRequested);
     QMenu *mnu_update = addMenu("mnu_update", QStringLiteral("Update"));
     connect(addItem(mnu_update, "mnu_upd_decsw", QStringLiteral("Decodersoftware")),
-            &QAction::triggered, this, &frm_Du_File::OnlineUpdateSequence);
+            &QAction::triggered, this, &frm_Du_File::Command5_Click);
     QMenu *mnu_h = addMenu("mnu_h", QStringLiteral("?"));
     // The help page and the info box come with the wizard's navigation; until then these two
     // items do nothing.
@@ -204,7 +192,7 @@ void frm_Du_File::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     // After the show has finished, so that dialogs opened by the first activation sit above
     // a page that is already on screen.
-    if (!activated_)
+    if (!procedure_.Activated())
         QMetaObject::invokeMethod(this, &frm_Du_File::Form_Activate, Qt::QueuedConnection);
 }
 
@@ -220,31 +208,36 @@ void frm_Du_File::closeEvent(QCloseEvent *event)
 
 void frm_Du_File::Form_Activate()
 {
-    if (activated_ || !isVisible())
+    if (procedure_.Activated() || !isVisible())
         return;
     const RunningProcedure running(*this);
-    SetCaptions();
-    activated_ = true;
-    const QString newest = FindNewestSoftwareFile();
-    if (!newest.isEmpty())
-        LoadSoftwareFile(newest);
-    if (Module_DU::State().SoftwareFilePath.isEmpty())
-        OnlineUpdateSequence();
-    if (Command3->isEnabled())
-        Command3->setFocus();
+    procedure_.Activate();
 }
 
-void frm_Du_File::SetCaptions()
+void frm_Du_File::Command4_Click()
 {
-    setWindowTitle(Text(TextId::SoftwareSelection));
-    Lab_Online->setText(Text(TextId::OnlineUpdateHint));
-    Label1->setText(Text(TextId::FileOpenHint));
-    Label2->setText(Text(TextId::DecodersShownLeft));
-    Label3->setText(Text(TextId::SelectDecoderHint));
-    Command1->setText(BackCaption());
-    Command2->setText(Text(TextId::Exit));
-    Command3->setText(NextCaption());
-    Command4->setText(Text(TextId::FileOpen));
+    const RunningProcedure running(*this);
+    procedure_.OpenDialog();
+}
+
+void frm_Du_File::Command5_Click()
+{
+    const RunningProcedure running(*this);
+    procedure_.OnlineUpdateSequence();
+}
+
+void frm_Du_File::Command3_Click()
+{
+    procedure_.Next();
+    emit NextRequested();
+    hide();
+}
+
+void frm_Du_File::Command1_Click()
+{
+    procedure_.Back();
+    hide();
+    emit BackRequested();
 }
 
 void frm_Du_File::ClearDecoderList()
@@ -263,86 +256,63 @@ void frm_Du_File::SelectAllRows()
     ListView1->selectAll();
 }
 
-void frm_Du_File::LoadSoftwareFile(const QString &path)
+void frm_Du_File::SetNextEnabled(bool enabled)
 {
-    const RunningProcedure running(*this);
-    auto &state = Module_DU::State();
-    state.SoftwareFilePath = path;
-    ClearDecoderList();
-    QFile file(path);
-    // Only a regular file (or a link to one) counts as openable: a named pipe would wait for a
-    // writer and freeze the page, whoever chose it.
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        state.SoftwareFilePath.clear();
-        return;
-    }
-    const SoftwareIndexListing listing = ListSoftwareIndex(file);
-    file.close();
-    for (const IndexEntry &entry : listing.Entries)
-        AddDecoderRow(entry.Name, entry.Version, QString::number(entry.Id));
-
-    if (listing.HasKtEntry) {
-        Dialogs::Current().Message(this, KtWarning::Title(),
-                                   KtWarning::FirstLine() + QStringLiteral("\r\n")
-                                       + KtWarning::SecondLine());
-        Command3->setEnabled(false);
-    } else {
-        Command3->setEnabled(true);
-        SelectAllRows();
-    }
-    setWindowTitle(Text(TextId::SoftwareSelection) + QLatin1Char(' ') + ShortenedForCaption(path));
+    Command3->setEnabled(enabled);
 }
 
-void frm_Du_File::OpenDialog()
+void frm_Du_File::SetCaption(const QString &caption)
 {
-    const RunningProcedure running(*this);
-    // The file dialog matches filters with case on Linux, so both spellings are listed;
-    // names such as *.Dat stay hidden there.
-    const QString filter = QStringLiteral("Software(*.dat *.vup *.DAT *.VUP)");
-    auto &state = Module_DU::State();
-    const QString chosen = Dialogs::Current().OpenFileName(this, Text(TextId::SelectSoftwareFile), state.LastFolder, filter);
-    if (chosen.isEmpty())
-        return;
-    const QString path = QDir::toNativeSeparators(chosen);
-    state.LastFolder = modFunctions::FolderOfPath(path);
-    state.LastFile = path;
-    LoadSoftwareFile(path);
+    setWindowTitle(caption);
 }
 
-void frm_Du_File::OnlineUpdateSequence()
+void frm_Du_File::ShowKtWarning()
 {
-    const RunningProcedure running(*this);
-    auto &state = Module_DU::State();
-    if (state.Exiting)
-        return;
-    runOnlineUpdate_();
-    // The close-down may have begun while the window was open: nothing more is loaded or asked.
-    if (state.Exiting)
-        return;
-    state.LastFolder = state.SoftwareFolder;
-    const QString newest = FindNewestSoftwareFile();
-    state.LastFile = newest;
-    LoadSoftwareFile(newest);
-    if (state.SoftwareFilePath.isEmpty())
-        OpenDialog();
+    Dialogs::Current().Message(this, KtWarning::Title(),
+                               KtWarning::FirstLine() + QStringLiteral("\r\n")
+                                   + KtWarning::SecondLine());
 }
 
-void frm_Du_File::Command3_Click()
+void frm_Du_File::SetControlCaptions()
 {
-    QStringList &chosen = Module_DU::State().ChosenDecoders;
-    chosen.clear();
+    Lab_Online->setText(Text(TextId::OnlineUpdateHint));
+    Label1->setText(Text(TextId::FileOpenHint));
+    Label2->setText(Text(TextId::DecodersShownLeft));
+    Label3->setText(Text(TextId::SelectDecoderHint));
+    Command1->setText(BackCaption());
+    Command2->setText(Text(TextId::Exit));
+    Command3->setText(NextCaption());
+    Command4->setText(Text(TextId::FileOpen));
+}
+
+bool frm_Du_File::NextEnabled() const
+{
+    return Command3->isEnabled();
+}
+
+void frm_Du_File::FocusNext()
+{
+    Command3->setFocus();
+}
+
+QStringList frm_Du_File::SelectedIds() const
+{
+    QStringList ids;
     for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {
         const QTreeWidgetItem *item = ListView1->topLevelItem(row);
         if (item->isSelected())
-            chosen.append(item->data(TypeColumn, Qt::UserRole).toString());
+            ids.append(item->data(TypeColumn, Qt::UserRole).toString());
     }
-    emit NextRequested();
-    hide();
+    return ids;
 }
 
-void frm_Du_File::Command1_Click()
+QString frm_Du_File::AskFileName(const QString &title, const QString &folder,
+                                 const QString &filter)
 {
-    activated_ = false;
-    hide();
-    emit BackRequested();
+    return Dialogs::Current().OpenFileName(this, title, folder, filter);
+}
+
+void frm_Du_File::RunOnlineUpdate()
+{
+    runOnlineUpdate_();
 }

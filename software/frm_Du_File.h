@@ -2,6 +2,9 @@
 // The file page: finds or lets the user pick a decoder software file, lists the decoder types
 // and versions it holds and hands the chosen decoder IDs on to the update page.
 
+#include "software/FileView.h"
+#include "software/SoftwareFilePage.h"
+
 #include <QMainWindow>
 #include <functional>
 
@@ -11,7 +14,8 @@ class QMenu;
 class QPushButton;
 class QTreeWidget;
 
-class frm_Du_File : public QMainWindow {
+// The page shows the decoder list in ListView1; its procedures run in SoftwareFilePage.
+class frm_Du_File : public QMainWindow, private FileView {
     Q_OBJECT
 public:
     // The page's load: columns added, "Next" disabled.
@@ -22,11 +26,6 @@ public:
     static frm_Du_File *Load();
     static frm_Du_File *Instance();
     static void Unload();
-
-    void ClearDecoderList();
-    void AddDecoderRow(const QString &name, const QString &version, const QString &id);
-    void SelectAllRows();
-    void LoadSoftwareFile(const QString &path);
 
     // Runs the online update window and returns once it is closed. Tests put their own here.
     void SetOnlineUpdateRunner(std::function<void()> runner);
@@ -52,9 +51,8 @@ private:
     void CreateControls();
     void CreateMenus();
     void Form_Activate();
-    void SetCaptions();
-    void OpenDialog();
-    void OnlineUpdateSequence();
+    void Command4_Click();
+    void Command5_Click();
     void Command3_Click();
     void Command1_Click();
 
@@ -69,10 +67,25 @@ private:
     QLabel *Label3;
     QLabel *Lab_Online;
 
+    SoftwareFilePage procedure_;
     std::function<void()> runOnlineUpdate_;
-    bool activated_ = false;
     // The page's procedures wait in nested event loops (dialogs, downloads, DoEvents), where
     // the close-down may unload the page; it is deleted only when the last one has returned.
     int runningProcedures_ = 0;
     bool unloaded_ = false;
+
+    // FileView: the controls as the procedures see them.
+    void ClearDecoderList() override;
+    void AddDecoderRow(const QString &name, const QString &version, const QString &id) override;
+    void SelectAllRows() override;
+    void SetNextEnabled(bool enabled) override;
+    void SetCaption(const QString &caption) override;
+    void ShowKtWarning() override;
+    void SetControlCaptions() override;
+    bool NextEnabled() const override;
+    void FocusNext() override;
+    QStringList SelectedIds() const override;
+    QString AskFileName(const QString &title, const QString &folder,
+                        const QString &filter) override;
+    void RunOnlineUpdate() override;
 };

@@ -1,12 +1,16 @@
 // The file page: finding the newest software file, loading and listing it, its failure paths,
-// the open dialog, the online update fallback and the hand-over to the update page.
+// the open dialog, the online update fallback and the hand-over to the update page. The
+// procedures run against a page in memory; two tests drive the page through its controls.
 #include "app/Dialogs.h"
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
 #include "software/FindNewestSoftwareFile.h"
+#include "software/SoftwareFilePage.h"
 #include "software/frm_Du_File.h"
 #include "support/DswBuilder.h"
 
+#include <QAction>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -69,6 +73,71 @@ bool CreateEntry(const QString &folder, const QString &entry)
                                  Base.addSecs(entry.section(QLatin1Char(':'), 1).toInt()));
 }
 
+// The file page in memory: what the procedures showed, and the user's answers.
+class MemoryFileView : public FileView {
+public:
+    struct Row {
+        QString Name, Version, Id;
+        bool Selected = false;
+    };
+
+    void ClearDecoderList() override { rows.clear(); }
+    void AddDecoderRow(const QString &name, const QString &version, const QString &id) override
+    {
+        rows.append({name, version, id});
+    }
+    void SelectAllRows() override
+    {
+        for (Row &row : rows)
+            row.Selected = true;
+    }
+    void SetNextEnabled(bool enabled) override { nextEnabled = enabled; }
+    void SetCaption(const QString &text) override { caption = text; }
+    void ShowKtWarning() override { ++ktWarnings; }
+    void SetControlCaptions() override { ++controlCaptions; }
+    bool NextEnabled() const override { return nextEnabled; }
+    void FocusNext() override { nextFocused = true; }
+    QStringList SelectedIds() const override
+    {
+        QStringList ids;
+        for (const Row &row : rows)
+            if (row.Selected)
+                ids << row.Id;
+        return ids;
+    }
+    QString AskFileName(const QString &title, const QString &folder,
+                        const QString &filter) override
+    {
+        opened << title + QLatin1Char('|') + folder + QLatin1Char('|') + filter;
+        return openAnswer;
+    }
+    void RunOnlineUpdate() override
+    {
+        ++onlineRuns;
+        if (onlineUpdate)
+            onlineUpdate();
+    }
+
+    // NAME|VERSION|ID of every row, in list order.
+    QStringList Listed() const
+    {
+        QStringList listed;
+        for (const Row &row : rows)
+            listed << QStringList{row.Name, row.Version, row.Id}.join(QLatin1Char('|'));
+        return listed;
+    }
+    int SelectedCount() const { return SelectedIds().size(); }
+
+    QVector<Row> rows;
+    bool nextEnabled = false; // as at the page's load
+    bool nextFocused = false;
+    QString caption;
+    int ktWarnings = 0, controlCaptions = 0, onlineRuns = 0;
+    QStringList opened; // TITLE|FOLDER|FILTER
+    QString openAnswer;
+    std::function<void()> onlineUpdate;
+};
+
 QTreeWidget *List(QWidget &page)
 {
     return page.findChild<QTreeWidget *>(QStringLiteral("ListView1"));
@@ -79,10 +148,18 @@ QPushButton *Button(QWidget &page, const char *name)
     return page.findChild<QPushButton *>(QLatin1String(name));
 }
 
+QString LabelText(QWidget &page, const char *name)
+{
+    return page.findChild<QLabel *>(QLatin1String(name))->text();
+}
+
 Module_DU::ProgramState &State()
 {
     return Module_DU::State();
 }
+
+const QString KtMessage = QStringLiteral(
+    "Warnung|KT-Decoder werden derzeit nicht unterstützt. \r\nUpdate nur über USB-Stick möglich!");
 } // namespace
 
 class TestFilePage : public QObject {
@@ -98,15 +175,16 @@ private slots:
     void loadSoftwareFile_data();
     void loadSoftwareFile();
     void loadRefusesANamedPipe();
-    void firstActivationLoadsNewestAndSearchesAgainAfterBack();
+    void firstActivationRunsOnceUntilBack();
     void withoutAFileTheOnlineUpdateRuns_data();
     void withoutAFileTheOnlineUpdateRuns();
+    void closeDownDuringTheOnlineUpdateEndsTheSequence();
     void openDialogCancelKeepsAndChoiceLoads();
     void nextHandsOverSelectedIdsInListOrder();
+    void pageRunsThroughItsControls();
+    void pageAsksThroughTheDialogsObject();
 
 private:
-    void ActivatePage(frm_Du_File &page);
-
     ScriptedDialogs dialogs_;
     std::unique_ptr<QTemporaryDir> lastFolder_, softwareFolder_;
 };
@@ -121,12 +199,6 @@ void TestFilePage::init()
     Dialogs::Replace(&dialogs_);
     State().LastFolder = lastFolder_->path() + QLatin1Char('/');
     State().SoftwareFolder = softwareFolder_->path() + QLatin1Char('/');
-}
-
-void TestFilePage::ActivatePage(frm_Du_File &page)
-{
-    page.show();
-    QTRY_VERIFY(page.windowTitle().startsWith(State().Texts[13]));
 }
 
 void TestFilePage::coarseWriteTimeCountsFrom1601()
@@ -214,26 +286,21 @@ void TestFilePage::loadSoftwareFile()
     const QString path = State().LastFolder + name;
     if (!bytes.isNull())
         QVERIFY(DswBuilder::WriteFile(path, bytes));
-    frm_Du_File page;
-    page.LoadSoftwareFile(WriteDsw(State().SoftwareFolder, "DECODERSW.DAT", {"1:E:1.00:1:32"}));
-    const QString caption = page.windowTitle();
-    page.LoadSoftwareFile(path);
+    MemoryFileView view;
+    SoftwareFilePage::LoadSoftwareFile(view, WriteDsw(State().SoftwareFolder, "DECODERSW.DAT",
+                                                      {"1:E:1.00:1:32"}));
+    const QString caption = view.caption;
+    const LoadResult loaded = SoftwareFilePage::LoadSoftwareFile(view, path);
 
-    QStringList listed;
-    for (int i = 0; i < List(page)->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = List(page)->topLevelItem(i);
-        listed << QStringList{item->text(0), item->text(1), item->text(2)}.join(QLatin1Char('|'));
-    }
-    QCOMPARE(listed, rows);
-    QCOMPARE(List(page)->selectedItems().size(), kt ? 0 : rows.size()); // all but after a warning
-    QCOMPARE(Button(page, "Command3")->isEnabled(), !kt);
-    QCOMPARE(dialogs_.messages, kt ? QStringList{"Warnung|KT-Decoder werden derzeit nicht "
-                                                 "unterstützt. \r\nUpdate nur über USB-Stick möglich!"}
-                                   : QStringList());
+    QCOMPARE(loaded.Opened, !bytes.isNull());
+    QCOMPARE(view.Listed(), rows);
+    QCOMPARE(view.SelectedCount(), kt ? 0 : rows.size()); // all but after a warning
+    QCOMPARE(view.nextEnabled, !kt);
+    QCOMPARE(view.ktWarnings, kt ? 1 : 0);
     // A file that cannot be opened clears the choice and leaves the caption.
     QCOMPARE(State().SoftwareFilePath, bytes.isNull() ? QString() : path);
-    QCOMPARE(page.windowTitle(), bytes.isNull() ? caption
-                                 : "Software selection " + (shortened ? "..." + path.right(30) : path));
+    QCOMPARE(view.caption, bytes.isNull() ? caption
+                           : "Software selection " + (shortened ? "..." + path.right(30) : path));
 }
 
 // A named pipe chosen in the open dialog or kept in the settings is refused like a file that
@@ -245,36 +312,45 @@ void TestFilePage::loadRefusesANamedPipe()
 #else
     const QString path = State().LastFolder + QStringLiteral("DECODERSW.DAT");
     QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    frm_Du_File page;
-    page.LoadSoftwareFile(WriteDsw(State().SoftwareFolder, "DECODERSW.DAT", {"1:E:1.00:1:32"}));
-    page.LoadSoftwareFile(path);
-    QCOMPARE(List(page)->topLevelItemCount(), 0);
+    MemoryFileView view;
+    SoftwareFilePage::LoadSoftwareFile(view, WriteDsw(State().SoftwareFolder, "DECODERSW.DAT",
+                                                      {"1:E:1.00:1:32"}));
+    const LoadResult loaded = SoftwareFilePage::LoadSoftwareFile(view, path);
+    QVERIFY(!loaded.Opened && !loaded.OpenError.isEmpty());
+    QCOMPARE(view.rows.size(), 0);
     QCOMPARE(State().SoftwareFilePath, QString());
 #endif
 }
 
-void TestFilePage::firstActivationLoadsNewestAndSearchesAgainAfterBack()
+// Showing the page again does not search again; after Back the next showing does.
+void TestFilePage::firstActivationRunsOnceUntilBack()
 {
     const QString folder = State().LastFolder;
     WriteDsw(folder, QStringLiteral("DECODERSW.DAT"), {"7:OLD:1.00:1:32"});
     const QString newest = WriteDsw(folder, QStringLiteral("DS_2.VUP"), {"7:NEW:2.00:1:32"}, 600);
-    frm_Du_File page;
-    int onlineRuns = 0;
-    page.SetOnlineUpdateRunner([&onlineRuns] { ++onlineRuns; });
-    QSignalSpy back(&page, &frm_Du_File::BackRequested);
-    ActivatePage(page);
+    MemoryFileView view;
+    SoftwareFilePage page(view);
+    page.Activate();
+    QVERIFY(page.Activated());
+    QCOMPARE(view.controlCaptions, 1);
     QCOMPARE(State().SoftwareFilePath, newest);
-    QCOMPARE(List(page)->topLevelItem(0)->text(0), QStringLiteral("NEW"));
+    QCOMPARE(view.caption, "Software selection " + newest);
+    QCOMPARE(view.Listed(), QStringList{"NEW|2.00|7"});
+    QVERIFY(view.nextFocused);
 
-    Button(page, "Command1")->click();
-    QCOMPARE(back.count(), 1);
-    QVERIFY(page.isHidden());
     const QString newer = WriteDsw(folder, QStringLiteral("DS_3.VUP"),
                                    {"8:NEWER:1.00:1:32", "9:THIRD:1.00:1:32"}, 900);
-    page.show();
-    QTRY_COMPARE(State().SoftwareFilePath, newer);
-    QCOMPARE(List(page)->topLevelItemCount(), 2);
-    QCOMPARE(onlineRuns, 0);
+    page.Activate();
+    QCOMPARE(State().SoftwareFilePath, newest);
+    QCOMPARE(view.controlCaptions, 1);
+
+    page.Back();
+    QVERIFY(!page.Activated());
+    page.Activate();
+    QCOMPARE(State().SoftwareFilePath, newer);
+    QCOMPARE(view.rows.size(), 2);
+    QCOMPARE(view.controlCaptions, 2);
+    QCOMPARE(view.onlineRuns, 0);
 }
 
 void TestFilePage::withoutAFileTheOnlineUpdateRuns_data()
@@ -288,59 +364,164 @@ void TestFilePage::withoutAFileTheOnlineUpdateRuns()
 {
     QFETCH(bool, downloads);
     const QString fetched = State().SoftwareFolder + QStringLiteral("DECODERSW.DAT");
-    frm_Du_File page;
-    page.SetOnlineUpdateRunner([&] {
+    MemoryFileView view;
+    view.onlineUpdate = [&] {
         if (downloads)
             WriteDsw(State().SoftwareFolder, QStringLiteral("DECODERSW.DAT"), {"12:F:3.01:1:32"});
-    });
-    ActivatePage(page);
+    };
+    SoftwareFilePage page(view);
+    page.Activate();
+    QCOMPARE(view.onlineRuns, 1);
     QCOMPARE(State().SoftwareFilePath, downloads ? fetched : QString());
     QCOMPARE(State().LastFolder, State().SoftwareFolder);
     QCOMPARE(State().LastFile, downloads ? fetched : QString());
-    QCOMPARE(List(page)->topLevelItemCount(), downloads ? 1 : 0);
-    QCOMPARE(Button(page, "Command3")->isEnabled(), downloads);
-    const QString dialog = dialogs_.opened.join(QLatin1Char('\n'));
+    QCOMPARE(view.rows.size(), downloads ? 1 : 0);
+    QCOMPARE(view.nextEnabled, downloads);
+    QCOMPARE(view.nextFocused, downloads);
+    const QString dialog = view.opened.join(QLatin1Char('\n'));
     QCOMPARE(dialog.startsWith("Please select a software file|" + State().SoftwareFolder + "|"),
              !downloads);
     for (const char *pattern : {"*.dat", "*.vup", "*.DAT", "*.VUP"})
         QVERIFY2(dialog.contains(QLatin1String(pattern)) != downloads, pattern);
 }
 
+// The program began to close while the online update window was open: the page loads nothing
+// more and opens no dialog, and a second sequence does not even open the window.
+void TestFilePage::closeDownDuringTheOnlineUpdateEndsTheSequence()
+{
+    const QString lastFolder = State().LastFolder;
+    MemoryFileView view;
+    view.onlineUpdate = [] {
+        WriteDsw(State().SoftwareFolder, QStringLiteral("DECODERSW.DAT"), {"12:F:3.01:1:32"});
+        State().Exiting = true;
+    };
+    SoftwareFilePage page(view);
+    page.Activate();
+    QCOMPARE(view.onlineRuns, 1);
+    QCOMPARE(State().LastFolder, lastFolder);
+    QCOMPARE(State().SoftwareFilePath, QString());
+    QCOMPARE(view.rows.size(), 0);
+    QVERIFY(view.opened.isEmpty());
+    page.OnlineUpdateSequence();
+    QCOMPARE(view.onlineRuns, 1);
+}
+
 void TestFilePage::openDialogCancelKeepsAndChoiceLoads()
 {
     const QString folder = State().LastFolder;
     State().LastFile = folder + QStringLiteral("DECODERSW.DAT");
-    frm_Du_File page;
-    Button(page, "Command4")->click(); // cancelled
-    QCOMPARE(dialogs_.opened.size(), 1);
+    MemoryFileView view;
+    SoftwareFilePage page(view);
+    page.OpenDialog(); // cancelled
+    QCOMPARE(view.opened.size(), 1);
     QCOMPARE(State().LastFolder + State().LastFile, folder + folder + "DECODERSW.DAT");
+
+    QTemporaryDir other;
+    view.openAnswer = WriteDsw(other.path() + QLatin1Char('/'), QStringLiteral("mine.vup"),
+                               {"5:PICKED:1.00:1:32"});
+    page.OpenDialog();
+    QCOMPARE(State().LastFolder, other.path() + QLatin1Char('/'));
+    QCOMPARE(State().LastFile, view.openAnswer);
+    QCOMPARE(State().SoftwareFilePath, view.openAnswer);
+    QCOMPARE(view.Listed(), QStringList{"PICKED|1.00|5"});
+}
+
+void TestFilePage::nextHandsOverSelectedIdsInListOrder()
+{
+    MemoryFileView view;
+    SoftwareFilePage page(view);
+    SoftwareFilePage::LoadSoftwareFile(view, WriteDsw(State().LastFolder,
+                                                      QStringLiteral("DECODERSW.DAT"),
+                                                      {"30:A:1.00:1:32", "7:B:1.00:1:32",
+                                                       "12:C:1.00:2:64"}));
+    view.rows[1].Selected = false;
+    page.Next();
+    QCOMPARE(State().ChosenDecoders, QStringList({"30", "12"}));
+
+    for (MemoryFileView::Row &row : view.rows)
+        row.Selected = false;
+    page.Next();
+    QCOMPARE(State().ChosenDecoders, QStringList());
+}
+
+// The page's first activation, its captions, list, Next and Back, driven through its controls.
+void TestFilePage::pageRunsThroughItsControls()
+{
+    const QString folder = State().LastFolder;
+    const QString path = WriteDsw(folder, QStringLiteral("DECODERSW.DAT"),
+                                  {"30:A:1.00:1:32", "7:B:1.10:1:32", "12:C:2.00:2:64"});
+    frm_Du_File page;
+    int onlineRuns = 0;
+    page.SetOnlineUpdateRunner([&onlineRuns] { ++onlineRuns; });
+    QSignalSpy back(&page, &frm_Du_File::BackRequested);
+    QSignalSpy next(&page, &frm_Du_File::NextRequested);
+    QVERIFY(!Button(page, "Command3")->isEnabled());
+    page.show();
+    QTRY_COMPARE(page.windowTitle(), "Software selection " + path);
+    QCOMPARE(Button(page, "Command1")->text(), QStringLiteral("<-- Back"));
+    QCOMPARE(Button(page, "Command2")->text(), QStringLiteral("Exit"));
+    QCOMPARE(Button(page, "Command3")->text(), QStringLiteral("Next -->"));
+    QCOMPARE(Button(page, "Command4")->text(), QStringLiteral("File open"));
+    QCOMPARE(Button(page, "Command5")->text(), QStringLiteral("Online-Update"));
+    QCOMPARE(LabelText(page, "Label1"), State().Texts[8]);
+    QCOMPARE(LabelText(page, "Label2"), State().Texts[9]);
+    QCOMPARE(LabelText(page, "Label3"), State().Texts[10]);
+    QCOMPARE(LabelText(page, "Lab_Online"), State().Texts[40]);
+    QTreeWidget *list = List(page);
+    QCOMPARE(list->topLevelItemCount(), 3);
+    const QTreeWidgetItem *second = list->topLevelItem(1);
+    QCOMPARE((QStringList{second->text(0), second->text(1), second->text(2)}),
+             (QStringList{"B", "1.10", "7"}));
+    QCOMPARE(list->selectedItems().size(), 3);
+    QVERIFY(Button(page, "Command3")->isEnabled());
+
+    Button(page, "Command1")->click();
+    QCOMPARE(back.count(), 1);
+    QVERIFY(page.isHidden());
+    const QString newer = WriteDsw(folder, QStringLiteral("DS_3.VUP"),
+                                   {"8:NEWER:1.00:1:32", "9:THIRD:1.00:1:32"}, 900);
+    page.show();
+    QTRY_COMPARE(State().SoftwareFilePath, newer);
+    QCOMPARE(list->topLevelItemCount(), 2);
+    list->topLevelItem(0)->setSelected(false);
+    Button(page, "Command3")->click();
+    QCOMPARE(State().ChosenDecoders, QStringList{"9"});
+    QCOMPARE(next.count(), 1);
+    QVERIFY(page.isHidden());
+    QCOMPARE(onlineRuns, 0);
+}
+
+// The KT warning and the open dialog reach the user through the dialogs object; the online
+// update runs from its button and its menu item.
+void TestFilePage::pageAsksThroughTheDialogsObject()
+{
+    frm_Du_File page;
+    int onlineRuns = 0;
+    page.SetOnlineUpdateRunner([&onlineRuns] {
+        ++onlineRuns;
+        WriteDsw(State().SoftwareFolder, QStringLiteral("DECODERSW.DAT"),
+                 {"7:TB-M7:2.14:1:32", "90:KT9:1.00:3:32"});
+    });
+    Button(page, "Command5")->click();
+    QCOMPARE(onlineRuns, 1);
+    QCOMPARE(dialogs_.messages, QStringList{KtMessage});
+    QCOMPARE(List(page)->topLevelItemCount(), 2);
+    QCOMPARE(List(page)->selectedItems().size(), 0);
+    QVERIFY(!Button(page, "Command3")->isEnabled());
+    page.findChild<QAction *>(QStringLiteral("mnu_upd_decsw"))->trigger();
+    QCOMPARE(onlineRuns, 2);
+    QCOMPARE(dialogs_.messages.size(), 2);
 
     QTemporaryDir other;
     dialogs_.openAnswer = WriteDsw(other.path() + QLatin1Char('/'), QStringLiteral("mine.vup"),
                                    {"5:PICKED:1.00:1:32"});
     Button(page, "Command4")->click();
-    QCOMPARE(State().LastFolder, other.path() + QLatin1Char('/'));
-    QCOMPARE(State().LastFile, dialogs_.openAnswer);
+    QCOMPARE(dialogs_.opened,
+             QStringList{"Please select a software file|" + State().SoftwareFolder
+                         + "|Software(*.dat *.vup *.DAT *.VUP)"});
     QCOMPARE(State().SoftwareFilePath, dialogs_.openAnswer);
     QCOMPARE(List(page)->topLevelItemCount(), 1);
-}
-
-void TestFilePage::nextHandsOverSelectedIdsInListOrder()
-{
-    frm_Du_File page;
-    QSignalSpy next(&page, &frm_Du_File::NextRequested);
-    page.LoadSoftwareFile(WriteDsw(State().LastFolder, QStringLiteral("DECODERSW.DAT"),
-                                   {"30:A:1.00:1:32", "7:B:1.00:1:32", "12:C:1.00:2:64"}));
-    page.show();
-    List(page)->topLevelItem(1)->setSelected(false);
-    Button(page, "Command3")->click();
-    QCOMPARE(State().ChosenDecoders, QStringList({"30", "12"}));
-    QCOMPARE(next.count(), 1);
-    QVERIFY(page.isHidden());
-
-    List(page)->clearSelection();
-    Button(page, "Command3")->click();
-    QCOMPARE(State().ChosenDecoders, QStringList());
+    QVERIFY(Button(page, "Command3")->isEnabled());
 }
 
 QTEST_MAIN(TestFilePage)

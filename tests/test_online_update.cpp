@@ -1,9 +1,10 @@
-// The online update: the version list reader, the address policy, and the window's whole
-// exchange against a local HTTPS server with its own certificate authority.
+// The online update: the version list reader, the address policy, and the whole exchange
+// against a local HTTPS server with its own certificate authority, in memory and in its window.
 #include "app/LanguageTexts.h"
 #include "app/Log.h"
 #include "app/Module_DU.h"
 #include "app/mod_ini.h"
+#include "online/OnlineUpdate.h"
 #include "online/UpdateServer.h"
 #include "online/VersionList.h"
 #include "online/frm_down_DU.h"
@@ -13,6 +14,7 @@
 #include "support/SparseFile.h"
 
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -62,6 +64,37 @@ bool DownloadInEventLoop(const QString &url, const QString &path, Payload payloa
     QCoreApplication::exec();
     return ok;
 }
+
+// The window in memory: its lines, and how many lines it held each time it became closable.
+class MemoryOnlineView : public OnlineUpdateView {
+public:
+    void AddLine(const QString &line) override { lines << line; }
+    void EnableClose() override { closableAfter << lines.size(); }
+
+    QStringList lines;
+    QList<int> closableAfter;
+};
+
+// The text of a line given by its number in the language table; 0 is the date line of
+// 24.12.2025.
+QStringList ExpectedLines(const QList<int> &numbers)
+{
+    const auto &texts = Module_DU::State().Texts;
+    QStringList lines;
+    for (const int number : numbers)
+        lines << (number ? texts[number]
+                         : texts[43] + QLocale().toString(QDate(2025, 12, 24), QLocale::LongFormat));
+    return lines;
+}
+
+QByteArray VersionList(int version, const QString &location, const QString &file)
+{
+    return QStringLiteral("Decodersw\r\nVersion, %1\r\nDatum, 24.12.2025\r\n"
+                          "Location, \"%2\"\r\nDatei, \"%3\"\r\n/Decodersw\r\n")
+        .arg(version)
+        .arg(location, file)
+        .toLatin1();
+}
 } // namespace
 
 class TestOnlineUpdate : public QObject {
@@ -78,6 +111,7 @@ private slots:
     void download();
     void exchange_data();
     void exchange();
+    void windowShowsTheExchange();
     void oversizedVersionListIsNotRead();
 };
 
@@ -337,10 +371,8 @@ void TestOnlineUpdate::exchange()
         location = configured.BaseUrl() + QStringLiteral("/files/");
     else if (location == QLatin1String("local http"))
         location = otherLocal.BaseUrl() + QStringLiteral("/files/");
-    const QString list = QStringLiteral("Decodersw\r\nVersion, %1\r\nDatum, 24.12.2025\r\n"
-                                        "Location, \"%2\"\r\nDatei, \"%3\"\r\n/Decodersw\r\n");
     if (version >= 0)
-        configured.Serve(ListPath, list.arg(version).arg(location, file).toLatin1());
+        configured.Serve(ListPath, VersionList(version, location, file));
     const QByteArray body = answer == QLatin1String("empty") ? QByteArray()
                             : answer == QLatin1String("stall") ? Software.left(20)
                                                                : Software;
@@ -351,26 +383,15 @@ void TestOnlineUpdate::exchange()
     }
     if (answer == QLatin1String("present"))
         QVERIFY(DswBuilder::WriteFile(state.SoftwareFolder + file, "old"));
-    QStringList expected;
-    for (const int line : lines)
-        expected << (line ? state.Texts[line]
-                          : state.Texts[43] + QLocale().toString(QDate(2025, 12, 24),
-                                                                 QLocale::LongFormat));
 
-    // The window can be closed once the exchange is over, and not before.
-    frm_down_DU window;
-    auto *close = window.findChild<QPushButton *>(QStringLiteral("cmd_ende"));
-    QVERIFY(close && !close->isEnabled());
-    QSignalSpy finished(&window, &frm_down_DU::ExchangeFinished);
+    MemoryOnlineView view;
     QElapsedTimer clock;
     clock.start();
-    window.show();
-    QVERIFY(finished.wait(10000));
+    OnlineUpdate(view).Run();
     QVERIFY(clock.elapsed() < 8000);
-    QVERIFY(close->isEnabled());
-    close->click();
-    QVERIFY(!window.isVisible());
-    QCOMPARE(window.Lines(), expected);
+    QCOMPARE(view.lines, ExpectedLines(lines));
+    // Closable once, after the last line.
+    QCOMPARE(view.closableAfter, QList<int>{int(lines.size())});
 
     QCOMPARE(configured.requests, (QStringList{ListPath, filePath}.mid(0, requests)));
     QVERIFY(otherLocal.requests.isEmpty());
@@ -383,6 +404,40 @@ void TestOnlineUpdate::exchange()
     QStringList user = QDir(state.UserFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     user.removeOne(QStringLiteral("DSW_Version.txt"));
     QCOMPARE(user, (QStringList{"DECSOFT", "Inits.ini"}));
+}
+
+// The window runs the exchange on its first showing; it cannot be closed before the last line.
+void TestOnlineUpdate::windowShowsTheExchange()
+{
+    mod_URLDownload::SetExtraCaCertificates({HttpsTestServer::Authority()});
+    HttpsTestServer https;
+    QVERIFY(https.Listen());
+    QTemporaryDir root;
+    PrepareFolders(root, https.BaseUrl());
+    LanguageTexts::ReadTexts(root.filePath(QStringLiteral("no-texts-file.txt")));
+    const QString file = QStringLiteral("DECODERSW.DAT");
+    https.Serve(ListPath, VersionList(7, https.BaseUrl() + QStringLiteral("/files/"), file));
+    https.Serve(QStringLiteral("/files/") + file, Software);
+
+    frm_down_DU window;
+    auto *close = window.findChild<QPushButton *>(QStringLiteral("cmd_ende"));
+    auto *list = window.findChild<QListWidget *>(QStringLiteral("List1"));
+    QVERIFY(close && list && !close->isEnabled());
+    QCOMPARE(close->text(), QStringLiteral("Close Window"));
+    // Escape while the exchange runs is refused.
+    connect(&https, &HttpsTestServer::Requested, &window, &QDialog::reject);
+    QSignalSpy finished(&window, &frm_down_DU::ExchangeFinished);
+    window.show();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(window.isVisible());
+    QVERIFY(close->isEnabled());
+    QStringList shown;
+    for (int row = 0; row < list->count(); ++row)
+        shown << list->item(row)->text();
+    QCOMPARE(shown, ExpectedLines({0, 44, 46}));
+    close->click();
+    QVERIFY(!window.isVisible());
+    QCOMPARE(ReadAll(Module_DU::State().SoftwareFolder + file), Software);
 }
 
 // A version list is a few hundred bytes; one of more than 2 GiB is refused unread, with a line

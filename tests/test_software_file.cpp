@@ -12,6 +12,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
 SoftwareIndexListing List(QByteArray bytes)
 {
@@ -75,6 +79,10 @@ void TestSoftwareFile::initTestCase()
     QVERIFY(DswBuilder::WriteFile(dir_.filePath(QStringLiteral("noentry.dat")), "DF;0."));
     QVERIFY(DswBuilder::WriteFile(dir_.filePath(QStringLiteral("broken.dat")),
                                   "DF;0;12;1;2;AB1;5;3;1;13;1;2;" + QByteArray(300, 'N') + ";1."));
+#ifdef Q_OS_UNIX
+    QCOMPARE(mkfifo(QFile::encodeName(dir_.filePath(QStringLiteral("pipe.dat"))).constData(),
+                    0600), 0);
+#endif
 }
 
 void TestSoftwareFile::index_data()
@@ -254,6 +262,11 @@ void TestSoftwareFile::cli_data()
                                           << QStringList{"2", "LOK\t1.2\t7\nKT\t1.0\t9\n", ktWarning};
     QTest::newRow("list of a missing file") << QStringList{"list", "none.dat"}
                                             << QStringList{"1", "", "*"};
+#ifdef Q_OS_UNIX
+    // Opening a named pipe would wait for a writer that never comes.
+    QTest::newRow("list of a named pipe") << QStringList{"list", "pipe.dat"}
+                                          << QStringList{"1", "", "*"};
+#endif
     QTest::newRow("list of a foreign file") << QStringList{"list", "foreign.dat"}
                                             << QStringList{"1", "", "*"};
     QTest::newRow("list of a token index without F") << QStringList{"list", "notf.dat"}

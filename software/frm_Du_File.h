@@ -17,11 +17,9 @@ public:
     // The page's load: columns added, "Next" disabled.
     frm_Du_File();
 
-    // The wizard's page: created on first use, hidden by Unload at the close-down and deleted
-    // once none of its procedures runs any more.
-    static frm_Du_File *Load();
-    static frm_Du_File *Instance();
-    static void Unload();
+    // The close-down's unload: the page is hidden and deletes itself once none of its
+    // procedures runs any more.
+    void Unload();
 
     void ClearDecoderList();
     void AddDecoderRow(const QString &name, const QString &version, const QString &id);
@@ -40,6 +38,8 @@ signals:
     void Unloaded();
     // File -> Exit: the port page is to be unloaded, which ends the program.
     void ExitRequested();
+    // ? -> Log: the log window is to be shown.
+    void LogRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,6 +1,7 @@
 // The port page with its list, clicks and close-down, and tobrik-cli ports, against
 // simulated ports.
 #include "SimPortRig.h"
+#include "TestEnvironment.h"
 #include "TestFolders.h"
 
 #include "app/Module_DU.h"
@@ -228,7 +229,7 @@ void PortPageTest::cliPrintsListAndHandOver()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TOBRIK_PORTS", "3=sim:box;7=sim:adapter?decoder=12");
     cli.setProcessEnvironment(environment);
-    cli.start(qEnvironmentVariable("TOBRIK_CLI"), {"ports", "--log", "--scans", "1"});
+    cli.start(TestEnvironment::CliPath(), {"ports", "--log", "--scans", "1"});
     QVERIFY(cli.waitForFinished(20000));
     QCOMPARE(cli.exitCode(), 0);
     const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);

@@ -32,7 +32,8 @@ void Notify(int)
 void Install(std::function<void()> onSignal)
 {
     Handler() = std::move(onSignal);
-    if (pipeEnds[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeEnds) != 0)
+    // Taking a handler away installs nothing where none was installed.
+    if (!Handler() || pipeEnds[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeEnds) != 0)
         return;
     auto *notifier = new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read,
                                          QCoreApplication::instance());

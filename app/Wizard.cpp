@@ -9,9 +9,13 @@
 
 Wizard::Wizard() = default;
 
+// A page that is still there at the end goes with the wizard. (The file page deletes itself
+// once it is unloaded and idle; the log window once it is closed.)
 Wizard::~Wizard()
 {
     TerminationSignals::Install({});
+    delete logWindow_;
+    delete filePage_;
     delete portPage_;
 }
 
@@ -19,6 +23,7 @@ void Wizard::Start()
 {
     portPage_ = new frm_Du_Com();
     connect(portPage_, &frm_Du_Com::NextRequested, this, &Wizard::ShowFilePage);
+    connect(portPage_, &frm_Du_Com::LogRequested, this, &Wizard::ShowLog);
     connect(portPage_, &frm_Du_Com::UnloadOtherPages, this, &Wizard::UnloadOtherPages);
     connect(portPage_, &frm_Du_Com::Unloaded, this, &Wizard::Finished);
     connect(portPage_, &frm_Du_Com::EndRequested, this, [] { QCoreApplication::exit(0); });
@@ -28,10 +33,7 @@ void Wizard::Start()
 
 int Wizard::Run()
 {
-    TerminationSignals::Install([this] {
-        if (portPage_)
-            portPage_->close();
-    });
+    TerminationSignals::Install([this] { ClosePortPage(); });
     // The close-down has run: every event loop ends now, nested ones included. (quit may be
     // refused by a window that will not close, such as the online update window while its
     // exchange runs.)
@@ -45,23 +47,65 @@ frm_Du_Com *Wizard::PortPage() const
     return portPage_;
 }
 
+frm_Du_File *Wizard::FilePage() const
+{
+    return filePage_;
+}
+
+frm_log *Wizard::LogWindow() const
+{
+    return logWindow_;
+}
+
+frm_log *Wizard::ShowLog()
+{
+    if (!logWindow_) {
+        logWindow_ = new frm_log();
+        // Forgotten as soon as it is closed, not when it is finally deleted: a closed window
+        // listens no more, so the next request opens a new one.
+        connect(logWindow_, &frm_log::Unloaded, this, [this] { logWindow_.clear(); });
+    }
+    logWindow_->ShowInFront();
+    return logWindow_;
+}
+
 void Wizard::ShowFilePage()
 {
-    frm_Du_File *filePage = frm_Du_File::Instance();
-    if (!filePage) {
-        filePage = frm_Du_File::Load();
-        connect(filePage, &frm_Du_File::BackRequested, portPage_, &frm_Du_Com::ShowAndResumeScan);
+    if (!filePage_) {
+        filePage_ = new frm_Du_File();
+        connect(filePage_, &frm_Du_File::BackRequested, this, &Wizard::ShowPortPageScanning);
         // Exiting is set: the port page unloads everything when it is shown.
-        connect(filePage, &frm_Du_File::Unloaded, portPage_, &QWidget::show);
-        connect(filePage, &frm_Du_File::ExitRequested, portPage_, &QWidget::close);
+        connect(filePage_, &frm_Du_File::Unloaded, this, &Wizard::ShowPortPage);
+        connect(filePage_, &frm_Du_File::ExitRequested, this, &Wizard::ClosePortPage);
+        connect(filePage_, &frm_Du_File::LogRequested, this, &Wizard::ShowLog);
     }
-    filePage->show();
+    filePage_->show();
+}
+
+void Wizard::ShowPortPageScanning()
+{
+    if (portPage_)
+        portPage_->ShowAndResumeScan();
+}
+
+void Wizard::ShowPortPage()
+{
+    if (portPage_)
+        portPage_->show();
+}
+
+void Wizard::ClosePortPage()
+{
+    if (portPage_)
+        portPage_->close();
 }
 
 // The close-down unloads, in this order: the log window, the file page, the help page and the
 // update page.
 void Wizard::UnloadOtherPages()
 {
-    frm_log::Unload();
-    frm_Du_File::Unload();
+    if (logWindow_)
+        logWindow_->close();
+    if (filePage_)
+        filePage_->Unload();
 }

@@ -6,16 +6,9 @@
 
 #include <QCloseEvent>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 
 namespace {
-QPointer<frm_log> &OpenWindow()
-{
-    static QPointer<frm_log> window;
-    return window;
-}
-
 // The design-time layout, in twips.
 constexpr int ClientWidth = 9375;
 constexpr int ClientHeight = 7650;
@@ -32,28 +25,6 @@ constexpr int ListWidthMargin = 360;
 constexpr int ListHeightMargin = 1425;
 constexpr int ButtonTopMargin = 1155;
 } // namespace
-
-frm_log *frm_log::Show()
-{
-    if (!OpenWindow())
-        OpenWindow() = new frm_log();
-    frm_log *window = OpenWindow();
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
-}
-
-void frm_log::Unload()
-{
-    if (OpenWindow())
-        OpenWindow()->close();
-}
-
-frm_log *frm_log::Instance()
-{
-    return OpenWindow();
-}
 
 frm_log::frm_log()
     : QWidget(nullptr, Qt::Window),
@@ -76,14 +47,32 @@ frm_log::frm_log()
 
 frm_log::~frm_log()
 {
+    StopListening();
+}
+
+// Only while this window listens: a closed one that is deleted late must not silence the
+// window opened after it.
+void frm_log::StopListening()
+{
+    if (!listening_)
+        return;
+    listening_ = false;
     Log::SetSink({});
+}
+
+void frm_log::ShowInFront()
+{
+    show();
+    raise();
+    activateWindow();
 }
 
 void frm_log::closeEvent(QCloseEvent *event)
 {
     // Unloading ends the trace at once, not when the window object is finally deleted.
-    Log::SetSink({});
+    StopListening();
     event->accept();
+    emit Unloaded();
 }
 
 void frm_log::AddLine(const QString &line)

@@ -1,6 +1,7 @@
 #pragma once
 // The log window: the detailed trace of every serial exchange while it is open, copyable to the
-// clipboard. Lines written while it is closed are lost.
+// clipboard. Lines written while it is closed are lost. The wizard keeps at most one open; a
+// closed window deletes itself.
 
 #include <QWidget>
 
@@ -10,12 +11,12 @@ class QPushButton;
 class frm_log : public QWidget {
     Q_OBJECT
 public:
-    // Opens the window without blocking, or brings the open one forward.
-    static frm_log *Show();
-    // Closes the open window, if any; its lines are discarded.
-    static void Unload();
-    // The open window, or nullptr.
-    static frm_log *Instance();
+    // Listens to the log from here on.
+    frm_log();
+    ~frm_log() override;
+
+    // Shows the window without blocking and brings it forward.
+    void ShowInFront();
 
     // The whole list as one text, each line ended by a carriage return.
     QString CopyText() const;
@@ -25,10 +26,12 @@ protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-private:
-    frm_log();
-    ~frm_log() override;
+signals:
+    // The window is closed: it listens no more and will delete itself.
+    void Unloaded();
 
+private:
+    void StopListening();
     void AddLine(const QString &line);
     void SelectLastLine();
     void ApplyResizeRules();
@@ -36,4 +39,5 @@ private:
 
     QListWidget *lst_deb;
     QPushButton *cmd_zwischen;
+    bool listening_ = true;
 };

@@ -57,15 +57,13 @@ int main(int argc, char **argv)
 
     MemoryPortView view;
     PortList ports(view);
-    ports.ResetProgrammerState();
-    ports.FillPortList();
 
     QEventLoop firstScan;
     QObject::connect(&ports, &PortList::TimerScanEnded, &firstScan, &QEventLoop::quit);
     QElapsedTimer wall;
     wall.start();
     const std::clock_t cpuStart = std::clock();
-    ports.StartScanning();
+    ports.Start();
     firstScan.exec();
     const double detectionCpu = 100.0 * 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC
                               / double(wall.elapsed());

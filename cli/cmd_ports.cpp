@@ -3,12 +3,12 @@
 #include "cli/CliCommand.h"
 
 #include "app/Log.h"
-#include "app/Mod_Getfolder.h"
 #include "app/Module_DU.h"
-#include "app/mod_config.h"
+#include "app/Startup.h"
 #include "port/MemoryPortView.h"
 #include "port/PortDetection.h"
 #include "port/PortList.h"
+#include "port/PortMap.h"
 
 #include <QEventLoop>
 
@@ -39,7 +39,8 @@ void PrintResult(const MemoryPortView &view)
 int Ports(const QStringList &arguments)
 {
     QStringList args = arguments;
-    if (TakeFlag(args, QStringLiteral("--log")))
+    const bool log = TakeFlag(args, QStringLiteral("--log"));
+    if (log)
         Log::SetSink([](const QString &line) { PrintErr(line + QLatin1Char('\n')); });
     bool valid = false;
     const int scans = TakeOption(args, QStringLiteral("--scans"), QStringLiteral("1")).toInt(&valid);
@@ -48,16 +49,17 @@ int Ports(const QStringList &arguments)
         return 64;
     }
 
-    Mod_Getfolder::GetFolders();
-    mod_config::LoadConfig(); // the settings file may pin COM numbers in its section Ports
+    Startup::PrepareProgram(); // the settings file may pin COM numbers in its section Ports
     MemoryPortView view;
     PortList ports(view);
-    ports.ResetProgrammerState();
-    ports.FillPortList();
-    ports.StartScanning();
+    ports.Start();
     RunScans(ports, scans);
     ports.StopTimers();
     PrintResult(view);
+    // With --log the refusals are already among the log lines.
+    if (!log)
+        for (const QString &refusal : PortMap::Instance().Refusals())
+            PrintErr(QStringLiteral("ports: %1\n").arg(refusal));
     // Leave an adapter as it was found, as the page's close-down does.
     ports.Detection().AdapterOff();
     return 0;

@@ -1,32 +1,32 @@
 // tobrik-cli texts: the language table as the program loads it at start, for translators.
 #include "cli/CliCommand.h"
 
-#include "app/LanguageTexts.h"
 #include "app/Log.h"
 #include "app/Mod_Getfolder.h"
 #include "app/Module_DU.h"
+#include "app/Startup.h"
 #include "app/modFunctions.h"
 
 namespace {
 int RunTexts(QStringList args)
 {
     const QString language = TakeOption(args, QStringLiteral("--language"));
-    QString path = TakeOption(args, QStringLiteral("--file"));
+    const QString file = TakeOption(args, QStringLiteral("--file"));
     if (!args.isEmpty()) {
         PrintErr(QStringLiteral("texts: unexpected argument %1\n").arg(args.first()));
         return 64;
     }
-    if (path.isEmpty()) {
-        Mod_Getfolder::ComputePaths();
-        path = Module_DU::State().TextsFile;
-    }
+    auto &state = Module_DU::State();
+    // Only the paths: a translator's check creates no folders.
+    Mod_Getfolder::ComputePaths();
+    if (!file.isEmpty())
+        state.TextsFile = file;
     modFunctions::SetLanguage(language);
     // The reader tells the log why it refuses a file; here the log is standard error.
     Log::SetSink([](const QString &line) { PrintErr(QStringLiteral("texts: ") + line + '\n'); });
-    const bool read = LanguageTexts::ReadTexts(path);
+    const bool read = Startup::ReadTexts();
     Log::SetSink({});
 
-    const auto &state = Module_DU::State();
     QString out = QStringLiteral("LanguageIndex=%1\nLanguageValid=%2\nLanguageCount=%3\n")
                       .arg(state.LanguageIndex)
                       .arg(state.LanguageValid ? 1 : 0)
@@ -42,7 +42,7 @@ int RunTexts(QStringList args)
     PrintOut(out);
     if (!read) {
         PrintErr(QStringLiteral("texts: %1 could not be read; the table holds the built-in texts "
-                                "only\n").arg(path));
+                                "only\n").arg(state.TextsFile));
         return 1;
     }
     return 0;

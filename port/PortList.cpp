@@ -32,6 +32,13 @@ PortList::PortList(PortView &view, QObject *parent)
     connect(Timer2, &QTimer::timeout, this, &PortList::Timer2_Timer);
 }
 
+void PortList::Start()
+{
+    ResetProgrammerState();
+    FillPortList();
+    StartScanning();
+}
+
 void PortList::ResetProgrammerState()
 {
     page_.ClearProgrammaticSelection();

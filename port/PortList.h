@@ -15,6 +15,11 @@ class PortList : public QObject {
 public:
     explicit PortList(PortView &view, QObject *parent = nullptr);
 
+    // The port list's part of the start-up in one call, for tobrik-cli, tests and benchmarks:
+    // ResetProgrammerState, FillPortList, StartScanning. The page runs the three apart, with
+    // its texts and language menu between the first and the second.
+    void Start();
+
     // Start-up: the programmer flags and the click suppression cleared.
     void ResetProgrammerState();
     // Start-up: COM1..COM32, COM1 selected by the program.

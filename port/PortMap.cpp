@@ -1,5 +1,6 @@
 #include "port/PortMap.h"
 
+#include "app/Log.h"
 #include "app/Module_DU.h"
 #include "app/mod_ini.h"
 #include "port/SystemPortList.h"
@@ -13,6 +14,7 @@
 
 namespace {
 const char EnvironmentPins[] = "TOBRIK_PORTS";
+const QString SettingsSection = QStringLiteral("Ports");
 
 // Product and maker where known, then the path: "FT232R USB UART, FTDI (/dev/ttyUSB0)".
 QString Describe(const ListedPort &port)
@@ -51,6 +53,7 @@ PortMap &PortMap::Instance()
 void PortMap::Reset()
 {
     entries_ = {};
+    refusals_.clear();
     loaded_ = false;
     closed_ = false;
 }
@@ -84,26 +87,35 @@ void PortMap::LoadPins()
         for (const QString &pin : pins.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             const int equals = pin.indexOf(QLatin1Char('='));
             if (equals > 0)
-                Pin(pin.left(equals).trimmed().toInt(), pin.mid(equals + 1).trimmed());
+                Pin(pin.left(equals).trimmed().toInt(), pin.mid(equals + 1).trimmed(),
+                    QLatin1String(EnvironmentPins));
         }
         return;
     }
     const QString settingsFile = Module_DU::State().SettingsFile;
     if (settingsFile.isEmpty())
         return;
+    const QString origin = QStringLiteral("%1 [%2]").arg(settingsFile, SettingsSection);
     for (int com = 1; com <= PortCount; ++com)
-        Pin(com, mod_ini::ReadIniString(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(com),
-                                        settingsFile, QString()));
+        Pin(com, mod_ini::ReadIniString(SettingsSection, QStringLiteral("COM%1").arg(com),
+                                        settingsFile, QString()),
+            origin);
 }
 
-// Numbers outside 1..32 and unknown simulated kinds are not pinned.
-void PortMap::Pin(int com, const QString &device)
+// Numbers outside 1..32 are not pinned. A simulated port the simulator does not understand is
+// refused with a log line that names it, so a misspelt pin is not silently a different port.
+void PortMap::Pin(int com, const QString &device, const QString &origin)
 {
     if (com < 1 || com > PortCount || device.isEmpty())
         return;
-    std::shared_ptr<SimDevice> simulated = SimPortAddress::Create(device);
-    if (SimPortAddress::IsSimulated(device) && !simulated)
+    QString refusal;
+    std::shared_ptr<SimDevice> simulated = SimPortAddress::Create(device, &refusal);
+    if (!refusal.isEmpty()) {
+        refusals_.append(QStringLiteral("COM%1=%2 from %3 refused: %4")
+                             .arg(QString::number(com), device, origin, refusal));
+        Log::Line(refusals_.last());
         return;
+    }
     entries_[com] = {device, simulated, QString()};
 }
 
@@ -174,6 +186,11 @@ bool PortMap::Present(int com) const
 QString PortMap::Device(int com) const
 {
     return com >= 1 && com <= PortCount ? entries_[com].device : QString();
+}
+
+const QStringList &PortMap::Refusals() const
+{
+    return refusals_;
 }
 
 std::shared_ptr<SimDevice> PortMap::Simulated(int com) const

@@ -6,10 +6,12 @@
 // TOBRIK_PORTS is set, even to the empty text, it is the whole map. Otherwise every serial
 // device the system lists gets the lowest free number the first time it is seen and keeps it
 // until the program ends, so a user can tell the ports apart by number. On Windows a system
-// port COMn keeps its own number n.
+// port COMn keeps its own number n. A simulated pin ("sim:...") whose kind or key the simulator
+// does not know is refused with a log line, and its number stays free.
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 
@@ -44,6 +46,9 @@ public:
     QString Device(int com) const;
     // The model behind a simulated port, nullptr for any other.
     std::shared_ptr<SimDevice> Simulated(int com) const;
+    // The pins the last reading of TOBRIK_PORTS or the settings file refused, one message each
+    // naming the pin and what was not understood; each was also written to the log.
+    const QStringList &Refusals() const;
 
 private:
     struct Entry {
@@ -54,7 +59,8 @@ private:
 
     static QString PinSource();
     void LoadPins();
-    void Pin(int com, const QString &device);
+    // origin names where the pin was written, for the message of a refusal.
+    void Pin(int com, const QString &device, const QString &origin);
     void Number(const ListedPort &port);
     int FreeNumber() const;
     int NumberOf(const QString &device) const;
@@ -64,4 +70,5 @@ private:
     bool loaded_ = false;
     QString pinSource_;
     bool closed_ = false; // TOBRIK_PORTS names every port there is
+    QStringList refusals_;
 };

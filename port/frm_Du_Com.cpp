@@ -1,36 +1,21 @@
 #include "port/frm_Du_Com.h"
 
 #include "app/LanguageTexts.h"
-#include "app/Log.h"
-#include "app/Mod_Getfolder.h"
 #include "app/Module_DU.h"
+#include "app/Startup.h"
 #include "app/modFunctions.h"
 #include "app/mod_config.h"
-#include "app/frm_log.h"
 #include "port/ListBox.h"
 #include "port/PortDetection.h"
 #include "port/PortList.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-QString ProgramFileName()
-{
-#ifdef Q_OS_WIN
-    return QStringLiteral("Tobrik.exe");
-#else
-    return QStringLiteral("Tobrik");
-#endif
-}
-} // namespace
 
 frm_Du_Com::frm_Du_Com()
 {
@@ -105,7 +90,7 @@ void frm_Du_Com::CreateMenus()
     men_h->addAction(QStringLiteral("Help"))->setObjectName(QStringLiteral("men_hilfe"));
     QAction *men_log = men_h->addAction(QStringLiteral("Log"));
     men_log->setObjectName(QStringLiteral("men_log"));
-    connect(men_log, &QAction::triggered, this, [] { frm_log::Show(); });
+    connect(men_log, &QAction::triggered, this, &frm_Du_Com::LogRequested);
     men_h->addAction(QStringLiteral("Info"))->setObjectName(QStringLiteral("men_info"));
 }
 
@@ -125,18 +110,14 @@ QAction *frm_Du_Com::LanguageItem(int index) const
     return index >= 0 && index < mnu_sprachen.size() ? mnu_sprachen[index] : nullptr;
 }
 
+// The program's start-up with the page's own steps between its steps. The page runs the parts
+// of PortList::Start apart: the programmer state is reset before the texts are read, the list
+// is filled and the scan started only after the window events have run once.
 void frm_Du_Com::Form_Load()
 {
-    auto &state = Module_DU::State();
-    if (state.Exiting)
+    if (Module_DU::State().Exiting)
         return;
-    Mod_Getfolder::GetFolders();
-    mod_config::LoadConfig();
-    state.ProgramVersion = modFunctions::FormatVersion(TOBRIK_VERSION_MAJOR, TOBRIK_VERSION_MINOR,
-                                                       TOBRIK_VERSION_PATCH);
-    const QFileInfo programFile(QCoreApplication::applicationDirPath() + QLatin1Char('/')
-                                + ProgramFileName());
-    state.ProgramDate = programFile.exists() ? programFile.lastModified() : QDateTime();
+    Startup::PrepareProgram();
     ports_->ResetProgrammerState();
     LoadTexts();
     BuildLanguageMenu();
@@ -147,8 +128,7 @@ void frm_Du_Com::Form_Load()
 
 void frm_Du_Com::LoadTexts()
 {
-    const auto &state = Module_DU::State();
-    LanguageTexts::ReadTexts(state.TextsFile);
+    Startup::ReadTexts();
     setWindowTitle(Text(TextId::PortSelection));
     Label2->setText(Text(TextId::PortLocatedAutomatically));
     Command2->setText(Text(TextId::Exit));

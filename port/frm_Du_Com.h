@@ -21,7 +21,8 @@ public:
     frm_Du_Com();
     ~frm_Du_Com() override;
 
-    // The start-up: folders, settings, version, texts, language menu, port list, scan timer.
+    // The start-up: the program's (folders, settings, version, texts) with the page's own steps
+    // (language menu, port list, scan timer).
     void Form_Load();
 
     // Shows the page again after the file page's Back, with the port scan running.
@@ -44,6 +45,8 @@ signals:
     void Unloaded();
     // File -> Exit: end at once, without the close-down and without writing the settings.
     void EndRequested();
+    // ? -> Log: the log window is to be shown.
+    void LogRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -3,7 +3,8 @@
 // Kinds: box (the update box, key status=HEX, one or more bytes, default 40), adapter (key
 // reply=TEXT replaces its "OK" + CR), noise (never stops sending; key pattern=TEXT), none
 // (nothing attached) and busy (exists but cannot be opened). Every kind takes description=TEXT.
-// Keys a kind does not know are left for the models that will use them.
+// A kind or a key the simulator does not know refuses the whole text, so that a misspelt one
+// is never taken for a port that behaves differently from what was asked for.
 
 #include <QString>
 #include <memory>
@@ -15,7 +16,8 @@ namespace SimPortAddress {
 // True when device names a simulated port rather than a path.
 bool IsSimulated(const QString &device);
 
-// The model for a "sim:" text, or nullptr when the kind is unknown.
-std::shared_ptr<SimDevice> Create(const QString &device);
+// The model for a "sim:" text; nullptr when device is no "sim:" text or is refused. A refusal
+// is described in *refusal, naming the unknown kind or key.
+std::shared_ptr<SimDevice> Create(const QString &device, QString *refusal = nullptr);
 
 } // namespace SimPortAddress

@@ -4,7 +4,6 @@
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
 #include "app/Twips.h"
-#include "app/frm_log.h"
 #include "online/frm_down_DU.h"
 #include "software/KtWarning.h"
 
@@ -13,7 +12,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -26,11 +24,6 @@ constexpr int IdColumn = 2;
 constexpr int TypeColumnWidth = 1300;
 constexpr int VersionColumnWidth = 600;
 constexpr int IdColumnWidth = 500;
-QPointer<frm_Du_File> &WizardPage()
-{
-    static QPointer<frm_Du_File> page;
-    return page;
-}
 
 QPushButton *NamedButton(QWidget *parent, const char *name, const QString &caption)
 {
@@ -60,18 +53,6 @@ frm_Du_File::frm_Du_File() : procedure_(*this)
     Command3->setEnabled(false);
 }
 
-frm_Du_File *frm_Du_File::Load()
-{
-    if (!WizardPage())
-        WizardPage() = new frm_Du_File();
-    return WizardPage();
-}
-
-frm_Du_File *frm_Du_File::Instance()
-{
-    return WizardPage();
-}
-
 // Marks one of the page's procedures as running for its lifetime.
 class frm_Du_File::RunningProcedure {
 public:
@@ -90,11 +71,9 @@ private:
 
 void frm_Du_File::Unload()
 {
-    if (frm_Du_File *page = WizardPage()) {
-        page->hide();
-        page->unloaded_ = true;
-        page->DeleteOnceIdle();
-    }
+    hide();
+    unloaded_ = true;
+    DeleteOnceIdle();
 }
 
 void frm_Du_File::DeleteOnceIdle()
@@ -178,7 +157,7 @@ void frm_Du_File::CreateMenus()
     // items do nothing.
     addItem(mnu_h, "mnu_hilfe", QStringLiteral("Help"));
     connect(addItem(mnu_h, "men_log", QStringLiteral("Log")), &QAction::triggered, this,
-            [] { frm_log::Show(); });
+            &frm_Du_File::LogRequested);
     addItem(mnu_h, "mnu_info", QStringLiteral("Info"));
 }
 

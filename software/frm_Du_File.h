@@ -21,11 +21,9 @@ public:
     // The page's load: columns added, "Next" disabled.
     frm_Du_File();
 
-    // The wizard's page: created on first use, hidden by Unload at the close-down and deleted
-    // once none of its procedures runs any more.
-    static frm_Du_File *Load();
-    static frm_Du_File *Instance();
-    static void Unload();
+    // The close-down's unload: the page is hidden and deletes itself once none of its
+    // procedures runs any more.
+    void Unload();
 
     // Runs the online update window and returns once it is closed. Tests put their own here.
     void SetOnlineUpdateRunner(std::function<void()> runner);
@@ -39,6 +37,8 @@ signals:
     void Unloaded();
     // File -> Exit: the port page is to be unloaded, which ends the program.
     void ExitRequested();
+    // ? -> Log: the log window is to be shown.
+    void LogRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;

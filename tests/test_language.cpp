@@ -1,6 +1,7 @@
 // The language table: the texts file's oddities, the built-in fallback and the language menu.
 #include "TestFolders.h"
 #include "support/SparseFile.h"
+#include "support/TestEnvironment.h"
 
 #include "app/ItemReader.h"
 #include "app/LanguageTexts.h"
@@ -200,7 +201,7 @@ void LanguageTest::cliPrintsTheTable()
     TestFolders folders;
     const QString path = WriteTexts(folders, TwoLanguages);
     QProcess cli;
-    cli.start(qEnvironmentVariable("TOBRIK_CLI"),
+    cli.start(TestEnvironment::CliPath(),
               {"texts", "--file", path, "--language", "fr"});
     QVERIFY(cli.waitForFinished(10000));
     const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n');
@@ -228,7 +229,7 @@ void LanguageTest::cliSaysWhenTheFileIsNotRead()
     if (oversized)
         QVERIFY(SparseFile::Write(path, TwoLanguages));
     QProcess cli;
-    cli.start(qEnvironmentVariable("TOBRIK_CLI"), {"texts", "--file", path});
+    cli.start(TestEnvironment::CliPath(), {"texts", "--file", path});
     QVERIFY(cli.waitForFinished(10000));
     QCOMPARE(cli.exitCode(), 1);
     QVERIFY(QString::fromUtf8(cli.readAllStandardError()).contains(path));

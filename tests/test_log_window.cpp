@@ -3,6 +3,7 @@
 
 #include "app/Log.h"
 #include "app/Module_DU.h"
+#include "app/Wizard.h"
 #include "app/frm_log.h"
 
 #include <QClipboard>
@@ -15,38 +16,66 @@ class LogWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { frm_log::Unload(); QTRY_VERIFY(!frm_log::Instance()); }
+    void cleanup();
     void linesOnlyWhileOpen();
+    void reopenedAtOnceListens();
     void copyEndsEveryLineWithCarriageReturn();
     void activationSelectsNewestLine();
     void resizeFollowsWindow();
     void maximizedKeepsLayout();
+
+private:
+    Wizard wizard_;
 };
+
+void LogWindowTest::cleanup()
+{
+    if (frm_log *window = wizard_.LogWindow())
+        window->close();
+    QVERIFY(!wizard_.LogWindow());
+}
 
 void LogWindowTest::linesOnlyWhileOpen()
 {
     TestFolders folders;
     Log::Line("before");
     QVERIFY(!Module_DU::State().LogActive);
-    frm_log *window = frm_log::Show();
+    frm_log *window = wizard_.ShowLog();
     QVERIFY(Module_DU::State().LogActive);
     Log::Line("during");
-    QCOMPARE(frm_log::Show(), window); // a second open only brings it forward
+    QCOMPARE(wizard_.ShowLog(), window); // a second open only brings it forward
     auto *list = window->findChild<QListWidget *>("lst_deb");
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), QString("during"));
+    const QPointer<frm_log> closed = window;
     window->close();
     QVERIFY(!Module_DU::State().LogActive);
     Log::Line("after"); // must not reach a closed window
-    QTRY_VERIFY(!frm_log::Instance());
-    QCOMPARE(frm_log::Show()->findChild<QListWidget *>("lst_deb")->count(), 0);
+    QTRY_VERIFY(!closed);
+    QCOMPARE(wizard_.ShowLog()->findChild<QListWidget *>("lst_deb")->count(), 0);
+}
+
+// Opened again before the closed window is gone (a close and a menu click inside one of the
+// detection's waits): the new window gets the lines, also after the old one is deleted.
+void LogWindowTest::reopenedAtOnceListens()
+{
+    const QPointer<frm_log> first = wizard_.ShowLog();
+    first->close();
+    frm_log *second = wizard_.ShowLog();
+    QVERIFY(second != first);
+    Log::Line("while the old one waits");
+    QTRY_VERIFY(!first);
+    Log::Line("after it is gone");
+    auto *list = second->findChild<QListWidget *>("lst_deb");
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(1)->text(), QString("after it is gone"));
 }
 
 
 void LogWindowTest::copyEndsEveryLineWithCarriageReturn()
 {
     QGuiApplication::clipboard()->setText("something old");
-    frm_log *window = frm_log::Show();
+    frm_log *window = wizard_.ShowLog();
     window->findChild<QPushButton *>("cmd_zwischen")->click();
     QCOMPARE(QGuiApplication::clipboard()->text(), QString()); // an empty log empties it
     for (const char *line : {"Search_Comm", "Comm 3 exist", "Select 2"})
@@ -58,7 +87,7 @@ void LogWindowTest::copyEndsEveryLineWithCarriageReturn()
 
 void LogWindowTest::activationSelectsNewestLine()
 {
-    frm_log *window = frm_log::Show();
+    frm_log *window = wizard_.ShowLog();
     Log::Line("a");
     Log::Line("b");
     QEvent activation(QEvent::ActivationChange);
@@ -69,7 +98,7 @@ void LogWindowTest::activationSelectsNewestLine()
 
 void LogWindowTest::resizeFollowsWindow()
 {
-    frm_log *window = frm_log::Show();
+    frm_log *window = wizard_.ShowLog();
     window->resize(700, 600);
     QTRY_COMPARE(window->size(), QSize(700, 600));
     // The rules work on the outer size, frame included.
@@ -84,7 +113,7 @@ void LogWindowTest::resizeFollowsWindow()
 
 void LogWindowTest::maximizedKeepsLayout()
 {
-    frm_log *window = frm_log::Show();
+    frm_log *window = wizard_.ShowLog();
     window->resize(500, 400);
     const auto *list = window->findChild<QListWidget *>("lst_deb");
     QTRY_COMPARE(list->height(), (window->frameGeometry().height() * 15 - 1425) / 15);

@@ -2,6 +2,7 @@
 // system lists, and the descriptions.
 #include "TestFolders.h"
 
+#include "app/Log.h"
 #include "app/Module_DU.h"
 #include "port/PortMap.h"
 
@@ -30,6 +31,8 @@ private slots:
     void init();
     void pinsAndNumbers_data();
     void pinsAndNumbers();
+    void simulatedPinKeys_data();
+    void simulatedPinKeys();
     void systemDevicesKeepTheirNumbers();
     void descriptionsNameTheDevice();
 };
@@ -56,8 +59,8 @@ void PortMapTest::pinsAndNumbers_data()
     QTest::newRow("absent pinned device keeps its number") << unset << QByteArray("[Ports]\nCOM1=/dev/no-such-tty\n")
         << "2=/dev/ttyUSB0;3=/dev/ttyACM0";
     QTest::newRow("environment empty: no ports") << QByteArray("") << QByteArray() << "";
-    QTest::newRow("environment is the whole map") << QByteArray("3=sim:box; 7=sim:adapter?decoder=12")
-        << QByteArray("[Ports]\nCOM1=sim:box\n") << "3=sim:box;7=sim:adapter?decoder=12";
+    QTest::newRow("environment is the whole map") << QByteArray("3=sim:box; 7=sim:adapter?reply=OK")
+        << QByteArray("[Ports]\nCOM1=sim:box\n") << "3=sim:box;7=sim:adapter?reply=OK";
     QTest::newRow("bad entries skipped")
         << QByteArray("0=sim:box;33=sim:box;x=sim:box;4=sim:unknown;5;6=sim:none;2=/dev/no-such-tty;;")
         << QByteArray() << "6=sim:none";
@@ -75,6 +78,58 @@ void PortMapTest::pinsAndNumbers()
         qputenv("TOBRIK_PORTS", environment);
     PortMap::Instance().Update({Usb0, Acm0});
     QCOMPARE(PresentPorts(), present);
+}
+
+// Each kind takes description and its own keys; any other kind or key refuses the pin, in the
+// log and in Refusals, naming it, and leaves its number free.
+void PortMapTest::simulatedPinKeys_data()
+{
+    QTest::addColumn<bool>("fromSettings"); // otherwise from TOBRIK_PORTS
+    QTest::addColumn<QString>("device");    // pinned to COM4
+    QTest::addColumn<QString>("refusal");   // empty: accepted
+
+    QTest::newRow("box") << false << "sim:box?status=41&description=B" << "";
+    QTest::newRow("adapter") << false << "sim:adapter?description=A&reply=OK" << "";
+    QTest::newRow("noise") << true << "sim:noise?pattern=x" << "";
+    QTest::newRow("none") << false << "sim:none?description=N" << "";
+    QTest::newRow("busy") << false << "sim:busy?description=X" << "";
+    QTest::newRow("unknown kind") << false << "sim:bx?status=41" << "unknown kind \"bx\"";
+    QTest::newRow("kind in other case") << false << "sim:Box" << "unknown kind \"Box\"";
+    QTest::newRow("misspelt key") << false << "sim:adapter?repyl=OK" << "adapter takes no key \"repyl\"";
+    QTest::newRow("another kind's key") << false << "sim:box?description=B&reply=OK"
+                                        << "box takes no key \"reply\"";
+    QTest::newRow("key without value") << false << "sim:busy?status" << "busy takes no key \"status\"";
+    QTest::newRow("from the settings file") << true << "sim:noise?patern=x"
+                                            << "noise takes no key \"patern\"";
+}
+
+void PortMapTest::simulatedPinKeys()
+{
+    QFETCH(bool, fromSettings);
+    QFETCH(QString, device);
+    QFETCH(QString, refusal);
+    TestFolders folders;
+    QString origin = "TOBRIK_PORTS";
+    if (fromSettings) {
+        Module_DU::State().SettingsFile = TestFolders::WriteFile(
+            folders.UserFolder() + "Inits.ini", "[Ports]\nCOM4=" + device.toUtf8() + "\n");
+        origin = Module_DU::State().SettingsFile + " [Ports]";
+    } else {
+        qputenv("TOBRIK_PORTS", "4=" + device.toUtf8());
+    }
+    QStringList log;
+    Log::SetSink([&log](const QString &line) { log << line; });
+    PortMap::Instance().Update({Usb0});
+    Log::SetSink({});
+
+    const QStringList refusals = refusal.isEmpty() ? QStringList()
+        : QStringList{QString("COM4=%1 from %2 refused: %3").arg(device, origin, refusal)};
+    QCOMPARE(PortMap::Instance().Refusals(), refusals);
+    QCOMPARE(log, refusals);
+    QCOMPARE(PortMap::Instance().Present(4), refusal.isEmpty());
+    // A refused settings pin leaves COM4 to the system's devices.
+    if (fromSettings && !refusal.isEmpty())
+        QCOMPARE(PresentPorts(), QString("1=/dev/ttyUSB0"));
 }
 
 void PortMapTest::systemDevicesKeepTheirNumbers()

@@ -1,6 +1,7 @@
 // The port page with its list, clicks and close-down, and tobrik-cli ports, against
 // simulated ports.
 #include "SimPortRig.h"
+#include "TestEnvironment.h"
 #include "TestFolders.h"
 
 #include "app/Module_DU.h"
@@ -47,6 +48,8 @@ private slots:
     void nextDuringDetectionWaitThenBack();
     void closeDuringProbeWaitOpensNoPort();
     void cliPrintsListAndHandOver();
+    void cliNamesRefusedPins_data();
+    void cliNamesRefusedPins();
 };
 
 void PortPageTest::clicksDuringScanAreIgnored()
@@ -226,9 +229,9 @@ void PortPageTest::cliPrintsListAndHandOver()
     TestFolders folders;
     QProcess cli;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("TOBRIK_PORTS", "3=sim:box;7=sim:adapter?decoder=12");
+    environment.insert("TOBRIK_PORTS", "3=sim:box;7=sim:adapter");
     cli.setProcessEnvironment(environment);
-    cli.start(qEnvironmentVariable("TOBRIK_CLI"), {"ports", "--log", "--scans", "1"});
+    cli.start(TestEnvironment::CliPath(), {"ports", "--log", "--scans", "1"});
     QVERIFY(cli.waitForFinished(20000));
     QCOMPARE(cli.exitCode(), 0);
     const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
@@ -237,6 +240,36 @@ void PortPageTest::cliPrintsListAndHandOver()
     QCOMPARE(lines[6], QString("COM7 - QXBRISK/QXHALDA"));
     QCOMPARE(lines.mid(32), (QStringList{"Selected=6", "SelectedPort=7", "AdapterActive=1"}));
     QVERIFY(cli.readAllStandardError().contains("QXBRISK/QXHALDA on Comm 7 found\n"));
+}
+
+void PortPageTest::cliNamesRefusedPins_data()
+{
+    QTest::addColumn<bool>("log");
+    QTest::newRow("without the log") << false;
+    QTest::newRow("with the log") << true;
+}
+
+// Pins the simulator does not understand are left out of the list, and standard error names
+// each of them once, with or without the log there.
+void PortPageTest::cliNamesRefusedPins()
+{
+    QFETCH(bool, log);
+    TestFolders folders;
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TOBRIK_PORTS", "3=sim:box;5=sim:adapter?replay=OK;6=sim:bx");
+    cli.setProcessEnvironment(environment);
+    cli.start(TestEnvironment::CliPath(), log ? QStringList{"ports", "--log"} : QStringList{"ports"});
+    QVERIFY(cli.waitForFinished(20000));
+    QCOMPARE(cli.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n');
+    QCOMPARE(lines.mid(2, 4), (QStringList{"COM3 - QXFLINT", "COM4", "COM5", "COM6"}));
+    const QString errors = QString::fromUtf8(cli.readAllStandardError());
+    const QStringList refusals{
+        "COM5=sim:adapter?replay=OK from TOBRIK_PORTS refused: adapter takes no key \"replay\"",
+        "COM6=sim:bx from TOBRIK_PORTS refused: unknown kind \"bx\""};
+    for (const QString &refused : refusals)
+        QVERIFY2(errors.count(refused) == 1, qPrintable(errors));
 }
 
 QTEST_MAIN(PortPageTest)

@@ -6,6 +6,7 @@
 #include "software/SoftwareIndexListing.h"
 #include "support/DswBuilder.h"
 #include "support/SparseFile.h"
+#include "support/TestEnvironment.h"
 
 #include <QBuffer>
 #include <QProcess>
@@ -56,7 +57,7 @@ QStringList TestSoftwareFile::Run(const QStringList &arguments)
 {
     QProcess process;
     process.setWorkingDirectory(dir_.path());
-    process.start(qEnvironmentVariable("TOBRIK_CLI"), arguments);
+    process.start(TestEnvironment::CliPath(), arguments);
     if (!process.waitForFinished(10000))
         return {QStringLiteral("did not run")};
     return {QString::number(process.exitCode()), QString::fromUtf8(process.readAllStandardOutput()),
@@ -220,7 +221,7 @@ void TestSoftwareFile::endlessIndexStops()
 // image at the place its index entry gives, the last one ending the file.
 void TestSoftwareFile::sampleImagesFollowTheIndex()
 {
-    QFile sample(qEnvironmentVariable("TOBRIK_SHARE_DIR") + QStringLiteral("/DECSOFT/DECODERSW.DAT"));
+    QFile sample(TestEnvironment::ShareDir() + QStringLiteral("/DECSOFT/DECODERSW.DAT"));
     QVERIFY(sample.open(QIODevice::ReadOnly));
     const QByteArray bytes = sample.readAll();
     const SoftwareIndexListing listing = List(bytes);

@@ -5,6 +5,7 @@
 #include "app/Module_DU.h"
 #include "app/TerminationSignals.h"
 #include "app/Wizard.h"
+#include "app/frm_log.h"
 #include "online/mod_URLDownload.h"
 #include "port/frm_Du_Com.h"
 #include "software/frm_Du_File.h"
@@ -73,6 +74,7 @@ private slots:
     void exitingShowsAndUnloads();
     void terminationSignalRunsCloseDown();
     void terminationDuringOnlineUpdate();
+    void logFromEitherPageUntilCloseDown();
 };
 
 void StartupTest::firstStartCreatesAndSeedsFolders()
@@ -291,9 +293,41 @@ void StartupTest::terminationDuringOnlineUpdate()
     QVERIFY(https.requests.contains(softwarePath));
     QVERIFY(QDir(folders.SoftwareFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     QCOMPARE(dialogs.opened, 0);
-    QVERIFY(!frm_Du_File::Instance()); // deleted once its online update had returned
+    QVERIFY(!wizard.FilePage()); // deleted once its online update had returned
     const QByteArray settings = TestFolders::ReadFile(folders.UserFolder() + "Inits.ini");
     QVERIFY2(settings.contains("[Online]") && settings.contains("[LastFolders]"), settings);
+}
+
+// Log from either page's menu shows the log window the wizard holds; ending the program from
+// the file page unloads it and the file page.
+void StartupTest::logFromEitherPageUntilCloseDown()
+{
+    TestFolders folders;
+    ShipSoftware(folders); // the file page finds a file and opens no online update
+    CountingDialogs dialogs;
+    Wizard wizard;
+    QSignalSpy finished(&wizard, &Wizard::Finished);
+    wizard.Start();
+    frm_Du_Com *portPage = wizard.PortPage();
+    portPage->findChild<QAction *>("men_log")->trigger();
+    QVERIFY(wizard.LogWindow() && wizard.LogWindow()->isVisible());
+    wizard.LogWindow()->close();
+
+    auto *next = portPage->findChild<QPushButton *>("Command6");
+    QTRY_VERIFY(next->isEnabled());
+    next->click();
+    const QPointer<frm_Du_File> filePage = wizard.FilePage();
+    QVERIFY(filePage && filePage->isVisible() && !portPage->isVisible());
+    QTRY_VERIFY(!Module_DU::State().SoftwareFilePath.isEmpty()); // its first activation ran
+    filePage->findChild<QAction *>("men_log")->trigger();
+    const QPointer<frm_log> log = wizard.LogWindow();
+    QVERIFY(log && log->isVisible());
+
+    filePage->findChild<QPushButton *>("Command2")->click();
+    QTRY_COMPARE(finished.count(), 1);
+    QVERIFY(!wizard.LogWindow());
+    QTRY_VERIFY(!log && !filePage && !wizard.FilePage());
+    QVERIFY(QFileInfo::exists(folders.UserFolder() + "Inits.ini"));
 }
 
 QTEST_MAIN(StartupTest)

@@ -35,9 +35,7 @@ bool WaitForScans(PortList &ports, int scans)
 
 bool SimPortRig::StartAndScan()
 {
-    ports.ResetProgrammerState();
-    ports.FillPortList();
-    ports.StartScanning();
+    ports.Start();
     return WaitForScans(ports);
 }
 

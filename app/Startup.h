@@ -1,0 +1,15 @@
+#pragma once
+// The program's own start-up, apart from any page: the working folders, the settings, the
+// version text and date, and the language texts. The port page's load runs these steps between
+// its own; tobrik-cli runs them without a window.
+
+namespace Startup {
+
+// GetFolders, LoadConfig, then ProgramVersion and ProgramDate, in this order.
+void PrepareProgram();
+
+// Reads the texts of the current language from TextsFile over the built-in ones; false when
+// the texts file could not be read (the built-in texts stand).
+bool ReadTexts();
+
+} // namespace Startup

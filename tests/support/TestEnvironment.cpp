@@ -1,0 +1,15 @@
+#include "TestEnvironment.h"
+
+namespace TestEnvironment {
+
+QString ShareDir()
+{
+    return QStringLiteral(TOBRIK_TEST_SHARE_DIR);
+}
+
+QString CliPath()
+{
+    return QStringLiteral(TOBRIK_TEST_CLI);
+}
+
+} // namespace TestEnvironment

@@ -38,6 +38,7 @@ void SimDevice::Plug()
 void SimDevice::Unplug()
 {
     plugged_ = false;
+    emit Unplugged();
 }
 
 void SimDevice::Connect()
@@ -67,6 +68,10 @@ void SimDevice::Receive(const QByteArray &bytes)
 }
 
 void SimDevice::SetLines(bool, bool)
+{
+}
+
+void SimDevice::SetControlLinesWired(bool)
 {
 }
 

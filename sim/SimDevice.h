@@ -21,6 +21,7 @@ public:
     void SetBusy(bool busy);
     bool Plugged() const;
     void Plug();
+    // Emits Unplugged.
     void Unplug();
 
     // A program has opened the port, or closed it.
@@ -33,6 +34,9 @@ public:
     // Bytes the program writes, and the levels of its two control lines.
     virtual void Receive(const QByteArray &bytes);
     virtual void SetLines(bool line1, bool line2);
+    // Whether the link has control lines at all; a pseudo-terminal has none, and then SetLines is
+    // never called. This base does not care.
+    virtual void SetControlLinesWired(bool wired);
 
     // Everything the program has written since the device was made, for checks.
     const QByteArray &Received() const;
@@ -40,6 +44,8 @@ public:
 signals:
     // Bytes the device sends towards the program.
     void Sent(const QByteArray &bytes);
+    // The device has vanished, as a pulled-out USB device does.
+    void Unplugged();
 
 private:
     QString description_;

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -19,6 +22,7 @@ namespace {
 // it is looked at on these ticks instead of watched: an idle simulator does not spin.
 constexpr int OpeningWatchIntervalMs = 20;
 constexpr int ReadChunkBytes = 4096;
+constexpr unsigned long ShortestTimerSlackNs = 1;
 } // namespace
 
 PtyLink::PtyLink(std::shared_ptr<SimDevice> model, QObject *parent)
@@ -57,6 +61,11 @@ bool PtyLink::Open(QString *error)
     // No echo and no line editing: every byte passes as it is, in both directions.
     cfmakeraw(&raw);
     tcsetattr(controller_, TCSANOW, &raw);
+#ifdef Q_OS_LINUX
+    // Replies are timed by sleeping to the exact moment; the system's default slack of 50 us
+    // would make each of them that much later.
+    prctl(PR_SET_TIMERSLACK, ShortestTimerSlackNs);
+#endif
     path_ = QString::fromLocal8Bit(ptsname(controller_));
     notifier_ = std::make_unique<QSocketNotifier>(controller_, QSocketNotifier::Read);
     notifier_->setEnabled(false);

@@ -4,8 +4,10 @@
 #include <thread>
 
 namespace {
-// A reply due within this span is slept for rather than left to the timer, whose ticks are
-// whole milliseconds.
+// The timer is set to wake the simulator this much before a reply is due, since it may wake
+// late; a reply due within SleepSpan is slept for, to the exact moment, rather than left to the
+// timer, whose ticks are whole milliseconds.
+constexpr std::chrono::milliseconds WakeLead{1};
 constexpr std::chrono::milliseconds SleepSpan{2};
 } // namespace
 
@@ -56,6 +58,7 @@ void SimReplySchedule::Arm()
 {
     if (queue_.empty() || timer_.isActive())
         return;
-    const auto wait = std::chrono::floor<std::chrono::milliseconds>(queue_.front().due - Clock::now());
+    const auto wait = std::chrono::floor<std::chrono::milliseconds>(queue_.front().due - WakeLead
+                                                                    - Clock::now());
     timer_.start(std::max<std::chrono::milliseconds>(wait, std::chrono::milliseconds::zero()));
 }

@@ -94,7 +94,7 @@ void PortMapTest::simulatedPinKeys_data()
     QTest::newRow("none") << false << "sim:none?description=N" << "";
     QTest::newRow("busy") << false << "sim:busy?description=X" << "";
     QTest::newRow("box with a decoder") << false
-        << "sim:box?decoder=5&block=64&flash=%2Ftmp%2Ff&lost-reply=0.1&bad-block=0&lost-block=1"
+        << "sim:box?decoder=5&block=64&lost-reply=0.1&bad-block=0&lost-block=1"
            "&slow-reply=0.5&garbage=0.25&unplug-at=3&seed=9&line-rate=1" << "";
     QTest::newRow("adapter with a decoder") << true << "sim:adapter?reply=OK&decoder=255&line-rate=0" << "";
     QTest::newRow("decoder ID out of range") << false << "sim:box?decoder=256"

@@ -261,17 +261,15 @@ void SimDecoderTest::blocks()
     QFETCH(QByteArray, replies);
     QFETCH(QByteArray, flash);
     QTemporaryDir dir;
-    {
-        Link link(QString("decoder=%1&block=%2&").arg(OwnId).arg(blockSize) + FlashKey(dir));
-        QCOMPARE(link.Probe(), Acked);
-        link.Handshake();
-        QByteArray answered;
-        for (const QByteArray &frame : frames)
-            answered += link.Send(frame);
-        QCOMPARE(answered, replies);
-        link.Close();
-        QCOMPARE(FlashFile(dir), flash);
-    }
+    Link link(QString("decoder=%1&block=%2&").arg(OwnId).arg(blockSize) + FlashKey(dir));
+    QCOMPARE(link.Probe(), Acked);
+    link.Handshake();
+    QByteArray answered;
+    for (const QByteArray &frame : frames)
+        answered += link.Send(frame);
+    QCOMPARE(answered, replies);
+    link.Close();
+    QCOMPARE(FlashFile(dir), flash);
 }
 
 // Block n goes out with n's low byte and lands at n x block size.

@@ -18,6 +18,8 @@
 #include <QtTest>
 
 namespace {
+constexpr int SmallBlock = SimDecoderSettings::SmallBlockBytes;
+constexpr int LargeBlock = SimDecoderSettings::LargeBlockBytes;
 constexpr int OwnId = 23;
 constexpr int OtherId = 24;
 constexpr int ProgramPreamblePairs = 100;
@@ -233,25 +235,26 @@ void SimDecoderTest::blocks_data()
     QTest::addColumn<QByteArray>("flash");
 
     const QByteArray ack(Acked), nack(Refused);
-    const QByteArray p0 = Payload(0, 32), p1 = Payload(1, 32), p2 = Payload(2, 32);
+    const QByteArray p0 = Payload(0, SmallBlock), p1 = Payload(1, SmallBlock), p2 = Payload(2, SmallBlock);
     QByteArray badChecksum = Frame(0, p0);
     badChecksum.back() = char(badChecksum.back() ^ 1);
 
-    QTest::newRow("expected block stored") << 32 << QList{Frame(0, p0)} << ack << p0;
-    QTest::newRow("three in a row") << 32 << QList{Frame(0, p0), Frame(1, p1), Frame(2, p2)}
+    QTest::newRow("expected block stored") << SmallBlock << QList{Frame(0, p0)} << ack << p0;
+    QTest::newRow("three in a row") << SmallBlock << QList{Frame(0, p0), Frame(1, p1), Frame(2, p2)}
                                     << ack + ack + ack << p0 + p1 + p2;
     QTest::newRow("repeat of the block just stored")
-        << 32 << QList{Frame(0, p0), Frame(1, p1), Frame(1, p1), Frame(2, p2)}
+        << SmallBlock << QList{Frame(0, p0), Frame(1, p1), Frame(1, p1), Frame(2, p2)}
         << ack + ack + ack + ack << p0 + p1 + p2;
     QTest::newRow("block 1 before block 0")
-        << 32 << QList{Frame(1, p1)} << nack << QByteArray();
+        << SmallBlock << QList{Frame(1, p1)} << nack << QByteArray();
     QTest::newRow("block ahead refused, then the expected one")
-        << 32 << QList{Frame(0, p0), Frame(2, p2), Frame(1, p1)} << ack + nack + ack << p0 + p1;
-    QTest::newRow("two back refused") << 32 << QList{Frame(0, p0), Frame(1, p1), Frame(0, p0)}
-                                      << ack + ack + nack << p0 + p1;
-    QTest::newRow("bad checksum") << 32 << QList{badChecksum, Frame(0, p0)} << nack + ack << p0;
-    QTest::newRow("64-byte blocks") << 64 << QList{Frame(0, Payload(0, 64)), Frame(1, Payload(1, 64))}
-                                    << ack + ack << Payload(0, 64) + Payload(1, 64);
+        << SmallBlock << QList{Frame(0, p0), Frame(2, p2), Frame(1, p1)} << ack + nack + ack << p0 + p1;
+    QTest::newRow("two back refused")
+        << SmallBlock << QList{Frame(0, p0), Frame(1, p1), Frame(0, p0)} << ack + ack + nack << p0 + p1;
+    QTest::newRow("bad checksum") << SmallBlock << QList{badChecksum, Frame(0, p0)} << nack + ack << p0;
+    QTest::newRow("64-byte blocks")
+        << LargeBlock << QList{Frame(0, Payload(0, LargeBlock)), Frame(1, Payload(1, LargeBlock))}
+        << ack + ack << Payload(0, LargeBlock) + Payload(1, LargeBlock);
 }
 
 void SimDecoderTest::blocks()
@@ -282,14 +285,15 @@ void SimDecoderTest::blockNumbersPastByteRange()
     QByteArray image;
     QByteArray replies;
     for (int block = 0; block < WrappingBlocks; ++block) {
-        image += Payload(block, 32);
-        replies += link.Send(Frame(block, Payload(block, 32)));
+        image += Payload(block, SmallBlock);
+        replies += link.Send(Frame(block, Payload(block, SmallBlock)));
     }
     QCOMPARE(replies, Acked.repeated(WrappingBlocks));
     // A block one round of numbers behind carries the expected low byte: it is taken as the next.
-    QCOMPARE(link.Send(Frame(WrappingBlocks - 256, Payload(0, 32))), Acked);
+    const int oneRoundBehind = WrappingBlocks - 256;
+    QCOMPARE(link.Send(Frame(oneRoundBehind, Payload(0, SmallBlock))), Acked);
     link.Close();
-    QCOMPARE(FlashFile(dir), image + Payload(0, 32));
+    QCOMPARE(FlashFile(dir), image + Payload(0, SmallBlock));
 }
 
 void SimDecoderTest::idleGapDropsPartialBlock()
@@ -297,24 +301,24 @@ void SimDecoderTest::idleGapDropsPartialBlock()
     Link link(QString("decoder=%1").arg(OwnId));
     link.Probe();
     link.Handshake();
-    const QByteArray frame = Frame(0, Payload(0, 32));
+    const QByteArray frame = Frame(0, Payload(0, SmallBlock));
     QCOMPARE(link.Send(frame.left(10)), QByteArray());
     QTest::qWait(2 * SimDecoder::IdleGapMs);
     QCOMPARE(link.Send(frame), Acked);
-    QCOMPARE(link.Box()->Decoder()->Flash(), Payload(0, 32));
+    QCOMPARE(link.Box()->Decoder()->Flash(), Payload(0, SmallBlock));
 }
 
 void SimDecoderTest::lineOffAndCloseResetReceiveButKeepFlash()
 {
     QTemporaryDir dir;
-    const QByteArray p0 = Payload(0, 32);
+    const QByteArray p0 = Payload(0, SmallBlock);
     Link link(QString("decoder=%1&").arg(OwnId) + FlashKey(dir));
     link.Probe();
     link.Handshake();
     QCOMPARE(link.Send(Frame(0, p0)), Acked);
     link.Line1(false);
     link.Line1(true);
-    QCOMPARE(link.Send(Frame(1, Payload(1, 32))), QByteArray());
+    QCOMPARE(link.Send(Frame(1, Payload(1, SmallBlock))), QByteArray());
     link.Close();
     QCOMPARE(FlashFile(dir), p0);
 
@@ -325,7 +329,7 @@ void SimDecoderTest::lineOffAndCloseResetReceiveButKeepFlash()
     link.Close();
     link.Open();
     link.Line1(true);
-    QCOMPARE(link.Send(Frame(1, Payload(1, 32))), QByteArray());
+    QCOMPARE(link.Send(Frame(1, Payload(1, SmallBlock))), QByteArray());
     link.Close();
     QCOMPARE(FlashFile(dir), p0);
 }
@@ -339,7 +343,7 @@ void SimDecoderTest::faultsByPhase_data()
     QTest::addColumn<QByteArray>("blockReply");
     QTest::addColumn<QByteArray>("flash");
 
-    const QByteArray ack(Acked), p0 = Payload(0, 32);
+    const QByteArray ack(Acked), p0 = Payload(0, SmallBlock);
     QTest::newRow("none") << "lost-reply=0&bad-block=0" << ack << ack + ack + ack << ack << p0;
     QTest::newRow("lost reply: no byte at all") << "lost-reply=1" << QByteArray() << QByteArray()
                                                << QByteArray() << p0;
@@ -359,7 +363,7 @@ void SimDecoderTest::faultsByPhase()
     Link link(QString("decoder=%1&seed=3&%2&").arg(OwnId).arg(fault) + FlashKey(dir));
     QCOMPARE(link.Probe(), idReply);
     QCOMPARE(link.Handshake(), handshakeReplies);
-    QCOMPARE(link.Send(Frame(0, Payload(0, 32))), blockReply);
+    QCOMPARE(link.Send(Frame(0, Payload(0, SmallBlock))), blockReply);
     link.Close();
     QCOMPARE(FlashFile(dir), flash);
 }
@@ -396,7 +400,7 @@ void SimDecoderTest::seedRepeatsRun()
         link.Handshake();
         QString answered;
         for (int block = 0; block < SeededRunBlocks; ++block)
-            answered += link.Send(Frame(block, Payload(block, 32))).isEmpty() ? '-' : 'A';
+            answered += link.Send(Frame(block, Payload(block, SmallBlock))).isEmpty() ? '-' : 'A';
         return answered;
     };
     const QString first = pattern(11);
@@ -411,14 +415,14 @@ void SimDecoderTest::unplugAtBlock()
     Link link(QString("decoder=%1&unplug-at=1&").arg(OwnId) + FlashKey(dir));
     link.Probe();
     link.Handshake();
-    QCOMPARE(link.Send(Frame(0, Payload(0, 32))), Acked);
-    QVERIFY_THROWS_EXCEPTION(SerialError, link.Send(Frame(1, Payload(1, 32))));
+    QCOMPARE(link.Send(Frame(0, Payload(0, SmallBlock))), Acked);
+    QVERIFY_THROWS_EXCEPTION(SerialError, link.Send(Frame(1, Payload(1, SmallBlock))));
     QVERIFY_THROWS_EXCEPTION(SerialError, link.Comm().incount());
     // The next port scan finds the port gone.
     PortMap::Instance().Refresh();
     QVERIFY(!PortMap::Instance().Present(1));
     link.Close();
-    QCOMPARE(FlashFile(dir), Payload(0, 32));
+    QCOMPARE(FlashFile(dir), Payload(0, SmallBlock));
 }
 
 // Bytes written at once: the reply waits for all of them to cross the line, and its own byte.
@@ -428,14 +432,14 @@ void SimDecoderTest::lineRateHoldsRepliesBack_data()
     QTest::addColumn<QByteArray>("bytes");
 
     QTest::newRow("ID behind the preamble") << false << Preamble(ProgramPreamblePairs) + char(OwnId);
-    QTest::newRow("64-byte block") << true << Frame(0, Payload(0, 64));
+    QTest::newRow("64-byte block") << true << Frame(0, Payload(0, LargeBlock));
 }
 
 void SimDecoderTest::lineRateHoldsRepliesBack()
 {
     QFETCH(bool, handshakeFirst);
     QFETCH(QByteArray, bytes);
-    Link link(QString("decoder=%1&block=64&line-rate=1").arg(OwnId));
+    Link link(QString("decoder=%1&block=%2&line-rate=1").arg(OwnId).arg(LargeBlock));
     if (handshakeFirst) {
         link.Line1(true);
         link.Send(Preamble(ProgramPreamblePairs) + char(OwnId));
@@ -485,16 +489,16 @@ void SimDecoderTest::simulateOnPseudoTerminal()
         QCOMPARE(exchange(QByteArray(1, char(OwnId)), 1), Acked);
         for (const char byte : GoodHandshake)
             QCOMPARE(exchange(QByteArray(1, byte), 1), Acked);
-        QCOMPARE(exchange(Frame(0, Payload(0, 32)), 1), Acked);
+        QCOMPARE(exchange(Frame(0, Payload(0, SmallBlock)), 1), Acked);
         comm.setPortopen(false);
     }
-    QTRY_COMPARE(FlashFile(dir), Payload(0, 32));
+    QTRY_COMPARE(FlashFile(dir), Payload(0, SmallBlock));
 
     simulator.terminate();
     QVERIFY(simulator.waitForFinished(ReplyPatienceMs));
     QCOMPARE(simulator.exitStatus(), QProcess::NormalExit);
     QCOMPARE(simulator.exitCode(), 0);
-    QCOMPARE(FlashFile(dir), Payload(0, 32));
+    QCOMPARE(FlashFile(dir), Payload(0, SmallBlock));
 }
 
 QTEST_MAIN(SimDecoderTest)

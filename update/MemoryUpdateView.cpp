@@ -3,8 +3,7 @@
 void MemoryUpdateView::AddInfoLine(const QString &line)
 {
     infoLines.append(line);
-    if (onInfoLine)
-        onInfoLine(line);
+    everyInfoLine.append(line);
 }
 
 void MemoryUpdateView::RemoveLastInfoLine()
@@ -60,13 +59,13 @@ QString MemoryUpdateView::TimingTargetText() const
 
 void MemoryUpdateView::SetButtonsEnabled(bool enabled)
 {
-    buttonsEnabled = enabled;
+    buttonStates.append(enabled);
 }
 
 bool MemoryUpdateView::AskYesNo(const QString &title, const QString &text)
 {
     questions.append(title + QLatin1Char('|') + text);
-    return answer ? answer(title, text) : true;
+    return answer;
 }
 
 void MemoryUpdateView::GoBack()

@@ -6,7 +6,6 @@
 
 #include <QList>
 #include <QStringList>
-#include <functional>
 
 class MemoryUpdateView : public UpdateView {
 public:
@@ -26,11 +25,12 @@ public:
     void GoBack() override;
 
     // What the procedures showed.
-    QStringList infoLines;
-    QList<QColor> colours; // every colour set, in order; the last one is shown
+    QStringList infoLines;      // as the list shows them now
+    QStringList everyInfoLine;  // every line added, removed ones too
+    QList<QColor> colours;      // every colour set, in order; the last one is shown
     float progress = 0;
-    bool buttonsEnabled = true;
-    QStringList questions; // TITLE|TEXT of each question asked
+    QList<bool> buttonStates;   // every enabling and disabling of the buttons, in order
+    QStringList questions;      // TITLE|TEXT of each question asked
     int wentBack = 0;
 
     // What the user set.
@@ -39,8 +39,6 @@ public:
     QString preamble = QStringLiteral("100");
     QString timing = QStringLiteral("100000");
     QString timingTarget = QStringLiteral("40");
-    // The answer to a question; Yes when unset.
-    std::function<bool(const QString &title, const QString &text)> answer;
-    // Called with each line added to the info list, to act in the middle of a run.
-    std::function<void(const QString &line)> onInfoLine;
+    // The answer to every question.
+    bool answer = true;
 };

@@ -126,8 +126,10 @@ void TestUpdateLink::calibrationArithmetic_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<qint64>("raised");
     QTest::addColumn<int>("newCount"); // 0: the new count is an error
-    QTest::newRow("10 vs 40: raised to 20, doubled") << 10LL << 40.0 << 5000 << false << 20LL << 10000;
-    QTest::newRow("10 vs 40: doubled, at least 1000") << 10LL << 40.0 << 400 << false << 20LL << 1000;
+    QTest::newRow("10 vs 40: raised to 20, doubled")
+        << 10LL << 40.0 << 5000 << false << 20LL << 10000;
+    QTest::newRow("10 vs 40: doubled, at least 1000")
+        << 10LL << 40.0 << 400 << false << 20LL << 1000;
     QTest::newRow("100 vs 40 with 5000") << 100LL << 40.0 << 5000 << false << 100LL << 2000;
     QTest::newRow("at the target") << 40LL << 40.0 << 5000 << true << 40LL << 5000;
     QTest::newRow("at 1.5 x the target") << 60LL << 40.0 << 5000 << true << 60LL << 3333;

@@ -204,9 +204,10 @@ void TestUpdatePage::updateThroughTheControls()
     Button(page, "Command3")->click();
     QCOMPARE(whileRunning, QList<bool>(4, false));
     QCOMPARE(ButtonsEnabled(page), QList<bool>(4, true));
-    QCOMPARE(Lines(page), (QStringList{Text(TextId::PortOpened), Text(TextId::ConnectingToDecoder),
-                                       "TB12 " + Text(TextId::Found), Text(TextId::UpdateInProgress),
-                                       Text(TextId::UpdateFinished), Text(TextId::PortClosed)}));
+    QCOMPARE(Lines(page),
+             (QStringList{Text(TextId::PortOpened), Text(TextId::ConnectingToDecoder),
+                          "TB12 " + Text(TextId::Found), Text(TextId::UpdateInProgress),
+                          Text(TextId::UpdateFinished), Text(TextId::PortClosed)}));
     QCOMPARE(Control(page, "List2")->palette().color(QPalette::Base), QColor(0, 220, 0));
     QCOMPARE(Control<QProgressBar>(page, "ProgressBar1")->value(), 98); // 65 of 66 bytes
     QCOMPARE(dialogs.questions, QStringList{"Decoder found|TB12 found, would you like to update?"});

@@ -18,8 +18,10 @@ using Replies = QList<QByteArray>;
 const QByteArray &Ack = ScriptedDecoder::Ack;
 const QByteArray &Nack = ScriptedDecoder::Nack;
 const QByteArray &Silence = ScriptedDecoder::Silence;
-constexpr int64_t OnTarget = 40; // ms for 20 burst pairs: the design target
-const QString FailedLine = QStringLiteral("<failed>"); // stands for the failure line in a table
+// Milliseconds for 20 burst pairs: the design target, so the calibration ends at once.
+constexpr int64_t OnTarget = 40;
+// Stands for the failure line in a table, whose position depends on the file.
+const QString FailedLine = QStringLiteral("<failed>");
 
 // The text the procedures show for id: the rig runs them with the built-in English texts.
 QString T(TextId id)
@@ -127,18 +129,23 @@ void TestUpdateProcedure::endsBeforeTransfer_data()
     const QString closed = T(TextId::PortClosed);
     QTest::newRow("port cannot be opened")
         << "9" << QStringList{"12"} << Replies{} << both << true
-        << QStringList{T(TextId::ErrorOpeningPort)} << QStringList{"Öffne Port 9", "Error open Port"}
-        << QList<int>{};
+        << QStringList{T(TextId::ErrorOpeningPort)}
+        << QStringList{"Öffne Port 9", "Error open Port"} << QList<int>{};
     QTest::newRow("12 silent, 34 acknowledges, the user says No")
         << "3" << QStringList{"12", "34"} << Replies{Silence, Ack} << both << false
         << QStringList{opened, connecting, "TB34 found", closed}
-        << QStringList{"Suche Decoder ID: 12", "Keine Antwort von ID:12", "Suche Decoder ID: 34",
-                       "COM-Int Data Receive: Ack", "Antwort von ID 34", "TB34 gefunden"}
+        << QStringList{"Suche Decoder ID: 12", "Keine Antwort von ID:12",
+                       "Suche Decoder ID: 34", "COM-Int Data Receive: Ack",
+                       "Antwort von ID 34",    "TB34 gefunden"}
         << QList<int>{12, 34};
     QTest::newRow("0xFC to every ID")
         << "3" << QStringList{"12", "34"} << Replies{Nack, Nack} << both << true
-        << QStringList{opened, connecting, T(TextId::CorruptAck), T(TextId::CorruptAck),
-                       T(TextId::ConnectionFailed), closed}
+        << QStringList{opened,
+                       connecting,
+                       T(TextId::CorruptAck),
+                       T(TextId::CorruptAck),
+                       T(TextId::ConnectionFailed),
+                       closed}
         << QStringList{"Antwort von ID 12", "Antwort von ID 34"} << QList<int>{12, 34};
     QTest::newRow("no decoder chosen")
         << "3" << QStringList{} << Replies{} << both << true
@@ -150,22 +157,28 @@ void TestUpdateProcedure::endsBeforeTransfer_data()
         << QStringList{"File open error"} << QList<int>{12};
     QTest::newRow("no decoder software file")
         << "3" << QStringList{"12"} << Replies{Ack} << QByteArray("not an index") << true
-        << QStringList{opened, connecting, T(TextId::SoftwareFileCorrupt), closed}
-        << QStringList{} << QList<int>{12};
-    QTest::newRow("decoder not in the file")
-        << "3" << QStringList{"12"} << Replies{Ack} << DswBuilder::Build({"34:TB34:2.00:2:128"})
-        << true
-        << QStringList{opened, connecting, "Verbindungsaufbau erfolgreich",
-                       "Unbekannter Dekoder gefunden", "Softwarefile enthält keine Software",
-                       "für dieses Produkt", closed}
-        << QStringList{} << QList<int>{12};
+        << QStringList{opened, connecting, T(TextId::SoftwareFileCorrupt), closed} << QStringList{}
+        << QList<int>{12};
+    QTest::newRow("decoder not in the file") << "3" << QStringList{"12"} << Replies{Ack}
+                                             << DswBuilder::Build({"34:TB34:2.00:2:128"}) << true
+                                             << QStringList{opened,
+                                                            connecting,
+                                                            "Verbindungsaufbau erfolgreich",
+                                                            "Unbekannter Dekoder gefunden",
+                                                            "Softwarefile enthält keine Software",
+                                                            "für dieses Produkt",
+                                                            closed}
+                                             << QStringList{} << QList<int>{12};
     QByteArray otherIdByte = DswBuilder::Build({"12:TB12:1.00:1:64"});
     otherIdByte[UpdateRig::EntryOf(otherIdByte, 12).Start] = 13; // position START + 1
     QTest::newRow("image made for another decoder")
         << "3" << QStringList{"12"} << Replies{Ack} << otherIdByte << true
-        << QStringList{opened, connecting, "TB12 found",
+        << QStringList{opened,
+                       connecting,
+                       "TB12 found",
                        "Geladene Software ist nicht für dieses Produkt",
-                       "Update wird nicht durchgeführt", closed}
+                       "Update wird nicht durchgeführt",
+                       closed}
         << QStringList{} << QList<int>{12};
     QTest::newRow("KT image refused before the handshake")
         << "3" << QStringList{"12"} << Replies{Ack} << DswBuilder::Build({"12:KT12:1.00:3:64"})
@@ -210,7 +223,7 @@ void TestUpdateProcedure::transfer_data()
 {
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("payload");
-    QTest::addColumn<Replies>("replies"); // to the ID, the handshake bytes and the blocks
+    QTest::addColumn<Replies>("replies");       // to the ID, the handshake bytes and the blocks
     QTest::addColumn<QList<int>>("blocksSent"); // their first bytes
     QTest::addColumn<QStringList>("added");     // every line added after "Update in progress"
     QTest::addColumn<QStringList>("shown");     // what stays of them
@@ -243,15 +256,21 @@ void TestUpdateProcedure::transfer_data()
         << 1 << 64 << AfterHandshake(Times(Nack, 5)) << QList<int>{0, 1, 0, 1, 0, 0, 1}
         << refusals + QStringList{finished} << QStringList{finished} << 0
         << QStringList{"Nack Block 0 Retry 1"} << UpdateOutcome::Finished;
-    const QStringList tenTimeouts{"Timeout Block 0 Retry 1", "Timeout Block 1 Retry 2",
-                                  "Timeout Block 0 Retry 3", "Timeout Block 1 Retry 4",
-                                  "Timeout Block 0 Retry 5", "Timeout Block 0 Retry 6",
-                                  "Timeout Block 2 Retry 7", "Timeout Block 0 Retry 8",
-                                  "Timeout Block 3 Retry 9", "Timeout Block 0", FailedLine};
-    QTest::newRow("ten timeouts")
-        << 1 << 160 << AfterHandshake(Times(Silence, 10)) << QList<int>{0, 1, 0, 1, 0, 0, 2, 0, 3, 0}
-        << tenTimeouts << tenTimeouts << 33 << QStringList{"Ack Timeout Block 0"}
-        << UpdateOutcome::Failed;
+    const QStringList tenTimeouts{"Timeout Block 0 Retry 1",
+                                  "Timeout Block 1 Retry 2",
+                                  "Timeout Block 0 Retry 3",
+                                  "Timeout Block 1 Retry 4",
+                                  "Timeout Block 0 Retry 5",
+                                  "Timeout Block 0 Retry 6",
+                                  "Timeout Block 2 Retry 7",
+                                  "Timeout Block 0 Retry 8",
+                                  "Timeout Block 3 Retry 9",
+                                  "Timeout Block 0",
+                                  FailedLine};
+    QTest::newRow("ten timeouts") << 1 << 160 << AfterHandshake(Times(Silence, 10))
+                                  << QList<int>{0, 1, 0, 1, 0, 0, 2, 0, 3, 0} << tenTimeouts
+                                  << tenTimeouts << 33 << QStringList{"Ack Timeout Block 0"}
+                                  << UpdateOutcome::Failed;
     const QStringList lastUnanswered{"Timeout Block 1 Retry 1", finished};
     QTest::newRow("last block unanswered, its probe lies beyond")
         << 1 << 64 << AfterHandshake({Ack, Silence}) << QList<int>{0, 1} << lastUnanswered
@@ -297,7 +316,8 @@ void TestUpdateProcedure::transfer()
     QCOMPARE(MissingInOrder(run.rig.log, logged), QString());
     const QColor end = outcome == UpdateOutcome::Failed ? QColor(255, 0, 0) : QColor(0, 220, 0);
     QCOMPARE(run.view.colours, (QList<QColor>{QColor(255, 150, 0), end}));
-    QCOMPARE(run.view.questions, QStringList{"Decoder found|TB12 found, would you like to update?"});
+    QCOMPARE(run.view.questions,
+             QStringList{"Decoder found|TB12 found, would you like to update?"});
     QVERIFY(run.Closed());
 
     // The handshake (lead byte 0x5A - 1, 0x55, 0xAA) as far as it went, then every block as
@@ -311,8 +331,8 @@ void TestUpdateProcedure::transfer()
     const QList<QByteArray> blocks = writes.mid(4);
     for (qsizetype i = 0; i < blocks.size(); ++i) {
         const int number = attempts.at(i).mid(6).toInt();
-        const QByteArray frame = QByteArray(1, static_cast<char>(number))
-                                 + image.mid(number * blockSize, blockSize);
+        const QByteArray frame =
+            QByteArray(1, static_cast<char>(number)) + image.mid(number * blockSize, blockSize);
         QCOMPARE(blocks.at(i), frame + Xor(frame));
     }
 }
@@ -326,9 +346,10 @@ void TestUpdateProcedure::blocksOfZeros()
     run.rig.WriteSoftware(UpdateRig::WithPayload(software, 12, QByteArray(64, '\0')));
     QCOMPARE(run.procedure.Run(), UpdateOutcome::Finished);
     const int start = UpdateRig::EntryOf(software, 12).Start;
-    QCOMPARE(MissingInOrder(run.rig.log, {"Block=0", QStringLiteral("Filepos = %1").arg(start + 1),
-                                          "Block=1", QStringLiteral("Filepos = %1").arg(start + 33)}),
-             QString());
+    QCOMPARE(
+        MissingInOrder(run.rig.log, {"Block=0", QStringLiteral("Filepos = %1").arg(start + 1),
+                                     "Block=1", QStringLiteral("Filepos = %1").arg(start + 33)}),
+        QString());
     const QList<QByteArray> blocks = run.rig.decoder->Writes().mid(4);
     QCOMPARE(blocks.size(), 2);
     QCOMPARE(blocks.at(0), QByteArray(34, '\0'));
@@ -346,10 +367,10 @@ void TestUpdateProcedure::options_data()
     QTest::addColumn<UpdateOutcome>("outcome");
     QTest::addColumn<int>("preamblePairs");
     QTest::addColumn<QStringList>("infoLines");
-    QTest::newRow("blind")
-        << true << UpdateOutcome::Finished << 100
-        << QStringList{T(TextId::PortOpened), "TB12 " + T(TextId::ProgrammedWithoutAck),
-                       T(TextId::UpdateFinished), T(TextId::PortClosed)};
+    QTest::newRow("blind") << true << UpdateOutcome::Finished << 100
+                           << QStringList{T(TextId::PortOpened),
+                                          "TB12 " + T(TextId::ProgrammedWithoutAck),
+                                          T(TextId::UpdateFinished), T(TextId::PortClosed)};
     QTest::newRow("no query, not blind")
         << false << UpdateOutcome::EndedBeforeTransfer << 7
         << QStringList{T(TextId::PortOpened), T(TextId::ConnectingToDecoder),
@@ -392,18 +413,22 @@ void TestUpdateProcedure::calibration_data()
     QTest::newRow("10 ms against 40")
         << "5000" << QList<qint64>{10, 45}
         << QStringList{"Try=0 : Counter=5000 : Zeit=10", "Try=1 : Counter=10000 : Zeit=45"}
-        << "True" << "10000";
+        << "True"
+        << "10000";
     QTest::newRow("100 ms against 40")
         << "5000" << QList<qint64>{100, 50}
         << QStringList{"Try=0 : Counter=5000 : Zeit=100", "Try=1 : Counter=2000 : Zeit=50"}
-        << "True" << "2000";
+        << "True"
+        << "2000";
     QStringList never;
     for (int i = 0; i <= 20; ++i)
         never << QStringLiteral("Try=%1 : Counter=1000 : Zeit=70").arg(i);
     QTest::newRow("never inside: 21 measurements, the last count used")
-        << "1000" << QList<qint64>(22, 70) << never << "False" << "1000";
+        << "1000" << QList<qint64>(22, 70) << never << "False"
+        << "1000";
     QTest::newRow("loop count 0 counts as 1")
-        << "0" << QList<qint64>{45} << QStringList{"Try=0 : Counter=1 : Zeit=45"} << "True" << "0";
+        << "0" << QList<qint64>{45} << QStringList{"Try=0 : Counter=1 : Zeit=45"} << "True"
+        << "0";
 }
 
 void TestUpdateProcedure::calibration()
@@ -438,11 +463,13 @@ void TestUpdateProcedure::preamble_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("pairs");
     QTest::addColumn<QStringList>("logged"); // the last one a line's beginning
-    QTest::newRow("design value") << "100" << 100 << QStringList{"Preamble gesendet. Anz.=100 Zeit="};
+    QTest::newRow("design value") << "100" << 100
+                                  << QStringList{"Preamble gesendet. Anz.=100 Zeit="};
     QTest::newRow("empty: none, and no time") << "" << 0 << QStringList{"Division by zero"};
     QTest::newRow("beyond 32 bits: stays 10")
         << "99999999999" << 10 << QStringList{"Overflow", "Preamble gesendet. Anz.=10 Zeit="};
-    QTest::newRow("negative: none") << "-5" << 0 << QStringList{"Preamble gesendet. Anz.=-5 Zeit=-"};
+    QTest::newRow("negative: none")
+        << "-5" << 0 << QStringList{"Preamble gesendet. Anz.=-5 Zeit=-"};
 }
 
 void TestUpdateProcedure::preamble()

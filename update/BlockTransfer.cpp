@@ -22,9 +22,9 @@ constexpr int32_t HandshakeSecond = 0x55;
 constexpr int32_t HandshakeThird = 0xAA;
 
 // In ticks of UpdateLink::TickMs.
-constexpr int32_t HandshakePauseTicks = 5;  // before and after each handshake byte
-constexpr int32_t BlockReplyTicks = 5;      // a block's reply
-constexpr int32_t FinishedPauseTicks = 50;  // before "finished" is shown
+constexpr int32_t HandshakePauseTicks = 5; // before and after each handshake byte
+constexpr int32_t BlockReplyTicks = 5;     // a block's reply
+constexpr int32_t FinishedPauseTicks = 50; // before "finished" is shown
 
 // A block fails once its retry counter is above these when it is refused, or unanswered.
 constexpr int32_t RefusalRetries = 30;
@@ -37,8 +37,7 @@ constexpr std::array<int32_t, 9> ProbeOffsets{-3, 1, 0, 1, 0, -1, 2, -2, 3};
 constexpr float PercentScale = 100;
 } // namespace
 
-BlockTransfer::BlockTransfer(UpdateLink &link, UpdateView &view)
-    : link_(link), view_(view)
+BlockTransfer::BlockTransfer(UpdateLink &link, UpdateView &view) : link_(link), view_(view)
 {
 }
 

@@ -25,12 +25,12 @@ public:
     void GoBack() override;
 
     // What the procedures showed.
-    QStringList infoLines;      // as the list shows them now
-    QStringList everyInfoLine;  // every line added, removed ones too
-    QList<QColor> colours;      // every colour set, in order; the last one is shown
+    QStringList infoLines;     // as the list shows them now
+    QStringList everyInfoLine; // every line added, removed ones too
+    QList<QColor> colours;     // every colour set, in order; the last one is shown
     float progress = 0;
-    QList<bool> buttonStates;   // every enabling and disabling of the buttons, in order
-    QStringList questions;      // TITLE|TEXT of each question asked
+    QList<bool> buttonStates; // every enabling and disabling of the buttons, in order
+    QStringList questions;    // TITLE|TEXT of each question asked
     int wentBack = 0;
 
     // What the user set.

@@ -70,4 +70,9 @@ int32_t WholeNumber(double value)
     return static_cast<int32_t>(whole);
 }
 
+int32_t Count(const QString &text)
+{
+    return WholeNumber(LeadingNumber(text));
+}
+
 } // namespace TextNumber

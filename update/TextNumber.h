@@ -15,4 +15,7 @@ double LeadingNumber(const QString &text);
 // UpdateError::Overflow when that does not fit 32 bits.
 int32_t WholeNumber(double value);
 
+// The leading number of text as a count: WholeNumber(LeadingNumber(text)).
+int32_t Count(const QString &text);
+
 } // namespace TextNumber

@@ -8,8 +8,7 @@
 
 class UpdateError : public std::runtime_error {
 public:
-    explicit UpdateError(const QString &description)
-        : std::runtime_error(description.toStdString())
+    explicit UpdateError(const QString &description) : std::runtime_error(description.toStdString())
     {
     }
 
@@ -22,6 +21,12 @@ public:
         return UpdateError(QStringLiteral("Subscript out of range"));
     }
     static UpdateError TypeMismatch() { return UpdateError(QStringLiteral("Type mismatch")); }
-    static UpdateError BadRecordNumber() { return UpdateError(QStringLiteral("Bad record number")); }
-    static UpdateError PastEndOfFile() { return UpdateError(QStringLiteral("Input past end of file")); }
+    static UpdateError BadRecordNumber()
+    {
+        return UpdateError(QStringLiteral("Bad record number"));
+    }
+    static UpdateError PastEndOfFile()
+    {
+        return UpdateError(QStringLiteral("Input past end of file"));
+    }
 };

@@ -32,8 +32,7 @@ void RunEventsUntil(Done done)
 // volatile, so the build can neither remove the loop nor shorten it.
 void CountEmptyLoop(int32_t loopCount)
 {
-    for (volatile int64_t round = 0; round <= loopCount; round = round + 1) {
-    }
+    for (volatile int64_t round = 0; round <= loopCount; round = round + 1) {}
 }
 
 uint8_t FirstByte(const QByteArray &bytes)
@@ -63,8 +62,7 @@ int64_t MillisecondClock()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-UpdateLink::UpdateLink(const UpdateView &view, QObject *parent)
-    : QObject(parent), view_(view)
+UpdateLink::UpdateLink(const UpdateView &view, QObject *parent) : QObject(parent), view_(view)
 {
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));

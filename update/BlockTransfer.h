@@ -6,7 +6,6 @@
 #include "software/IndexEntry.h"
 
 #include <QByteArray>
-#include <QString>
 #include <cstdint>
 #include <optional>
 

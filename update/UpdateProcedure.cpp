@@ -73,8 +73,12 @@ QString FloatText(double value)
 // Lets time pass without letting any window event run, and without spinning.
 void SleepUntilElapsed(int64_t since, int64_t milliseconds)
 {
-    for (int64_t elapsed; (elapsed = MillisecondClock() - since) < milliseconds;)
+    for (;;) {
+        const int64_t elapsed = MillisecondClock() - since;
+        if (elapsed >= milliseconds)
+            return;
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds - elapsed));
+    }
 }
 } // namespace
 
@@ -290,7 +294,7 @@ bool UpdateProcedure::ReplyAcknowledges(int index)
     return false;
 }
 
-// Opens the software file and finds the decoder's entry in its index.
+// Opens the software file, finds the decoder's entry in its index and lists what was found.
 bool UpdateProcedure::LookUpImage()
 {
     if (!file_.Open(Module_DU::State().SoftwareFilePath)) {

@@ -61,11 +61,6 @@ frm_update::frm_update() : procedure_(*this)
     CreateMenus();
 }
 
-UpdateProcedure &frm_update::Procedure()
-{
-    return procedure_;
-}
-
 void frm_update::CreateControls()
 {
     auto *central = new QWidget(this);

@@ -21,9 +21,6 @@ class frm_update : public QMainWindow, private UpdateView {
 public:
     frm_update();
 
-    // The procedure behind "Decoder updaten".
-    UpdateProcedure &Procedure();
-
 signals:
     // Back: the page has hidden itself; the file page is to be shown.
     void BackRequested();

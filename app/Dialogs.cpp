@@ -25,6 +25,12 @@ Dialogs *&Replacement()
 }
 } // namespace
 
+bool Dialogs::Question(QWidget *parent, const QString &title, const QString &text)
+{
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
 Dialogs &Dialogs::Current()
 {
     static WidgetDialogs widgets;

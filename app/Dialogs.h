@@ -15,6 +15,9 @@ public:
     // An open-file dialog; the chosen path, or empty text when the user cancelled.
     virtual QString OpenFileName(QWidget *parent, const QString &title, const QString &folder,
                                  const QString &filter) = 0;
+    // A box with Yes and No buttons; true for Yes. A replacement that does not answer questions
+    // leaves them to the real box.
+    virtual bool Question(QWidget *parent, const QString &title, const QString &text);
 
     // The dialogs in use: the real widgets unless Replace installed others.
     static Dialogs &Current();

@@ -4,6 +4,7 @@
 #include "app/frm_log.h"
 #include "port/frm_Du_Com.h"
 #include "software/frm_Du_File.h"
+#include "update/frm_update.h"
 
 #include <QCoreApplication>
 
@@ -15,6 +16,7 @@ Wizard::~Wizard()
 {
     TerminationSignals::Install({});
     delete logWindow_;
+    delete updatePage_;
     delete filePage_;
     delete portPage_;
 }
@@ -52,6 +54,11 @@ frm_Du_File *Wizard::FilePage() const
     return filePage_;
 }
 
+frm_update *Wizard::UpdatePage() const
+{
+    return updatePage_;
+}
+
 frm_log *Wizard::LogWindow() const
 {
     return logWindow_;
@@ -78,8 +85,19 @@ void Wizard::ShowFilePage()
         connect(filePage_, &frm_Du_File::Unloaded, this, &Wizard::ShowPortPage);
         connect(filePage_, &frm_Du_File::ExitRequested, this, &Wizard::ClosePortPage);
         connect(filePage_, &frm_Du_File::LogRequested, this, &Wizard::ShowLog);
+        connect(filePage_, &frm_Du_File::NextRequested, this, &Wizard::ShowUpdatePage);
     }
     filePage_->show();
+}
+
+void Wizard::ShowUpdatePage()
+{
+    if (!updatePage_) {
+        updatePage_ = new frm_update();
+        connect(updatePage_, &frm_update::BackRequested, this, &Wizard::ShowFilePage);
+        connect(updatePage_, &frm_update::LogRequested, this, &Wizard::ShowLog);
+    }
+    updatePage_->show();
 }
 
 void Wizard::ShowPortPageScanning()
@@ -108,4 +126,7 @@ void Wizard::UnloadOtherPages()
         logWindow_->close();
     if (filePage_)
         filePage_->Unload();
+    // Hidden only: the update page stays with the wizard, which deletes it at the end.
+    if (updatePage_)
+        updatePage_->hide();
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Owns the wizard's pages and the log window, and is the only place where they meet: a page
 // asks for something by a signal, and the wizard acts on the other page. The port page is
-// created at start; the file page when first shown, and then it is only hidden and shown until
-// the close-down unloads it; the log window when first asked for, until it is closed.
+// created at start; the file page and the update page when first shown, and then they are only
+// hidden and shown until the close-down unloads them; the log window when first asked for,
+// until it is closed.
 
 #include <QObject>
 #include <QPointer>
@@ -10,6 +11,7 @@
 class frm_Du_Com;
 class frm_Du_File;
 class frm_log;
+class frm_update;
 
 class Wizard : public QObject {
     Q_OBJECT
@@ -27,6 +29,7 @@ public:
     // The pages as they are now; nullptr for one not created yet or unloaded.
     frm_Du_Com *PortPage() const;
     frm_Du_File *FilePage() const;
+    frm_update *UpdatePage() const;
     frm_log *LogWindow() const;
 
 public slots:
@@ -39,6 +42,7 @@ signals:
 
 private:
     void ShowFilePage();
+    void ShowUpdatePage();
     void ShowPortPageScanning();
     void ShowPortPage();
     void ClosePortPage();
@@ -46,5 +50,6 @@ private:
 
     QPointer<frm_Du_Com> portPage_;
     QPointer<frm_Du_File> filePage_;
+    QPointer<frm_update> updatePage_;
     QPointer<frm_log> logWindow_;
 };

@@ -197,3 +197,12 @@ std::shared_ptr<SimDevice> PortMap::Simulated(int com) const
 {
     return com >= 1 && com <= PortCount ? entries_[com].simulated : nullptr;
 }
+
+void PortMap::Attach(int com, std::shared_ptr<SimDevice> model)
+{
+    if (com < 1 || com > PortCount || !model)
+        return;
+    LoadPins();
+    const QString description = model->Description();
+    entries_[com] = {QStringLiteral("sim:attached"), std::move(model), description};
+}

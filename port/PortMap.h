@@ -46,6 +46,8 @@ public:
     QString Device(int com) const;
     // The model behind a simulated port, nullptr for any other.
     std::shared_ptr<SimDevice> Simulated(int com) const;
+    // Puts a model made elsewhere (a test's own stand-in) behind com until the map is reset.
+    void Attach(int com, std::shared_ptr<SimDevice> model);
     // The pins the last reading of TOBRIK_PORTS or the settings file refused, one message each
     // naming the pin and what was not understood; each was also written to the log.
     const QStringList &Refusals() const;

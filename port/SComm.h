@@ -19,8 +19,9 @@ class SerialDevice;
 class SComm : public QObject {
     Q_OBJECT
 public:
-    static constexpr int comEvNone = 0;    // eventcode: no event
-    static constexpr int comEvReceive = 2; // eventcode: data received
+    static constexpr int comEvNone = 0;     // eventcode: no event
+    static constexpr int comEvReceive = 2;  // eventcode: data received
+    static constexpr int comEvFrame = 1004; // eventcode: framing error (no back end reports it yet)
 
     // handshake: line 1 under the program's control, or handed to request-to-send flow control.
     static constexpr int comNone = 0;

@@ -1,0 +1,76 @@
+#include "support/ScriptedDecoder.h"
+
+#include "update/UpdateLink.h"
+
+const QByteArray ScriptedDecoder::Ack(1, static_cast<char>(UpdateLink::AckByte));
+const QByteArray ScriptedDecoder::Nack(1, static_cast<char>(UpdateLink::NackByte));
+const QByteArray ScriptedDecoder::Silence;
+
+ScriptedDecoder::ScriptedDecoder() : SimDevice(QStringLiteral("Scripted decoder"))
+{
+}
+
+void ScriptedDecoder::Then(const QByteArray &reply, int count)
+{
+    for (int i = 0; i < count; ++i)
+        script_.append(reply);
+}
+
+void ScriptedDecoder::SetDefaultReply(const QByteArray &reply)
+{
+    defaultReply_ = reply;
+}
+
+const QList<QByteArray> &ScriptedDecoder::Writes() const
+{
+    return writes_;
+}
+
+QList<int> ScriptedDecoder::BlocksSent() const
+{
+    QList<int> blocks;
+    for (const QByteArray &write : writes_)
+        if (write.size() > 1)
+            blocks.append(static_cast<uint8_t>(write.at(0)));
+    return blocks;
+}
+
+int ScriptedDecoder::PreamblePairs() const
+{
+    return preamblePairs_;
+}
+
+bool ScriptedDecoder::Line1Raised() const
+{
+    return line1_;
+}
+
+void ScriptedDecoder::Receive(const QByteArray &bytes)
+{
+    SimDevice::Receive(bytes);
+    if (!line1_)
+        return;
+    if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == UpdateLink::BurstByteA) {
+        ++preamblePairs_;
+        return;
+    }
+    if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == UpdateLink::BurstByteB)
+        return;
+    writes_.append(bytes);
+    const QByteArray reply = script_.isEmpty() ? defaultReply_ : script_.takeFirst();
+    if (!reply.isEmpty())
+        emit Sent(reply);
+}
+
+void ScriptedDecoder::SetLines(bool line1, bool line2)
+{
+    SimDevice::SetLines(line1, line2);
+    line1_ = line1;
+}
+
+// A closed port drops line 1 with it.
+void ScriptedDecoder::Disconnect()
+{
+    SimDevice::Disconnect();
+    line1_ = false;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// A decoder on the programming track behind an update box, played by a script: while control
+// line 1 is raised, each write of the program (an ID byte, a handshake byte, a whole block) is
+// answered with the script's next reply, and once the script has run out with the default
+// reply. Burst bytes (0xEF or 0xBF written alone) are preamble and get no reply.
+
+#include "sim/SimDevice.h"
+
+#include <QList>
+
+class ScriptedDecoder : public SimDevice {
+    Q_OBJECT
+public:
+    static const QByteArray Ack;     // 0x1C
+    static const QByteArray Nack;    // 0xFC
+    static const QByteArray Silence; // no reply at all
+
+    ScriptedDecoder();
+
+    // The replies to the next count writes.
+    void Then(const QByteArray &reply, int count = 1);
+    void SetDefaultReply(const QByteArray &reply);
+
+    // Every write that was not preamble, while line 1 was raised, in order.
+    const QList<QByteArray> &Writes() const;
+    // The first byte of every write longer than one byte: the block numbers sent.
+    QList<int> BlocksSent() const;
+    // Burst pairs received while line 1 was raised.
+    int PreamblePairs() const;
+    bool Line1Raised() const;
+
+    void Receive(const QByteArray &bytes) override;
+    void SetLines(bool line1, bool line2) override;
+    void Disconnect() override;
+
+private:
+    QList<QByteArray> script_;
+    QByteArray defaultReply_ = Ack;
+    QList<QByteArray> writes_;
+    int preamblePairs_ = 0;
+    bool line1_ = false;
+};

@@ -1,0 +1,319 @@
+// The update link's primitives against a scripted decoder, and the small pure functions of the
+// update: the reading of the page's number boxes, the calibration arithmetic, the retry pattern.
+#include "support/UpdateRig.h"
+
+#include "app/Module_DU.h"
+#include "port/SComm.h"
+#include "update/BlockTransfer.h"
+#include "update/Calibration.h"
+#include "update/MemoryUpdateView.h"
+#include "update/TextNumber.h"
+#include "update/UpdateError.h"
+#include "update/UpdateLink.h"
+
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+// A tick far longer than any of the program's: a wait that ended on it would not have taken
+// the reply that was already there.
+constexpr int NeverTickMs = 10000;
+
+// The link with its port open to the scripted decoder, as the update procedure leaves it
+// before the decoder search: bytes read one at a time, line 1 raised.
+struct OpenLink {
+    OpenLink()
+    {
+        SComm &comm = link.Comm();
+        comm.setPortnumber(3);
+        comm.setRxthreshold(1);
+        comm.setReadlen(SComm::ReadOneByte);
+        comm.setInputmode(SComm::comInputModeBinary);
+        comm.setPortopen(true);
+        link.LineOn();
+    }
+    QTimer *Timer2() { return link.findChild<QTimer *>(QStringLiteral("Timer2")); }
+
+    UpdateRig rig;
+    MemoryUpdateView view;
+    UpdateLink link{view};
+};
+} // namespace
+
+class TestUpdateLink : public QObject {
+    Q_OBJECT
+
+private slots:
+    void leadingNumber_data();
+    void leadingNumber();
+    void wholeNumber_data();
+    void wholeNumber();
+    void calibrationArithmetic_data();
+    void calibrationArithmetic();
+    void probePattern_data();
+    void probePattern();
+    void blockSizes();
+    void receiveHandler_data();
+    void receiveHandler();
+    void waitack_data();
+    void waitack();
+    void replyAlreadyWaitingIsTakenAtOnce();
+    void acknowledgeTest_data();
+    void acknowledgeTest();
+    void sendTakesOnlyBytes();
+    void waitEndsOnFirstTickOrWhenExiting();
+    void burstPairs();
+};
+
+void TestUpdateLink::leadingNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("number");
+    QTest::newRow("design value") << "100" << 100.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("no number") << "abc" << 0.0;
+    QTest::newRow("blanks and a unit") << " \t12.5ms" << 12.5;
+    QTest::newRow("signed exponent") << "-3e2x" << -300.0;
+    QTest::newRow("point first") << "+.5" << 0.5;
+    QTest::newRow("sign alone") << "-" << 0.0;
+    QTest::newRow("comma ends it") << "4,7" << 4.0;
+}
+
+void TestUpdateLink::leadingNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(double, number);
+    QCOMPARE(TextNumber::LeadingNumber(text), number);
+}
+
+void TestUpdateLink::wholeNumber_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<int>("whole");
+    QTest::newRow("half down to even") << 2.5 << true << 2;
+    QTest::newRow("half up to even") << 3.5 << true << 4;
+    QTest::newRow("negative half") << -2.5 << true << -2;
+    QTest::newRow("largest") << 2147483647.4 << true << 2147483647;
+    QTest::newRow("one beyond") << 2147483648.0 << false << 0;
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << false << 0;
+}
+
+void TestUpdateLink::wholeNumber()
+{
+    QFETCH(double, value);
+    QFETCH(bool, fits);
+    QFETCH(int, whole);
+    try {
+        QCOMPARE(TextNumber::WholeNumber(value), whole);
+        QVERIFY(fits);
+    } catch (const UpdateError &error) {
+        QVERIFY2(!fits, qPrintable(error.Description()));
+        QCOMPARE(error.Description(), QStringLiteral("Overflow"));
+    }
+}
+
+void TestUpdateLink::calibrationArithmetic_data()
+{
+    QTest::addColumn<qint64>("measured");
+    QTest::addColumn<double>("target");
+    QTest::addColumn<int>("loopCount");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<qint64>("raised");
+    QTest::addColumn<int>("newCount"); // 0: the new count is an error
+    QTest::newRow("10 vs 40: raised to 20, doubled")
+        << 10LL << 40.0 << 5000 << false << 20LL << 10000;
+    QTest::newRow("10 vs 40: doubled, at least 1000")
+        << 10LL << 40.0 << 400 << false << 20LL << 1000;
+    QTest::newRow("100 vs 40 with 5000") << 100LL << 40.0 << 5000 << false << 100LL << 2000;
+    QTest::newRow("at the target") << 40LL << 40.0 << 5000 << true << 40LL << 5000;
+    QTest::newRow("at 1.5 x the target") << 60LL << 40.0 << 5000 << true << 60LL << 3333;
+    QTest::newRow("just above") << 61LL << 40.0 << 5000 << false << 61LL << 3279;
+    QTest::newRow("just below") << 39LL << 40.0 << 5000 << false << 39LL << 5128;
+    QTest::newRow("half target 20.5 to even") << 0LL << 41.0 << 5000 << false << 20LL << 10250;
+    QTest::newRow("half target 21.5 to even") << 0LL << 43.0 << 5000 << false << 22LL << 9773;
+    QTest::newRow("raised to zero") << 0LL << 1.0 << 5000 << false << 0LL << 0;
+    QTest::newRow("beyond 32 bits") << 10LL << 40.0 << 2000000000 << false << 20LL << 0;
+}
+
+void TestUpdateLink::calibrationArithmetic()
+{
+    QFETCH(qint64, measured);
+    QFETCH(double, target);
+    QFETCH(int, loopCount);
+    QFETCH(bool, ok);
+    QFETCH(qint64, raised);
+    QFETCH(int, newCount);
+    QCOMPARE(Calibration::TimingOk(measured, target), ok);
+    QCOMPARE(Calibration::RaisedMeasurement(measured, target), raised);
+    try {
+        QCOMPARE(Calibration::NewLoopCount(loopCount, target, raised), newCount);
+    } catch (const UpdateError &) {
+        QCOMPARE(newCount, 0);
+    }
+}
+
+void TestUpdateLink::probePattern_data()
+{
+    QTest::addColumn<int>("saved");
+    QTest::addColumn<QList<int>>("probes"); // after retry counter 1, 2, ...
+    QTest::newRow("around block 7") << 7 << QList<int>{8, 7, 8, 7, 6, 9, 5, 10, 4, 8, 7};
+    QTest::newRow("never below block 0") << 0 << QList<int>{1, 0, 1, 0, 0, 2, 0, 3, 0};
+}
+
+void TestUpdateLink::probePattern()
+{
+    QFETCH(int, saved);
+    QFETCH(QList<int>, probes);
+    QList<int> actual;
+    for (int retry = 1; retry <= probes.size(); ++retry)
+        actual.append(BlockTransfer::ProbeBlock(saved, retry));
+    QCOMPARE(actual, probes);
+}
+
+void TestUpdateLink::blockSizes()
+{
+    QCOMPARE(BlockTransfer::BlockSizeOf(1), std::optional<int32_t>(32));
+    QCOMPARE(BlockTransfer::BlockSizeOf(2), std::optional<int32_t>(64));
+    QVERIFY(!BlockTransfer::BlockSizeOf(KtImageType));
+    QVERIFY(!BlockTransfer::BlockSizeOf(0));
+}
+
+void TestUpdateLink::receiveHandler_data()
+{
+    QTest::addColumn<QByteArray>("arrived");
+    QTest::addColumn<QStringList>("logged");
+    QTest::newRow("three bytes, one read each")
+        << QByteArray("\x12\x34\x1C")
+        << QStringList{"COM-Int Data Receive: 18", "COM-Int Data Receive: 52",
+                       "COM-Int Data Receive: Ack"};
+    QTest::newRow("negative acknowledgement")
+        << QByteArray("\xFC") << QStringList{"COM-Int Data Receive: Nack"};
+}
+
+void TestUpdateLink::receiveHandler()
+{
+    QFETCH(QByteArray, arrived);
+    QFETCH(QStringList, logged);
+    OpenLink open;
+    emit open.rig.decoder->Sent(arrived);
+    open.link.MSComm2_OnComm();
+    QCOMPARE(open.rig.log, logged);
+    QCOMPARE(open.link.RxBytes, arrived.right(1));
+    QVERIFY(open.link.DataReceived);
+    QCOMPARE(open.link.Comm().incount(), 0);
+}
+
+void TestUpdateLink::waitack_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("blind");
+    QTest::addColumn<bool>("received");
+    QTest::newRow("acknowledged") << ScriptedDecoder::Ack << false << true;
+    QTest::newRow("any byte, 0x00 too") << QByteArray(1, '\0') << false << true;
+    QTest::newRow("no answer") << ScriptedDecoder::Silence << false << false;
+    QTest::newRow("blind, no answer") << ScriptedDecoder::Silence << true << true;
+}
+
+void TestUpdateLink::waitack()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, blind);
+    QFETCH(bool, received);
+    OpenLink open;
+    open.view.blind = blind;
+    open.rig.decoder->Then(reply);
+    const int32_t untouched = 77;
+    open.link.timercnt = untouched;
+    open.link.send(0x21);
+    QCOMPARE(open.link.waitack(), received);
+    QVERIFY(!open.Timer2()->isActive());
+    if (blind)
+        QCOMPARE(open.link.timercnt, untouched); // Timer2 was never started
+    else if (!received)
+        QVERIFY(open.link.timerflag); // all ten ticks passed
+}
+
+// A reply that waits before the wait begins ends it before its first tick, every time (one
+// wait alone may be woken early by some other pending event).
+void TestUpdateLink::replyAlreadyWaitingIsTakenAtOnce()
+{
+    OpenLink open;
+    for (int reply = 0; reply < 20; ++reply) {
+        open.link.send(0x21);
+        open.link.AwaitReply(1, NeverTickMs);
+        QVERIFY(open.link.DataReceived);
+        QVERIFY(!open.link.timerflag);
+        QVERIFY(!open.Timer2()->isActive());
+    }
+    QCOMPARE(open.rig.log, QStringList(20, "COM-Int Data Receive: Ack"));
+}
+
+void TestUpdateLink::acknowledgeTest_data()
+{
+    QTest::addColumn<int>("byte");
+    QTest::addColumn<bool>("acknowledged");
+    QTest::newRow("0x1C, the acknowledgement") << 0x1C << true;
+    QTest::newRow("0xFC, bit 6 set") << 0xFC << false;
+    QTest::newRow("0x08, bit 3 alone") << 0x08 << true;
+    QTest::newRow("0x09, bit 0 set") << 0x09 << false;
+    QTest::newRow("0x00, bit 3 clear") << 0x00 << false;
+}
+
+void TestUpdateLink::acknowledgeTest()
+{
+    QFETCH(int, byte);
+    QFETCH(bool, acknowledged);
+    MemoryUpdateView view;
+    UpdateLink link(view);
+    link.ByteBits[8] = true;
+    link.RxBytes = QByteArray(1, static_cast<char>(byte));
+    link.bufferinbin();
+    for (int bit = 0; bit < 8; ++bit)
+        QCOMPARE(link.ByteBits[bit], ((byte >> bit) & 1) == 1);
+    QVERIFY(link.ByteBits[8]); // never written
+    QCOMPARE(link.Acknowledged(), acknowledged);
+
+    link.RxBytes.clear();
+    QVERIFY_THROWS_EXCEPTION(UpdateError, link.bufferinbin());
+}
+
+void TestUpdateLink::sendTakesOnlyBytes()
+{
+    OpenLink open;
+    for (const int32_t beyond : {256, -1}) {
+        open.link.DataReceived = true;
+        QVERIFY_THROWS_EXCEPTION(UpdateError, open.link.send(beyond));
+        QVERIFY(open.link.DataReceived);
+    }
+    QVERIFY(open.rig.decoder->Received().isEmpty());
+    open.link.send(255);
+    QVERIFY(!open.link.DataReceived);
+    QCOMPARE(open.rig.decoder->Received(), QByteArray("\xFF"));
+}
+
+void TestUpdateLink::waitEndsOnFirstTickOrWhenExiting()
+{
+    OpenLink open;
+    open.link.wait(0);
+    QVERIFY(open.link.timerflag);
+    QVERIFY(!open.Timer2()->isActive());
+
+    Module_DU::State().Exiting = true;
+    open.link.wait(NeverTickMs / UpdateLink::TickMs);
+    QVERIFY(!open.link.timerflag); // it did not wait for a tick
+}
+
+void TestUpdateLink::burstPairs()
+{
+    OpenLink open;
+    open.link.LoadBurstBytes();
+    open.link.SendBurstPairs(3, 10);
+    QCOMPARE(open.rig.decoder->Received(), QByteArray("\xEF\xBF\xEF\xBF\xEF\xBF"));
+    QCOMPARE(open.rig.decoder->PreamblePairs(), 3);
+    open.link.SendBurstPairs(0, 10);
+    QCOMPARE(open.rig.decoder->PreamblePairs(), 3);
+}
+
+QTEST_MAIN(TestUpdateLink)
+#include "test_update_link.moc"

@@ -1,0 +1,253 @@
+// The update page through its controls: its first activation with the rule that offers the
+// options, Back, one update started with "Decoder updaten", and its place in the wizard.
+#include "TestFolders.h"
+#include "support/DswBuilder.h"
+#include "support/UpdateRig.h"
+
+#include "app/Dialogs.h"
+#include "app/LanguageTexts.h"
+#include "app/Module_DU.h"
+#include "app/Wizard.h"
+#include "app/frm_log.h"
+#include "port/frm_Du_Com.h"
+#include "software/frm_Du_File.h"
+#include "update/frm_update.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+const char *const Back = "cmd_zurück";
+// The buttons an update disables.
+const QStringList RunGuardedButtons{"Command3", "Command5", "cmd_beenden", Back};
+
+template <typename Widget = QWidget>
+Widget *Control(const QWidget &page, const char *name)
+{
+    auto *widget = page.findChild<Widget *>(QString::fromUtf8(name));
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+QPushButton *Button(const QWidget &page, const char *name)
+{
+    return Control<QPushButton>(page, name);
+}
+
+QCheckBox *Option(const QWidget &page, const char *name)
+{
+    return Control<QCheckBox>(page, name);
+}
+
+QList<bool> ButtonsEnabled(const QWidget &page)
+{
+    QList<bool> enabled;
+    for (const QString &name : RunGuardedButtons)
+        enabled.append(Button(page, name.toUtf8().constData())->isEnabled());
+    return enabled;
+}
+
+QStringList Lines(const QWidget &page)
+{
+    QStringList lines;
+    const auto *list = Control<QListWidget>(page, "List2");
+    for (int row = 0; row < list->count(); ++row)
+        lines.append(list->item(row)->text());
+    return lines;
+}
+
+// Answers every question Yes and keeps them.
+class AnsweringDialogs : public Dialogs {
+public:
+    AnsweringDialogs() { Dialogs::Replace(this); }
+    ~AnsweringDialogs() override { Dialogs::Replace(nullptr); }
+    void Message(QWidget *, const QString &, const QString &) override {}
+    QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    bool Question(QWidget *, const QString &title, const QString &text) override
+    {
+        questions.append(title + QLatin1Char('|') + text);
+        return true;
+    }
+    QStringList questions;
+};
+} // namespace
+
+class TestUpdatePage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void firstActivation_data();
+    void firstActivation();
+    void optionsAfterBackAndForward();
+    void updateThroughTheControls();
+    void wizardShowsAndLeavesThePage();
+};
+
+void TestUpdatePage::init()
+{
+    Module_DU::ResetState();
+    LanguageTexts::FillBuiltInTexts();
+}
+
+void TestUpdatePage::firstActivation_data()
+{
+    QTest::addColumn<QStringList>("chosen");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("one decoder type") << QStringList{"12"} << true;
+    QTest::newRow("two decoder types") << QStringList{"12", "34"} << false;
+    QTest::newRow("none") << QStringList{} << false;
+}
+
+// Captions from the language table, progress 0, the options rule, focus on the start button.
+void TestUpdatePage::firstActivation()
+{
+    QFETCH(QStringList, chosen);
+    QFETCH(bool, offered);
+    Module_DU::State().ChosenDecoders = chosen;
+    frm_update page;
+    QCOMPARE(page.windowTitle(), QStringLiteral("Decoder Updaten"));
+    Option(page, "Check1")->setChecked(true);
+    Option(page, "Check2")->setChecked(true);
+    Control<QProgressBar>(page, "ProgressBar1")->setValue(50);
+    page.show();
+
+    QCOMPARE(page.windowTitle(), Text(TextId::UpdateDecoder));
+    QCOMPARE(Button(page, "Command3")->text(), Text(TextId::StartUpdate));
+    QCOMPARE(Button(page, Back)->text(), QStringLiteral("<-- Back"));
+    QCOMPARE(Button(page, "cmd_beenden")->text(), QStringLiteral("Exit"));
+    QCOMPARE(Control<QGroupBox>(page, "Frame1")->title(), Text(TextId::ForMultipleProgramming));
+    QCOMPARE(Control<QGroupBox>(page, "Frame2")->title(), Text(TextId::IfAckProblems));
+    QCOMPARE(Option(page, "Check1")->text(), Text(TextId::NoQuery));
+    QCOMPARE(Option(page, "Check2")->text(), Text(TextId::ProgramWithoutAck));
+    QCOMPARE(Control<QLabel>(page, "Label3")->text(), Text(TextId::OptionsNeedOneDecoder));
+    QCOMPARE(Control<QProgressBar>(page, "ProgressBar1")->value(), 0);
+    for (const char *name : {"Check1", "Check2"}) {
+        QCOMPARE(Option(page, name)->isEnabled(), offered);
+        QCOMPARE(Option(page, name)->isChecked(), offered);
+    }
+    QCOMPARE(Control(page, "Label3")->isVisible(), !offered);
+    QCOMPARE(page.focusWidget(), Button(page, "Command3"));
+    QCOMPARE(Control<QLineEdit>(page, "txt_pream")->text(), QStringLiteral("100"));
+    QCOMPARE(Control<QLineEdit>(page, "txt_timing_soll")->text(), QStringLiteral("40"));
+    QCOMPARE(Control<QLineEdit>(page, "txt_timing")->text(), QStringLiteral("100000"));
+    for (const char *hidden : {"txt_timing", "Label4", "Command5", "Command1", "Command2",
+                               "Command4", "Command6", "cmd_test"})
+        QVERIFY2(!Control(page, hidden)->isVisible(), hidden);
+    for (const char *item : {"mnu_beenden", "mnu_hilfe", "mnu_log", "mnu_info"})
+        QVERIFY2(page.findChild<QAction *>(item), item);
+}
+
+// The options keep their state while the page is hidden and shown; the rule is applied again
+// only after Back.
+void TestUpdatePage::optionsAfterBackAndForward()
+{
+    auto &chosen = Module_DU::State().ChosenDecoders;
+    chosen = QStringList{"12"};
+    frm_update page;
+    QSignalSpy back(&page, &frm_update::BackRequested);
+    page.show();
+    Option(page, "Check1")->setChecked(true);
+    Option(page, "Check2")->setChecked(true);
+
+    Button(page, Back)->click();
+    QCOMPARE(back.count(), 1);
+    QVERIFY(page.isHidden());
+    page.show();
+    QVERIFY(Option(page, "Check1")->isChecked() && Option(page, "Check2")->isChecked());
+
+    Button(page, Back)->click();
+    chosen = QStringList{"12", "34"};
+    page.show();
+    QVERIFY(!Option(page, "Check1")->isChecked() && !Option(page, "Check1")->isEnabled());
+    QVERIFY(!Option(page, "Check2")->isChecked() && !Option(page, "Check2")->isEnabled());
+    QVERIFY(Control(page, "Label3")->isVisible());
+
+    // Hidden and shown without Back: nothing is prepared afresh.
+    page.hide();
+    chosen = QStringList{"12"};
+    page.show();
+    QVERIFY(!Option(page, "Check1")->isEnabled());
+    QVERIFY(Control(page, "Label3")->isVisible());
+}
+
+// One whole update: the question goes through the dialogs object, the buttons are disabled
+// while it runs, List2 shows the steps in green at the end and the progress bar is nearly full.
+void TestUpdatePage::updateThroughTheControls()
+{
+    UpdateRig rig;
+    rig.WriteSoftware(QStringList{"12:TB12:1.00:1:64"});
+    Module_DU::State().ChosenDecoders = QStringList{"12"};
+    AnsweringDialogs dialogs;
+    frm_update page;
+    page.show();
+    // Quick bursts against a target of 0 ms: the calibration ends at once.
+    Control<QLineEdit>(page, "txt_timing")->setText(QStringLiteral("1000"));
+    Control<QLineEdit>(page, "txt_timing_soll")->setText(QStringLiteral("0"));
+    Control<QLineEdit>(page, "txt_pream")->setText(QStringLiteral("10"));
+    QList<bool> whileRunning;
+    QTimer::singleShot(0, &page, [&] { whileRunning = ButtonsEnabled(page); });
+
+    Button(page, "Command3")->click();
+    QCOMPARE(whileRunning, QList<bool>(4, false));
+    QCOMPARE(ButtonsEnabled(page), QList<bool>(4, true));
+    QCOMPARE(Lines(page),
+             (QStringList{Text(TextId::PortOpened), Text(TextId::ConnectingToDecoder),
+                          "TB12 " + Text(TextId::Found), Text(TextId::UpdateInProgress),
+                          Text(TextId::UpdateFinished), Text(TextId::PortClosed)}));
+    QCOMPARE(Control(page, "List2")->palette().color(QPalette::Base), QColor(0, 220, 0));
+    QCOMPARE(Control<QProgressBar>(page, "ProgressBar1")->value(), 98); // 65 of 66 bytes
+    QCOMPARE(dialogs.questions, QStringList{"Decoder found|TB12 found, would you like to update?"});
+    QCOMPARE(rig.decoder->BlocksSent(), (QList<int>{0, 1}));
+    QCOMPARE(rig.decoder->PreamblePairs(), 10);
+    QVERIFY(!rig.decoder->Connected());
+}
+
+// The file page's Next shows the update page, created once; its Back shows the file page
+// again, and its Log menu item the wizard's log window.
+void TestUpdatePage::wizardShowsAndLeavesThePage()
+{
+    TestFolders folders;
+    TestFolders::WriteFile(folders.CommonFolder() + "DECSOFT/DECODERSW.DAT",
+                           DswBuilder::Build({"12:TB12:1.00:1:64", "34:TB34:2.00:2:128"}));
+    AnsweringDialogs dialogs;
+    Wizard wizard;
+    wizard.Start();
+    auto *portNext = Button(*wizard.PortPage(), "Command6");
+    QTRY_VERIFY(portNext->isEnabled());
+    portNext->click();
+    frm_Du_File *filePage = wizard.FilePage();
+    QTRY_VERIFY(!Module_DU::State().SoftwareFilePath.isEmpty());
+    QVERIFY(!wizard.UpdatePage());
+
+    Button(*filePage, "Command3")->click();
+    const QPointer<frm_update> updatePage = wizard.UpdatePage();
+    QVERIFY(updatePage && updatePage->isVisible() && filePage->isHidden());
+    QCOMPARE(Module_DU::State().ChosenDecoders, (QStringList{"12", "34"}));
+    QVERIFY(Control(*updatePage, "Label3")->isVisible());
+
+    Button(*updatePage, Back)->click();
+    QVERIFY(updatePage->isHidden() && filePage->isVisible());
+    Button(*filePage, "Command3")->click();
+    QCOMPARE(wizard.UpdatePage(), updatePage.data());
+    QVERIFY(updatePage->isVisible());
+
+    updatePage->findChild<QAction *>(QStringLiteral("mnu_log"))->trigger();
+    QVERIFY(wizard.LogWindow() && wizard.LogWindow()->isVisible());
+}
+
+QTEST_MAIN(TestUpdatePage)
+#include "test_update_page.moc"

@@ -1,0 +1,507 @@
+// The update procedure and its block transfer against a scripted decoder, with the page kept
+// in memory: every way a run can end before the transfer, the transfer's retry pattern and
+// its end, blind programming, the timing calibration and the preamble.
+#include "support/UpdateRig.h"
+
+#include "app/LanguageTexts.h"
+#include "app/Module_DU.h"
+#include "support/DswBuilder.h"
+#include "update/MemoryUpdateView.h"
+#include "update/UpdateProcedure.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(UpdateOutcome)
+
+namespace {
+using Replies = QList<QByteArray>;
+const QByteArray &Ack = ScriptedDecoder::Ack;
+const QByteArray &Nack = ScriptedDecoder::Nack;
+const QByteArray &Silence = ScriptedDecoder::Silence;
+// Milliseconds for 20 burst pairs: the design target, so the calibration ends at once.
+constexpr int64_t OnTarget = 40;
+// Stands for the failure line in a table, whose position depends on the file.
+const QString FailedLine = QStringLiteral("<failed>");
+
+// The text the procedures show for id: the rig runs them with the built-in English texts.
+QString T(TextId id)
+{
+    return LanguageTexts::BuiltInText(static_cast<int>(id));
+}
+
+Replies Times(const QByteArray &reply, int count)
+{
+    return Replies(count, reply);
+}
+
+// The ID acknowledged and the three handshake bytes answered, then replies.
+Replies AfterHandshake(const Replies &replies)
+{
+    return Times(Ack, 4) + replies;
+}
+
+QList<int> Range(int first, int last)
+{
+    QList<int> numbers;
+    for (int n = first; n <= last; ++n)
+        numbers.append(n);
+    return numbers;
+}
+
+// The first of expected that lines does not hold in this order; empty when all are there.
+QString MissingInOrder(const QStringList &lines, const QStringList &expected)
+{
+    qsizetype from = 0;
+    for (const QString &line : expected) {
+        from = lines.indexOf(line, from);
+        if (from < 0)
+            return line;
+        ++from;
+    }
+    return QString();
+}
+
+QByteArray Xor(const QByteArray &bytes)
+{
+    char checksum = 0;
+    for (const char byte : bytes)
+        checksum ^= byte;
+    return QByteArray(1, checksum);
+}
+
+// One update of decoder 12 whose calibration takes the target time at once.
+struct UpdateRun {
+    UpdateRun()
+    {
+        Module_DU::State().ChosenDecoders = QStringList{"12"};
+        view.timing = QStringLiteral("1000");
+        procedure.SetBurstTimer([](int32_t) { return OnTarget; });
+    }
+    QByteArray Software(int type, int payload)
+    {
+        return rig.WriteSoftware({QStringLiteral("12:TB12:1.00:%1:%2").arg(type).arg(payload)});
+    }
+    // The port was opened, and is closed again with the buttons enabled.
+    bool Closed() const
+    {
+        return rig.decoder->Connections() == 1 && !rig.decoder->Connected()
+               && view.buttonStates == QList<bool>{false, true};
+    }
+
+    UpdateRig rig;
+    MemoryUpdateView view;
+    UpdateProcedure procedure{view};
+};
+} // namespace
+
+class TestUpdateProcedure : public QObject {
+    Q_OBJECT
+
+private slots:
+    void endsBeforeTransfer_data();
+    void endsBeforeTransfer();
+    void transfer_data();
+    void transfer();
+    void blocksOfZeros();
+    void options_data();
+    void options();
+    void calibration_data();
+    void calibration();
+    void preamble_data();
+    void preamble();
+    void goesBackWithoutSoftwareFile();
+};
+
+void TestUpdateProcedure::endsBeforeTransfer_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QStringList>("chosen");
+    QTest::addColumn<Replies>("replies");
+    QTest::addColumn<QByteArray>("software"); // null: no file there
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("infoLines");
+    QTest::addColumn<QStringList>("logged"); // in this order, among others
+    QTest::addColumn<QList<int>>("idsSent");
+
+    const QByteArray both = DswBuilder::Build({"12:TB12:1.00:1:64", "34:TB34:2.00:2:128"});
+    const QString opened = T(TextId::PortOpened);
+    const QString connecting = T(TextId::ConnectingToDecoder);
+    const QString closed = T(TextId::PortClosed);
+    QTest::newRow("port cannot be opened")
+        << "9" << QStringList{"12"} << Replies{} << both << true
+        << QStringList{T(TextId::ErrorOpeningPort)}
+        << QStringList{"Öffne Port 9", "Error open Port"} << QList<int>{};
+    QTest::newRow("12 silent, 34 acknowledges, the user says No")
+        << "3" << QStringList{"12", "34"} << Replies{Silence, Ack} << both << false
+        << QStringList{opened, connecting, "TB34 found", closed}
+        << QStringList{"Suche Decoder ID: 12", "Keine Antwort von ID:12",
+                       "Suche Decoder ID: 34", "COM-Int Data Receive: Ack",
+                       "Antwort von ID 34",    "TB34 gefunden"}
+        << QList<int>{12, 34};
+    QTest::newRow("0xFC to every ID")
+        << "3" << QStringList{"12", "34"} << Replies{Nack, Nack} << both << true
+        << QStringList{opened,
+                       connecting,
+                       T(TextId::CorruptAck),
+                       T(TextId::CorruptAck),
+                       T(TextId::ConnectionFailed),
+                       closed}
+        << QStringList{"Antwort von ID 12", "Antwort von ID 34"} << QList<int>{12, 34};
+    QTest::newRow("no decoder chosen")
+        << "3" << QStringList{} << Replies{} << both << true
+        << QStringList{opened, connecting, T(TextId::ConnectionFailed), closed}
+        << QStringList(4, "Subscript out of range") << QList<int>{};
+    QTest::newRow("software file missing")
+        << "3" << QStringList{"12"} << Replies{Ack} << QByteArray() << true
+        << QStringList{opened, connecting, T(TextId::FileCannotBeOpened), closed}
+        << QStringList{"File open error"} << QList<int>{12};
+    QTest::newRow("no decoder software file")
+        << "3" << QStringList{"12"} << Replies{Ack} << QByteArray("not an index") << true
+        << QStringList{opened, connecting, T(TextId::SoftwareFileCorrupt), closed} << QStringList{}
+        << QList<int>{12};
+    QTest::newRow("decoder not in the file") << "3" << QStringList{"12"} << Replies{Ack}
+                                             << DswBuilder::Build({"34:TB34:2.00:2:128"}) << true
+                                             << QStringList{opened,
+                                                            connecting,
+                                                            "Verbindungsaufbau erfolgreich",
+                                                            "Unbekannter Dekoder gefunden",
+                                                            "Softwarefile enthält keine Software",
+                                                            "für dieses Produkt",
+                                                            closed}
+                                             << QStringList{} << QList<int>{12};
+    QByteArray otherIdByte = DswBuilder::Build({"12:TB12:1.00:1:64"});
+    otherIdByte[UpdateRig::EntryOf(otherIdByte, 12).Start] = 13; // position START + 1
+    QTest::newRow("image made for another decoder")
+        << "3" << QStringList{"12"} << Replies{Ack} << otherIdByte << true
+        << QStringList{opened,
+                       connecting,
+                       "TB12 found",
+                       "Geladene Software ist nicht für dieses Produkt",
+                       "Update wird nicht durchgeführt",
+                       closed}
+        << QStringList{} << QList<int>{12};
+    QTest::newRow("KT image refused before the handshake")
+        << "3" << QStringList{"12"} << Replies{Ack} << DswBuilder::Build({"12:KT12:1.00:3:64"})
+        << true
+        << QStringList{opened, connecting, "KT12 found", "Bildtyp 3 wird nicht unterstützt", closed}
+        << QStringList{} << QList<int>{12};
+}
+
+void TestUpdateProcedure::endsBeforeTransfer()
+{
+    QFETCH(QString, port);
+    QFETCH(QStringList, chosen);
+    QFETCH(Replies, replies);
+    QFETCH(QByteArray, software);
+    QFETCH(bool, answer);
+    QFETCH(QStringList, infoLines);
+    QFETCH(QStringList, logged);
+    QFETCH(QList<int>, idsSent);
+    UpdateRun run;
+    auto &state = Module_DU::State();
+    state.SelectedPort = port;
+    state.ChosenDecoders = chosen;
+    run.rig.WriteSoftware(software);
+    for (const QByteArray &reply : replies)
+        run.rig.decoder->Then(reply);
+    run.view.answer = answer;
+
+    QCOMPARE(run.procedure.Run(), UpdateOutcome::EndedBeforeTransfer);
+    QCOMPARE(run.view.infoLines, infoLines);
+    QCOMPARE(MissingInOrder(run.rig.log, logged), QString());
+    QList<int> sent;
+    for (const QByteArray &write : run.rig.decoder->Writes())
+        sent.append(static_cast<uint8_t>(write.at(0)));
+    QCOMPARE(sent, idsSent); // nothing beyond the IDs: no handshake
+    QVERIFY(!run.rig.decoder->Connected());
+    QCOMPARE(run.view.buttonStates, (QList<bool>{false, true}));
+    QVERIFY(run.view.colours.isEmpty());
+    QCOMPARE(run.view.questions.size(), answer ? 0 : 1);
+}
+
+void TestUpdateProcedure::transfer_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("payload");
+    QTest::addColumn<Replies>("replies");       // to the ID, the handshake bytes and the blocks
+    QTest::addColumn<QList<int>>("blocksSent"); // their first bytes
+    QTest::addColumn<QStringList>("added");     // every line added after "Update in progress"
+    QTest::addColumn<QStringList>("shown");     // what stays of them
+    QTest::addColumn<int>("failedAfterStart");  // position of the failure line, from START
+    QTest::addColumn<QStringList>("logged");
+    QTest::addColumn<UpdateOutcome>("outcome");
+
+    const QString finished = T(TextId::UpdateFinished);
+    QTest::newRow("two blocks of 32")
+        << 1 << 64 << Replies{} << QList<int>{0, 1} << QStringList{finished}
+        << QStringList{finished} << 0 << QStringList{"Block=0", "Block=1", "Block=2"}
+        << UpdateOutcome::Finished;
+    QTest::newRow("a part block is never sent")
+        << 1 << 48 << Replies{} << QList<int>{0} << QStringList{finished} << QStringList{finished}
+        << 0 << QStringList{"Block=0", "Block=1"} << UpdateOutcome::Finished;
+    QTest::newRow("two blocks of 64")
+        << 2 << 128 << Replies{} << QList<int>{0, 1} << QStringList{finished}
+        << QStringList{finished} << 0 << QStringList{} << UpdateOutcome::Finished;
+    const QStringList timeouts787{"Timeout Block 7 Retry 1", "Timeout Block 8 Retry 2",
+                                  "Timeout Block 7 Retry 3"};
+    QTest::newRow("block 7, probes 8 and 7 time out, probe 8 accepted")
+        << 1 << 320 << AfterHandshake(Times(Ack, 7) + Times(Silence, 3))
+        << Range(0, 7) + QList<int>{8, 7, 8, 9} << timeouts787 + QStringList{finished}
+        << QStringList{finished} << 0 << QStringList{"Ack Timeout Block 7 Retry 1"}
+        << UpdateOutcome::Finished;
+    const QStringList refusals{"CRC-Fehler Block 0 Retry 1", "CRC-Fehler Block 1 Retry 2",
+                               "CRC-Fehler Block 0 Retry 3", "CRC-Fehler Block 1 Retry 4",
+                               "CRC-Fehler Block 0 Retry 5"};
+    QTest::newRow("block 0 refused five times")
+        << 1 << 64 << AfterHandshake(Times(Nack, 5)) << QList<int>{0, 1, 0, 1, 0, 0, 1}
+        << refusals + QStringList{finished} << QStringList{finished} << 0
+        << QStringList{"Nack Block 0 Retry 1"} << UpdateOutcome::Finished;
+    const QStringList tenTimeouts{"Timeout Block 0 Retry 1",
+                                  "Timeout Block 1 Retry 2",
+                                  "Timeout Block 0 Retry 3",
+                                  "Timeout Block 1 Retry 4",
+                                  "Timeout Block 0 Retry 5",
+                                  "Timeout Block 0 Retry 6",
+                                  "Timeout Block 2 Retry 7",
+                                  "Timeout Block 0 Retry 8",
+                                  "Timeout Block 3 Retry 9",
+                                  "Timeout Block 0",
+                                  FailedLine};
+    QTest::newRow("ten timeouts") << 1 << 160 << AfterHandshake(Times(Silence, 10))
+                                  << QList<int>{0, 1, 0, 1, 0, 0, 2, 0, 3, 0} << tenTimeouts
+                                  << tenTimeouts << 33 << QStringList{"Ack Timeout Block 0"}
+                                  << UpdateOutcome::Failed;
+    const QStringList lastUnanswered{"Timeout Block 1 Retry 1", finished};
+    QTest::newRow("last block unanswered, its probe lies beyond")
+        << 1 << 64 << AfterHandshake({Ack, Silence}) << QList<int>{0, 1} << lastUnanswered
+        << lastUnanswered << 0 << QStringList{"Ende erreicht, Block 1 nicht bestätigt"}
+        << UpdateOutcome::FinishedUnconfirmed;
+    QTest::newRow("handshake unanswered")
+        << 1 << 64 << Replies{Ack, Silence} << QList<int>{} << QStringList{FailedLine}
+        << QStringList{FailedLine} << -1 << QStringList{} << UpdateOutcome::Failed;
+    QTest::newRow("block numbers beyond 255")
+        << 1 << 302 * 32 << Replies{} << Range(0, 255) + Range(0, 45) << QStringList{finished}
+        << QStringList{finished} << 0 << QStringList{"Block=255", "Block=256", "Block=300"}
+        << UpdateOutcome::Finished;
+}
+
+void TestUpdateProcedure::transfer()
+{
+    QFETCH(int, type);
+    QFETCH(int, payload);
+    QFETCH(Replies, replies);
+    QFETCH(QList<int>, blocksSent);
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, shown);
+    QFETCH(int, failedAfterStart);
+    QFETCH(QStringList, logged);
+    QFETCH(UpdateOutcome, outcome);
+    UpdateRun run;
+    const QByteArray software = run.Software(type, payload);
+    const IndexEntry entry = UpdateRig::EntryOf(software, 12);
+    for (const QByteArray &reply : replies)
+        run.rig.decoder->Then(reply);
+    // Position 0 stands for a failure before any byte was read on the page.
+    const int failedAt = failedAfterStart < 0 ? 0 : entry.Start + failedAfterStart;
+    const QString failedLine = T(TextId::UpdateFailedOnPosition) + " " + QString::number(failedAt);
+    for (QStringList *lines : {&added, &shown})
+        lines->replaceInStrings(FailedLine, failedLine);
+
+    QCOMPARE(run.procedure.Run(), outcome);
+    const QStringList head{T(TextId::PortOpened), T(TextId::ConnectingToDecoder),
+                           "TB12 " + T(TextId::Found), T(TextId::UpdateInProgress)};
+    QCOMPARE(run.view.infoLines, head + shown + QStringList{T(TextId::PortClosed)});
+    QCOMPARE(run.view.everyInfoLine, head + added + QStringList{T(TextId::PortClosed)});
+    QCOMPARE(run.rig.decoder->BlocksSent(), blocksSent);
+    QCOMPARE(MissingInOrder(run.rig.log, logged), QString());
+    const QColor end = outcome == UpdateOutcome::Failed ? QColor(255, 0, 0) : QColor(0, 220, 0);
+    QCOMPARE(run.view.colours, (QList<QColor>{QColor(255, 150, 0), end}));
+    QCOMPARE(run.view.questions,
+             QStringList{"Decoder found|TB12 found, would you like to update?"});
+    QVERIFY(run.Closed());
+
+    // The handshake (lead byte 0x5A - 1, 0x55, 0xAA) as far as it went, then every block as
+    // the file holds it; the log names each attempt's block number.
+    const QList<QByteArray> &writes = run.rig.decoder->Writes();
+    const QList<QByteArray> handshake{"\x59", "\x55", "\xAA"};
+    QCOMPARE(writes.mid(1, 3), handshake.mid(0, writes.size() - 1));
+    const int blockSize = type == 1 ? 32 : 64;
+    const QByteArray image = UpdateRig::PayloadOf(software, 12);
+    const QStringList attempts = run.rig.log.filter(QRegularExpression("^Block="));
+    const QList<QByteArray> blocks = writes.mid(4);
+    for (qsizetype i = 0; i < blocks.size(); ++i) {
+        const int number = attempts.at(i).mid(6).toInt();
+        const QByteArray frame =
+            QByteArray(1, static_cast<char>(number)) + image.mid(number * blockSize, blockSize);
+        QCOMPARE(blocks.at(i), frame + Xor(frame));
+    }
+}
+
+// Payload bytes all 0x00: the checksum is the block number's low byte.
+void TestUpdateProcedure::blocksOfZeros()
+{
+    UpdateRun run;
+    run.view.noQuery = true;
+    const QByteArray software = run.Software(1, 64);
+    run.rig.WriteSoftware(UpdateRig::WithPayload(software, 12, QByteArray(64, '\0')));
+    QCOMPARE(run.procedure.Run(), UpdateOutcome::Finished);
+    const int start = UpdateRig::EntryOf(software, 12).Start;
+    QCOMPARE(
+        MissingInOrder(run.rig.log, {"Block=0", QStringLiteral("Filepos = %1").arg(start + 1),
+                                     "Block=1", QStringLiteral("Filepos = %1").arg(start + 33)}),
+        QString());
+    const QList<QByteArray> blocks = run.rig.decoder->Writes().mid(4);
+    QCOMPARE(blocks.size(), 2);
+    QCOMPARE(blocks.at(0), QByteArray(34, '\0'));
+    QCOMPARE(blocks.at(1), QByteArray(1, 1) + QByteArray(32, '\0') + QByteArray(1, 1));
+    // The last byte read is the image's last: 65 of its 66 bytes after the lead byte.
+    QCOMPARE(run.view.progress, 65 * 100.0f / 66);
+    QVERIFY(run.view.questions.isEmpty());
+}
+
+// Blind, nothing is awaited: not the decoder's answer to its ID, nor any acknowledgement, and
+// the preamble is fixed. "No query" alone only leaves out the question.
+void TestUpdateProcedure::options_data()
+{
+    QTest::addColumn<bool>("blind");
+    QTest::addColumn<UpdateOutcome>("outcome");
+    QTest::addColumn<int>("preamblePairs");
+    QTest::addColumn<QStringList>("infoLines");
+    QTest::newRow("blind") << true << UpdateOutcome::Finished << 100
+                           << QStringList{T(TextId::PortOpened),
+                                          "TB12 " + T(TextId::ProgrammedWithoutAck),
+                                          T(TextId::UpdateFinished), T(TextId::PortClosed)};
+    QTest::newRow("no query, not blind")
+        << false << UpdateOutcome::EndedBeforeTransfer << 7
+        << QStringList{T(TextId::PortOpened), T(TextId::ConnectingToDecoder),
+                       T(TextId::ConnectionFailed), T(TextId::PortClosed)};
+}
+
+void TestUpdateProcedure::options()
+{
+    QFETCH(bool, blind);
+    QFETCH(UpdateOutcome, outcome);
+    QFETCH(int, preamblePairs);
+    QFETCH(QStringList, infoLines);
+    UpdateRun run;
+    run.Software(1, 64);
+    run.rig.decoder->SetDefaultReply(Silence);
+    run.view.blind = blind;
+    run.view.noQuery = !blind;
+    run.view.preamble = QStringLiteral("7");
+
+    QCOMPARE(run.procedure.Run(), outcome);
+    QCOMPARE(run.view.infoLines, infoLines);
+    QCOMPARE(run.rig.decoder->PreamblePairs(), preamblePairs);
+    QVERIFY(run.view.questions.isEmpty());
+    QCOMPARE(run.rig.decoder->BlocksSent(), (blind ? QList<int>{0, 1} : QList<int>{}));
+    QCOMPARE(run.rig.log.filter("Antwort von ID").size(), blind ? 0 : 1);
+    QVERIFY(run.Closed());
+}
+
+void TestUpdateProcedure::calibration_data()
+{
+    QTest::addColumn<QString>("timing");
+    QTest::addColumn<QList<qint64>>("measured");
+    QTest::addColumn<QStringList>("tries");
+    QTest::addColumn<QString>("timingOk");
+    QTest::addColumn<QString>("timingAfter");
+
+    QTest::newRow("first measurement inside the window")
+        << "5000" << QList<qint64>{45} << QStringList{"Try=0 : Counter=5000 : Zeit=45"} << "True"
+        << "5000";
+    QTest::newRow("10 ms against 40")
+        << "5000" << QList<qint64>{10, 45}
+        << QStringList{"Try=0 : Counter=5000 : Zeit=10", "Try=1 : Counter=10000 : Zeit=45"}
+        << "True"
+        << "10000";
+    QTest::newRow("100 ms against 40")
+        << "5000" << QList<qint64>{100, 50}
+        << QStringList{"Try=0 : Counter=5000 : Zeit=100", "Try=1 : Counter=2000 : Zeit=50"}
+        << "True"
+        << "2000";
+    QStringList never;
+    for (int i = 0; i <= 20; ++i)
+        never << QStringLiteral("Try=%1 : Counter=1000 : Zeit=70").arg(i);
+    QTest::newRow("never inside: 21 measurements, the last count used")
+        << "1000" << QList<qint64>(22, 70) << never << "False"
+        << "1000";
+    QTest::newRow("loop count 0 counts as 1")
+        << "0" << QList<qint64>{45} << QStringList{"Try=0 : Counter=1 : Zeit=45"} << "True"
+        << "0";
+}
+
+void TestUpdateProcedure::calibration()
+{
+    QFETCH(QString, timing);
+    QFETCH(QList<qint64>, measured);
+    QFETCH(QStringList, tries);
+    QFETCH(QString, timingOk);
+    QFETCH(QString, timingAfter);
+    UpdateRun run;
+    run.rig.decoder->SetDefaultReply(Silence);
+    run.view.timing = timing;
+    QList<int32_t> counts;
+    run.procedure.SetBurstTimer([&](int32_t loopCount) {
+        counts.append(loopCount);
+        return measured.takeFirst();
+    });
+
+    run.procedure.Run();
+    QCOMPARE(run.rig.log.filter(QRegularExpression("^Try=")), tries);
+    const QString lastCount = tries.last().section(QLatin1Char('='), 2, 2).section(' ', 0, 0);
+    QCOMPARE(MissingInOrder(run.rig.log, QStringList{"Timing messen. Soll=40"} + tries
+                                             + QStringList{"Timing ok = " + timingOk,
+                                                           "Timing    = " + lastCount}),
+             QString());
+    QCOMPARE(counts.size(), tries.size());
+    QCOMPARE(run.view.timing, timingAfter);
+}
+
+void TestUpdateProcedure::preamble_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pairs");
+    QTest::addColumn<QStringList>("logged"); // the last one a line's beginning
+    QTest::newRow("design value") << "100" << 100
+                                  << QStringList{"Preamble gesendet. Anz.=100 Zeit="};
+    QTest::newRow("empty: none, and no time") << "" << 0 << QStringList{"Division by zero"};
+    QTest::newRow("beyond 32 bits: stays 10")
+        << "99999999999" << 10 << QStringList{"Overflow", "Preamble gesendet. Anz.=10 Zeit="};
+    QTest::newRow("negative: none")
+        << "-5" << 0 << QStringList{"Preamble gesendet. Anz.=-5 Zeit=-"};
+}
+
+void TestUpdateProcedure::preamble()
+{
+    QFETCH(QString, text);
+    QFETCH(int, pairs);
+    QFETCH(QStringList, logged);
+    UpdateRun run;
+    run.rig.decoder->SetDefaultReply(Silence);
+    run.view.preamble = text;
+    run.procedure.Run();
+    QCOMPARE(run.rig.decoder->PreamblePairs(), pairs);
+    const QString start = logged.takeLast();
+    QCOMPARE(MissingInOrder(run.rig.log, logged), QString());
+    const QStringList lines = run.rig.log.filter(QRegularExpression(
+        "^" + QRegularExpression::escape(start) + (start.startsWith("Preamble") ? ".*ms$" : "$")));
+    QCOMPARE(lines.size(), 1);
+    QVERIFY(run.rig.log.indexOf(lines.first()) < run.rig.log.indexOf("Suche Decoder ID: 12"));
+}
+
+// Without a loaded software file the page goes back at once: no port, no button touched.
+void TestUpdateProcedure::goesBackWithoutSoftwareFile()
+{
+    UpdateRun run;
+    Module_DU::State().SoftwareFilePath.clear();
+    QCOMPARE(run.procedure.Run(), UpdateOutcome::WentBack);
+    QCOMPARE(run.view.wentBack, 1);
+    QCOMPARE(run.rig.log, (QStringList{"", "--- Update Start ---"}));
+    QCOMPARE(run.rig.decoder->Connections(), 0);
+    QVERIFY(run.view.buttonStates.isEmpty());
+    QVERIFY(run.view.infoLines.isEmpty());
+}
+
+QTEST_MAIN(TestUpdateProcedure)
+#include "test_update_procedure.moc"

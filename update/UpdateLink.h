@@ -1,0 +1,77 @@
+#pragma once
+// The update page's link to the programmer: its serial component MSComm2 and tick timer
+// Timer2, and the small operations the update procedures are built on. Every wait lets window
+// events run and sleeps until the next one; it never spins. Only the burst pairs spin, by
+// design: their spacing is a counted empty loop.
+
+#include <QByteArray>
+#include <QObject>
+#include <QVariant>
+#include <array>
+#include <cstdint>
+
+class QTimer;
+class SComm;
+class UpdateView;
+
+// Milliseconds of a monotonic clock; only differences mean something.
+int64_t MillisecondClock();
+
+class UpdateLink : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int TickMs = 10;           // Timer2's tick in wait, waitack and block replies
+    static constexpr int SearchTickMs = 5;      // Timer2's tick in the decoder search
+    static constexpr int32_t AckTicks = 10;     // waitack: 100 ms
+    static constexpr uint8_t AckByte = 0x1C;    // the decoder's acknowledgement
+    static constexpr uint8_t NackByte = 0xFC;   // its negative acknowledgement
+    static constexpr uint8_t BurstByteA = 0xEF; // the two bytes of a burst pair
+    static constexpr uint8_t BurstByteB = 0xBF;
+
+    // The options are read from view (waitack programs blind when Check2 is checked).
+    explicit UpdateLink(const UpdateView &view, QObject *parent = nullptr);
+
+    SComm &Comm();
+
+    // Sends one byte (0..255; anything else throws UpdateError::Overflow before anything is
+    // sent) and clears DataReceived.
+    void send(int32_t sendin);
+    // Lets window events run for timercntin ticks of 10 ms, or until the program is closing.
+    void wait(int32_t timercntin);
+    // Whether anything arrived within 10 ticks after the last send; true at once when blind.
+    bool waitack();
+    // Waits up to ticks ticks of tickMs for a reply, taking every byte that arrives; leaves as
+    // soon as DataReceived is set. A reply that is already waiting is taken without a sleep.
+    void AwaitReply(int32_t ticks, int tickMs);
+    // The receive handler: takes every waiting byte, one per read, and logs each.
+    void MSComm2_OnComm();
+    // Splits RxBytes(0) into ByteBits 0..7.
+    void bufferinbin();
+    // The acknowledge test on ByteBits: bit 0 clear, bit 3 set, bit 6 clear.
+    bool Acknowledged() const;
+    void LineOn();
+    void LineOff();
+
+    // Buffer A takes 0xEF and buffer B 0xBF for the bursts.
+    void LoadBurstBytes();
+    // pairs x (buffer A, the counted loop, buffer B, the counted loop). No events run meanwhile.
+    void SendBurstPairs(int32_t pairs, int32_t loopCount);
+
+    bool timerflag = false;
+    int32_t timercnt = 0;
+    bool DataReceived = false;
+    QVariant RxValue;
+    QByteArray RxBytes;
+    std::array<bool, 9> ByteBits{}; // element 8 is never written
+
+private:
+    void Timer2_Timer();
+    void StartTimer(int32_t ticks, int tickMs);
+    bool Blind() const;
+
+    const UpdateView &view_;
+    QTimer *Timer2;
+    SComm *MSComm2;
+    QByteArray bufferA_; // one byte each: what send and the bursts write
+    QByteArray bufferB_;
+};

@@ -1,0 +1,388 @@
+#include "update/UpdateProcedure.h"
+
+#include "app/LanguageTexts.h"
+#include "app/Log.h"
+#include "app/Module_DU.h"
+#include "port/SComm.h"
+#include "software/DecoderLookup.h"
+#include "update/Calibration.h"
+#include "update/GuardedStep.h"
+#include "update/TextNumber.h"
+#include "update/UpdateView.h"
+
+#include <QCoreApplication>
+#include <chrono>
+#include <thread>
+
+namespace {
+const QString UpdateSettings = QStringLiteral("38400,N,8,2");
+const QString AdapterOn = QStringLiteral("FLINT_EIN\r");
+
+// In ticks of UpdateLink::TickMs.
+constexpr int32_t AdapterPauseTicks = 50; // before and after waking the adapter
+constexpr int32_t LineSettleTicks = 2;    // after raising line 1
+// Time after raising line 1 that passes without any window event, before the preamble.
+constexpr int64_t PreambleLeadMs = 5;
+// In ticks of UpdateLink::SearchTickMs: a decoder's answer to its ID.
+constexpr int32_t SearchReplyTicks = 5;
+
+constexpr int32_t DefaultPreambleCount = 10; // when txt_pream does not fit 32 bits
+constexpr int32_t BlindPreambleCount = 100;
+// Every chosen ID is tried this often.
+constexpr int32_t SearchRounds = 1;
+
+// Entry index (counting from 1) of ChosenDecoders.
+QString ChosenText(int index)
+{
+    const QStringList &chosen = Module_DU::State().ChosenDecoders;
+    if (index < 1 || index > chosen.size())
+        throw UpdateError::SubscriptOutOfRange();
+    return chosen.at(index - 1);
+}
+
+int32_t ChosenId(int index)
+{
+    bool converted = false;
+    const int32_t id = ChosenText(index).trimmed().toInt(&converted);
+    if (!converted)
+        throw UpdateError::TypeMismatch();
+    return id;
+}
+
+int PortNumber(const QString &selectedPort)
+{
+    bool converted = false;
+    const int number = selectedPort.trimmed().toInt(&converted);
+    if (!converted)
+        throw UpdateError::TypeMismatch();
+    return number;
+}
+
+QString BooleanText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// A floating-point number as text: up to 15 significant digits, no trailing zeros.
+QString FloatText(double value)
+{
+    constexpr int SignificantDigits = 15;
+    return QString::number(value, 'g', SignificantDigits);
+}
+
+// Lets time pass without letting any window event run, and without spinning.
+void SleepUntilElapsed(int64_t since, int64_t milliseconds)
+{
+    for (;;) {
+        const int64_t elapsed = MillisecondClock() - since;
+        if (elapsed >= milliseconds)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds - elapsed));
+    }
+}
+} // namespace
+
+UpdateProcedure::UpdateProcedure(UpdateView &view)
+    : view_(view), link_(view), transfer_(link_, view),
+      timeBursts_([this](int32_t loopCount) { return TimeBursts(loopCount); })
+{
+}
+
+UpdateLink &UpdateProcedure::Link()
+{
+    return link_;
+}
+
+void UpdateProcedure::SetBurstTimer(BurstTimer timer)
+{
+    timeBursts_ = std::move(timer);
+}
+
+UpdateOutcome UpdateProcedure::Run()
+{
+    const auto &state = Module_DU::State();
+    Log::Line(QString());
+    Log::Line(QStringLiteral("--- Update Start ---"));
+    if (state.SoftwareFilePath.isEmpty()) {
+        view_.GoBack();
+        return UpdateOutcome::WentBack;
+    }
+    view_.SetButtonsEnabled(false);
+    view_.ClearInfoLines();
+    Log::Line(QStringLiteral("Öffne Port ") + state.SelectedPort);
+    const UpdateOutcome outcome = RunWithPortOpen();
+    End();
+    return outcome;
+}
+
+// From opening the port to the end of the transfer; every way out leads to End.
+UpdateOutcome UpdateProcedure::RunWithPortOpen()
+{
+    if (!OpenPort())
+        return UpdateOutcome::EndedBeforeTransfer;
+    if (Module_DU::State().AdapterActive)
+        Guarded([this] { WakeAdapter(); });
+    Guarded([this] { SwitchToBinaryInput(); });
+    ReadNumbers();
+    link_.LoadBurstBytes();
+    Log::Line(QStringLiteral("Timing messen. Soll=") + view_.TimingTargetText());
+    CalibrateTiming();
+    Log::Line(QStringLiteral("Timing ok = ") + BooleanText(timingOk_));
+    Log::Line(QStringLiteral("Timing    = %1").arg(loopCount_));
+    Guarded([this] {
+        link_.LineOn();
+        link_.wait(LineSettleTicks);
+    });
+    SendPreamble();
+    if (!view_.Blind())
+        view_.AddInfoLine(Text(TextId::ConnectingToDecoder));
+    if (!SearchDecoder() || !LookUpImage() || !ImageIsForDecoder() || !ImageTypeSupported()
+        || !UserAgrees())
+        return UpdateOutcome::EndedBeforeTransfer;
+    return Transfer();
+}
+
+bool UpdateProcedure::OpenPort()
+{
+    const QString &port = Module_DU::State().SelectedPort;
+    SComm &comm = link_.Comm();
+    const bool opened = Succeeds([&] {
+        comm.setOverlappedio(false);
+        comm.setSettings(UpdateSettings);
+        comm.setHandshake(SComm::comNone);
+        comm.setRxthreshold(1);
+        comm.setReadlen(SComm::ReadAllWaiting);
+        comm.setCtrlline1(false);
+        comm.setCtrlline2(false);
+        comm.setPortnumber(PortNumber(port));
+        comm.setInputmode(SComm::comInputModeText);
+        comm.setPortopen(true);
+    });
+    if (!opened) {
+        view_.AddInfoLine(Text(TextId::ErrorOpeningPort));
+        Log::Line(QStringLiteral("Error open Port"));
+        return false;
+    }
+    Log::Line(QStringLiteral("Port ") + port + QStringLiteral(" geöffnet"));
+    return true;
+}
+
+// The adapter's update-box mode: the command, with a pause on either side.
+void UpdateProcedure::WakeAdapter()
+{
+    link_.wait(AdapterPauseTicks);
+    link_.Comm().output(AdapterOn);
+    link_.wait(AdapterPauseTicks);
+}
+
+// Whatever waits is dropped; from now on every reply is read as bytes, one byte per read.
+void UpdateProcedure::SwitchToBinaryInput()
+{
+    SComm &comm = link_.Comm();
+    comm.input();
+    comm.setReadlen(SComm::ReadOneByte);
+    view_.AddInfoLine(Text(TextId::PortOpened));
+    comm.setInputmode(SComm::comInputModeBinary);
+}
+
+void UpdateProcedure::ReadNumbers()
+{
+    preambleCount_ = DefaultPreambleCount;
+    loopCount_ = 0;
+    Guarded([this] {
+        preambleCount_ = view_.Blind() ? BlindPreambleCount : TextNumber::Count(view_.PreambleText());
+    });
+    Guarded([this] {
+        loopCount_ = TextNumber::Count(view_.TimingText());
+        if (loopCount_ == 0)
+            loopCount_ = 1;
+    });
+}
+
+// Adjusts the loop count until 20 burst pairs take between the target and 1.5 x the target,
+// 21 measurements at most; the last count is used either way.
+void UpdateProcedure::CalibrateTiming()
+{
+    timingOk_ = false;
+    for (int32_t tryCounter = 0;; ++tryCounter) {
+        int64_t measured = timeBursts_(loopCount_);
+        Log::Line(QStringLiteral("Try=%1 : Counter=%2 : Zeit=%3")
+                      .arg(tryCounter)
+                      .arg(loopCount_)
+                      .arg(measured));
+        const double target = TextNumber::LeadingNumber(view_.TimingTargetText());
+        timingOk_ = Calibration::TimingOk(measured, target);
+        Guarded([&] { measured = Calibration::RaisedMeasurement(measured, target); });
+        if (!timingOk_) {
+            Guarded([&] {
+                loopCount_ = Calibration::NewLoopCount(loopCount_, target, measured);
+                view_.SetTimingText(QString::number(loopCount_));
+                QCoreApplication::processEvents();
+            });
+        }
+        if (timingOk_ || tryCounter >= Calibration::LastTry)
+            return;
+    }
+}
+
+int64_t UpdateProcedure::TimeBursts(int32_t loopCount)
+{
+    const int64_t start = MillisecondClock();
+    Guarded([&] { link_.SendBurstPairs(Calibration::MeasuredPairs, loopCount); });
+    return MillisecondClock() - start;
+}
+
+// The time logged is that of 20 pairs, for comparison with the calibration's target.
+void UpdateProcedure::SendPreamble()
+{
+    const int64_t start = MillisecondClock();
+    SleepUntilElapsed(start, PreambleLeadMs);
+    Guarded([this] { link_.SendBurstPairs(preambleCount_, loopCount_); });
+    const int64_t end = MillisecondClock();
+    Guarded([&] {
+        if (preambleCount_ == 0)
+            throw UpdateError::DivisionByZero();
+        const double perMeasuredPairs =
+            static_cast<double>(end - start) * Calibration::MeasuredPairs / preambleCount_;
+        Log::Line(QStringLiteral("Preamble gesendet. Anz.=%1 Zeit=").arg(preambleCount_)
+                  + FloatText(perMeasuredPairs) + QStringLiteral("ms"));
+    });
+}
+
+// Sends each chosen ID and takes the first that is acknowledged; blind, the first ID is taken
+// without waiting for an answer.
+bool UpdateProcedure::SearchDecoder()
+{
+    int32_t rounds = SearchRounds;
+    int index = 1;
+    for (;;) {
+        Guarded([&] { decoderId_ = ChosenId(index); });
+        Guarded([this] {
+            link_.Comm().setIncount(0);
+            link_.DataReceived = false;
+        });
+        Guarded([&] { Log::Line(QStringLiteral("Suche Decoder ID: ") + ChosenText(index)); });
+        Guarded([&] { link_.send(ChosenId(index)); });
+        if (view_.Blind())
+            return true;
+        Guarded([this] { link_.AwaitReply(SearchReplyTicks, UpdateLink::SearchTickMs); });
+        if (GuardedOr(false, [&] { return ReplyAcknowledges(index); }))
+            return true;
+        if (index < Module_DU::State().ChosenDecoders.size()) {
+            ++index;
+            continue;
+        }
+        index = 1;
+        if (--rounds == 0) {
+            view_.AddInfoLine(Text(TextId::ConnectionFailed));
+            return false;
+        }
+    }
+}
+
+bool UpdateProcedure::ReplyAcknowledges(int index)
+{
+    if (!link_.DataReceived) {
+        Log::Line(QStringLiteral("Keine Antwort von ID:") + ChosenText(index));
+        return false;
+    }
+    Log::Line(QStringLiteral("Antwort von ID ") + ChosenText(index));
+    link_.bufferinbin();
+    if (link_.Acknowledged())
+        return true;
+    view_.AddInfoLine(Text(TextId::CorruptAck));
+    return false;
+}
+
+// Opens the software file, finds the decoder's entry in its index and lists what was found.
+bool UpdateProcedure::LookUpImage()
+{
+    if (!file_.Open(Module_DU::State().SoftwareFilePath)) {
+        view_.AddInfoLine(Text(TextId::FileCannotBeOpened));
+        Log::Line(QStringLiteral("File open error"));
+        return false;
+    }
+    const LookupResult lookup = LookupDecoder(file_.Device(), decoderId_);
+    switch (lookup.Outcome) {
+    case LookupOutcome::Malformed:
+        view_.AddInfoLine(Text(TextId::SoftwareFileCorrupt));
+        return false;
+    case LookupOutcome::Absent:
+        for (const char *line : {"Verbindungsaufbau erfolgreich", "Unbekannter Dekoder gefunden",
+                                 "Softwarefile enthält keine Software", "für dieses Produkt"})
+            view_.AddInfoLine(QString::fromUtf8(line));
+        return false;
+    case LookupOutcome::Found:
+        break;
+    }
+    entry_ = lookup.Entry;
+    if (view_.Blind()) {
+        view_.AddInfoLine(entry_.Name + QLatin1Char(' ') + Text(TextId::ProgrammedWithoutAck));
+    } else {
+        view_.AddInfoLine(entry_.Name + QLatin1Char(' ') + Text(TextId::Found));
+        Log::Line(entry_.Name + QStringLiteral(" gefunden"));
+    }
+    return true;
+}
+
+// The image's second byte names the decoder it is made for. One that cannot be read (its
+// description is logged) is no proof either, so nothing is sent then.
+bool UpdateProcedure::ImageIsForDecoder()
+{
+    int32_t imageId = -1; // no byte reads as this
+    Guarded([&] { imageId = file_.ByteAt(int64_t{entry_.Start} + 1); });
+    if (imageId == decoderId_)
+        return true;
+    view_.AddInfoLine(QStringLiteral("Geladene Software ist nicht für dieses Produkt"));
+    view_.AddInfoLine(QStringLiteral("Update wird nicht durchgeführt"));
+    return false;
+}
+
+// Only images of the two block sizes can be sent; a KT decoder's image (TYPE 3) is not.
+bool UpdateProcedure::ImageTypeSupported()
+{
+    if (BlockTransfer::BlockSizeOf(entry_.Type))
+        return true;
+    view_.AddInfoLine(QStringLiteral("Bildtyp %1 wird nicht unterstützt").arg(entry_.Type));
+    return false;
+}
+
+// Asked unless one of the two options is set.
+bool UpdateProcedure::UserAgrees()
+{
+    if (view_.NoQuery() || view_.Blind())
+        return true;
+    return view_.AskYesNo(Text(TextId::DecoderFound),
+                          entry_.Name + QLatin1Char(' ') + Text(TextId::FoundWouldYouUpdate));
+}
+
+UpdateOutcome UpdateProcedure::Transfer()
+{
+    if (!view_.Blind())
+        view_.AddInfoLine(Text(TextId::UpdateInProgress));
+    view_.SetInfoColour(InfoColour::Sending);
+    switch (transfer_.Run(entry_, file_)) {
+    case TransferEnd::Finished:
+        return UpdateOutcome::Finished;
+    case TransferEnd::FinishedUnconfirmed:
+        return UpdateOutcome::FinishedUnconfirmed;
+    case TransferEnd::Failed:
+        break;
+    }
+    return UpdateOutcome::Failed;
+}
+
+// Every failure here is ignored: whatever can still be closed is closed.
+void UpdateProcedure::End()
+{
+    file_.Close();
+    Guarded([this] { link_.LineOff(); });
+    Guarded([this] {
+        SComm &comm = link_.Comm();
+        if (!comm.portopen())
+            return;
+        comm.setPortopen(false);
+        view_.AddInfoLine(Text(TextId::PortClosed));
+    });
+    view_.SetButtonsEnabled(true);
+}

@@ -1,0 +1,280 @@
+#include "update/frm_update.h"
+
+#include "app/Dialogs.h"
+#include "app/LanguageTexts.h"
+#include "app/Module_DU.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int ProgressMaximum = 100;
+
+template <typename Widget>
+Widget *Named(Widget *widget, const char *name)
+{
+    widget->setObjectName(QString::fromUtf8(name));
+    return widget;
+}
+
+QPushButton *NamedButton(QWidget *parent, const char *name, const QString &caption)
+{
+    return Named(new QPushButton(caption, parent), name);
+}
+
+QLabel *NamedLabel(QWidget *parent, const char *name, const QString &caption)
+{
+    QLabel *label = Named(new QLabel(caption, parent), name);
+    label->setWordWrap(true);
+    return label;
+}
+
+QLineEdit *NamedTextBox(QWidget *parent, const char *name, const QString &value)
+{
+    return Named(new QLineEdit(value, parent), name);
+}
+
+// A frame holding one check box.
+QGroupBox *Frame(QWidget *parent, const char *name, const QString &caption, QCheckBox *check)
+{
+    QGroupBox *frame = Named(new QGroupBox(caption, parent), name);
+    auto *layout = new QVBoxLayout(frame);
+    layout->addWidget(check);
+    return frame;
+}
+} // namespace
+
+frm_update::frm_update() : procedure_(*this)
+{
+    setWindowTitle(QStringLiteral("Decoder Updaten"));
+    CreateControls();
+    CreateMenus();
+}
+
+void frm_update::CreateControls()
+{
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+
+    List2 = Named(new QListWidget(central), "List2");
+    ProgressBar1 = Named(new QProgressBar(central), "ProgressBar1");
+    ProgressBar1->setRange(0, ProgressMaximum);
+    ProgressBar1->setValue(0);
+    Command3 = NamedButton(central, "Command3", QStringLiteral("Decoder updaten"));
+    cmd_zurueck = NamedButton(central, "cmd_zurück", QStringLiteral("<-- Zurück"));
+    cmd_beenden = NamedButton(central, "cmd_beenden", QStringLiteral("Beenden"));
+    Check1 = Named(new QCheckBox(QStringLiteral("Keine Rückfrage"), central), "Check1");
+    Frame1 = Frame(central, "Frame1", QStringLiteral("Für schnellere Programmierung"), Check1);
+    Check2 = Named(new QCheckBox(QStringLiteral("Blind Programmieren"), central), "Check2");
+    Frame2 = Frame(central, "Frame2", QStringLiteral("Wenn Probleme mit der Rückmeldung"), Check2);
+    Label3 = NamedLabel(central, "Label3",
+                        QStringLiteral("Funktionen sind nur verfügbar wenn auf der vorigen Seite "
+                                       "nur ein Decoder ausgewählt wurde."));
+    txt_pream = NamedTextBox(central, "txt_pream", QStringLiteral("100"));
+    txt_timing_soll = NamedTextBox(central, "txt_timing_soll", QStringLiteral("40"));
+    CreateHiddenControls(central);
+
+    connect(Command3, &QPushButton::clicked, this, &frm_update::Command3_Click);
+    connect(cmd_zurueck, &QPushButton::clicked, this, &frm_update::cmd_zurueck_Click);
+
+    auto *numbers = new QFormLayout;
+    numbers->addRow(NamedLabel(central, "Label1", QStringLiteral("Preamble Bits (min.4):")),
+                    txt_pream);
+    numbers->addRow(NamedLabel(central, "Label2", QStringLiteral("Timing [ms]:")), txt_timing_soll);
+    auto *side = new QVBoxLayout;
+    side->addWidget(Frame1);
+    side->addWidget(Frame2);
+    side->addWidget(Label3);
+    side->addLayout(numbers);
+    side->addStretch();
+    auto *top = new QHBoxLayout;
+    top->addWidget(List2, 2);
+    top->addLayout(side, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmd_beenden);
+    buttons->addStretch();
+    buttons->addWidget(cmd_zurueck);
+    buttons->addWidget(Command3);
+    auto *page = new QVBoxLayout(central);
+    page->addLayout(top, 1);
+    page->addWidget(ProgressBar1);
+    page->addLayout(buttons);
+    resize(600, 380);
+}
+
+// Controls the page holds but never shows. The procedure still reads and writes txt_timing,
+// and Command5's enabled state tells whether an update runs; the diagnostic buttons have no
+// handlers.
+void frm_update::CreateHiddenControls(QWidget *central)
+{
+    txt_timing = NamedTextBox(central, "txt_timing", QStringLiteral("100000"));
+    Command5 = NamedButton(central, "Command5", QStringLiteral("Alternative Updatemethode"));
+    const QList<QWidget *> hidden{
+        txt_timing,
+        NamedLabel(central, "Label4", QStringLiteral("Timing Korrektur:")),
+        Command5,
+        NamedButton(central, "Command1", QStringLiteral("Test")),
+        NamedButton(central, "Command2", QStringLiteral("64 Byte senden")),
+        NamedButton(central, "Command4", QStringLiteral("256x64 Byte")),
+        NamedButton(central, "Command6", QStringLiteral("256 Byte senden")),
+        NamedButton(central, "cmd_test", QStringLiteral("Pream")),
+    };
+    for (QWidget *widget : hidden)
+        widget->hide();
+}
+
+// Help, Info and Exit come with the wizard's navigation; until then these items do nothing.
+void frm_update::CreateMenus()
+{
+    const auto addMenu = [this](const char *name, const QString &caption) {
+        QMenu *menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    const auto addItem = [](QMenu *menu, const char *name, const QString &caption) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    QMenu *mnu_meneu = addMenu("mnu_meneu", QStringLiteral("File"));
+    addItem(mnu_meneu, "mnu_beenden", QStringLiteral("Exit"));
+    QMenu *mnu_h = addMenu("mnu_h", QStringLiteral("?"));
+    addItem(mnu_h, "mnu_hilfe", QStringLiteral("Help"));
+    connect(addItem(mnu_h, "mnu_log", QStringLiteral("Log")), &QAction::triggered, this,
+            &frm_update::LogRequested);
+    addItem(mnu_h, "mnu_info", QStringLiteral("Info"));
+}
+
+void frm_update::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!activated_)
+        Form_Activate();
+}
+
+// The first activation after the page was created or left by Back.
+void frm_update::Form_Activate()
+{
+    setWindowTitle(Text(TextId::UpdateDecoder));
+    Frame1->setTitle(Text(TextId::ForMultipleProgramming));
+    Check1->setText(Text(TextId::NoQuery));
+    Frame2->setTitle(Text(TextId::IfAckProblems));
+    Check2->setText(Text(TextId::ProgramWithoutAck));
+    Label3->setText(Text(TextId::OptionsNeedOneDecoder));
+    Command3->setText(Text(TextId::StartUpdate));
+    cmd_zurueck->setText(BackCaption());
+    cmd_beenden->setText(Text(TextId::Exit));
+    ProgressBar1->setValue(0);
+    ApplyOptionsRule();
+    activated_ = true;
+    Command3->setFocus();
+}
+
+// The options are offered only while exactly one decoder type is chosen: with several, the
+// update always asks and always waits for acknowledgements.
+void frm_update::ApplyOptionsRule()
+{
+    const bool offered = Module_DU::State().ChosenDecoders.size() == 1;
+    for (QCheckBox *option : {Check1, Check2}) {
+        if (!offered)
+            option->setChecked(false);
+        option->setEnabled(offered);
+    }
+    Label3->setVisible(!offered);
+}
+
+void frm_update::Command3_Click()
+{
+    procedure_.Run();
+}
+
+void frm_update::cmd_zurueck_Click()
+{
+    activated_ = false;
+    hide();
+    emit BackRequested();
+}
+
+void frm_update::AddInfoLine(const QString &line)
+{
+    List2->addItem(line);
+    List2->scrollToBottom();
+}
+
+void frm_update::RemoveLastInfoLine()
+{
+    delete List2->takeItem(List2->count() - 1);
+}
+
+void frm_update::ClearInfoLines()
+{
+    List2->clear();
+}
+
+void frm_update::SetInfoColour(const QColor &colour)
+{
+    QPalette palette = List2->palette();
+    palette.setColor(QPalette::Base, colour);
+    List2->setPalette(palette);
+}
+
+void frm_update::SetProgress(float percent)
+{
+    ProgressBar1->setValue(qRound(percent));
+}
+
+bool frm_update::NoQuery() const
+{
+    return Check1->isChecked();
+}
+
+bool frm_update::Blind() const
+{
+    return Check2->isChecked();
+}
+
+QString frm_update::PreambleText() const
+{
+    return txt_pream->text();
+}
+
+QString frm_update::TimingText() const
+{
+    return txt_timing->text();
+}
+
+void frm_update::SetTimingText(const QString &text)
+{
+    txt_timing->setText(text);
+}
+
+QString frm_update::TimingTargetText() const
+{
+    return txt_timing_soll->text();
+}
+
+void frm_update::SetButtonsEnabled(bool enabled)
+{
+    for (QPushButton *button : {Command3, Command5, cmd_beenden, cmd_zurueck})
+        button->setEnabled(enabled);
+}
+
+bool frm_update::AskYesNo(const QString &title, const QString &text)
+{
+    return Dialogs::Current().Question(this, title, text);
+}
+
+void frm_update::GoBack()
+{
+    cmd_zurueck_Click();
+}

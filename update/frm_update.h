@@ -1,0 +1,75 @@
+#pragma once
+// The update page: the wizard's third page. It starts the update of the decoder on the track,
+// shows its steps in List2 with the transfer state as List2's colour and its progress, and
+// offers two options while exactly one decoder type is chosen on the file page.
+
+#include "update/UpdateProcedure.h"
+#include "update/UpdateView.h"
+
+#include <QMainWindow>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+
+class frm_update : public QMainWindow, private UpdateView {
+    Q_OBJECT
+public:
+    frm_update();
+
+signals:
+    // Back: the page has hidden itself; the file page is to be shown.
+    void BackRequested();
+    // ? -> Log: the log window is to be shown.
+    void LogRequested();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void CreateControls();
+    void CreateHiddenControls(QWidget *central);
+    void CreateMenus();
+    void Form_Activate();
+    void ApplyOptionsRule();
+    void Command3_Click();
+    void cmd_zurueck_Click();
+
+    QListWidget *List2;
+    QProgressBar *ProgressBar1;
+    QPushButton *Command3;
+    QPushButton *cmd_zurueck; // objectName "cmd_zurück"
+    QPushButton *cmd_beenden;
+    QPushButton *Command5;
+    QGroupBox *Frame1;
+    QCheckBox *Check1;
+    QGroupBox *Frame2;
+    QCheckBox *Check2;
+    QLabel *Label3;
+    QLineEdit *txt_pream;
+    QLineEdit *txt_timing_soll;
+    QLineEdit *txt_timing;
+
+    UpdateProcedure procedure_;
+    bool activated_ = false; // the first activation has set the captions and options
+
+    // UpdateView: the controls as the procedures see them.
+    void AddInfoLine(const QString &line) override;
+    void RemoveLastInfoLine() override;
+    void ClearInfoLines() override;
+    void SetInfoColour(const QColor &colour) override;
+    void SetProgress(float percent) override;
+    bool NoQuery() const override;
+    bool Blind() const override;
+    QString PreambleText() const override;
+    QString TimingText() const override;
+    void SetTimingText(const QString &text) override;
+    QString TimingTargetText() const override;
+    void SetButtonsEnabled(bool enabled) override;
+    bool AskYesNo(const QString &title, const QString &text) override;
+    void GoBack() override;
+};

@@ -2,11 +2,18 @@
 
 #include "update/UpdateError.h"
 
+#include <QFileInfo>
+
 bool ImageFile::Open(const QString &path)
 {
     Close();
     file_.setFileName(path);
-    return file_.open(QIODevice::ReadOnly);
+    return QFileInfo(path).isFile() && file_.open(QIODevice::ReadOnly);
+}
+
+int64_t ImageFile::Size() const
+{
+    return file_.size();
 }
 
 void ImageFile::Close()

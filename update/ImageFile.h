@@ -7,12 +7,16 @@
 
 class ImageFile {
 public:
-    // False when the file cannot be opened for reading.
+    // False when the file cannot be opened for reading, or is no regular file (a named pipe
+    // would hold the update until something writes to it).
     bool Open(const QString &path);
     void Close();
 
     // The open file, positioned at its start after Open, for the index lookup.
     QIODevice &Device();
+
+    // Bytes in the file.
+    int64_t Size() const;
 
     // The byte at position (1 is the first). Throws UpdateError before the first byte, past the
     // last one, and when the read fails.

@@ -121,23 +121,21 @@ UpdateOutcome UpdateProcedure::RunWithPortOpen()
     if (!OpenPort())
         return UpdateOutcome::EndedBeforeTransfer;
     if (Module_DU::State().AdapterActive)
-        Guarded([this] { WakeAdapter(); });
-    Guarded([this] { SwitchToBinaryInput(); });
+        WakeAdapter();
+    SwitchToBinaryInput();
     ReadNumbers();
     link_.LoadBurstBytes();
     Log::Line(QStringLiteral("Timing messen. Soll=") + view_.TimingTargetText());
     CalibrateTiming();
     Log::Line(QStringLiteral("Timing ok = ") + BooleanText(timingOk_));
     Log::Line(QStringLiteral("Timing    = %1").arg(loopCount_));
-    Guarded([this] {
-        link_.LineOn();
-        link_.wait(LineSettleTicks);
-    });
+    Guarded([this] { link_.LineOn(); });
+    link_.wait(LineSettleTicks);
     SendPreamble();
     if (!view_.Blind())
         view_.AddInfoLine(Text(TextId::ConnectingToDecoder));
     if (!SearchDecoder() || !LookUpImage() || !ImageIsForDecoder() || !ImageTypeSupported()
-        || !UserAgrees())
+        || !ImageLiesInFile() || !UserAgrees())
         return UpdateOutcome::EndedBeforeTransfer;
     return Transfer();
 }
@@ -171,18 +169,19 @@ bool UpdateProcedure::OpenPort()
 void UpdateProcedure::WakeAdapter()
 {
     link_.wait(AdapterPauseTicks);
-    link_.Comm().output(AdapterOn);
+    Guarded([this] { link_.Comm().output(AdapterOn); });
     link_.wait(AdapterPauseTicks);
 }
 
 // Whatever waits is dropped; from now on every reply is read as bytes, one byte per read.
+// Each write is a step of its own: one that fails does not keep the others from running.
 void UpdateProcedure::SwitchToBinaryInput()
 {
     SComm &comm = link_.Comm();
-    comm.input();
-    comm.setReadlen(SComm::ReadOneByte);
+    Guarded([&] { comm.input(); });
+    Guarded([&] { comm.setReadlen(SComm::ReadOneByte); });
     view_.AddInfoLine(Text(TextId::PortOpened));
-    comm.setInputmode(SComm::comInputModeBinary);
+    Guarded([&] { comm.setInputmode(SComm::comInputModeBinary); });
 }
 
 void UpdateProcedure::ReadNumbers()
@@ -192,11 +191,9 @@ void UpdateProcedure::ReadNumbers()
     Guarded([this] {
         preambleCount_ = view_.Blind() ? BlindPreambleCount : TextNumber::Count(view_.PreambleText());
     });
-    Guarded([this] {
-        loopCount_ = TextNumber::Count(view_.TimingText());
-        if (loopCount_ == 0)
-            loopCount_ = 1;
-    });
+    Guarded([this] { loopCount_ = TextNumber::Count(view_.TimingText()); });
+    if (loopCount_ == 0)
+        loopCount_ = 1;
 }
 
 // Adjusts the loop count until 20 burst pairs take between the target and 1.5 x the target,
@@ -257,10 +254,8 @@ bool UpdateProcedure::SearchDecoder()
     int index = 1;
     for (;;) {
         Guarded([&] { decoderId_ = ChosenId(index); });
-        Guarded([this] {
-            link_.Comm().setIncount(0);
-            link_.DataReceived = false;
-        });
+        Guarded([this] { link_.Comm().setIncount(0); });
+        link_.DataReceived = false;
         Guarded([&] { Log::Line(QStringLiteral("Suche Decoder ID: ") + ChosenText(index)); });
         Guarded([&] { link_.send(ChosenId(index)); });
         if (view_.Blind())
@@ -344,6 +339,17 @@ bool UpdateProcedure::ImageTypeSupported()
     if (BlockTransfer::BlockSizeOf(entry_.Type))
         return true;
     view_.AddInfoLine(QStringLiteral("Bildtyp %1 wird nicht unterstützt").arg(entry_.Type));
+    return false;
+}
+
+// A file that ends inside the image would have the transfer send what it never read and report
+// it finished; it is refused as corrupt before anything is sent.
+bool UpdateProcedure::ImageLiesInFile()
+{
+    if (int64_t{entry_.Start} + entry_.Length - 1 <= file_.Size())
+        return true;
+    view_.AddInfoLine(Text(TextId::SoftwareFileCorrupt));
+    Log::Line(QStringLiteral("Software file ends inside the image of %1").arg(entry_.Name));
     return false;
 }
 

@@ -52,6 +52,7 @@ private:
     bool LookUpImage();
     bool ImageIsForDecoder();
     bool ImageTypeSupported();
+    bool ImageLiesInFile();
     bool UserAgrees();
     UpdateOutcome Transfer();
     void End();

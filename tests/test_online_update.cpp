@@ -1,11 +1,13 @@
 // The online update: the version list reader, the address policy, and the whole exchange
-// against a local HTTPS server with its own certificate authority, as its window shows it.
+// against a local HTTPS server with its own certificate authority, without any widget and as
+// its window shows it.
 #include "TestFolders.h"
 
 #include "app/LanguageTexts.h"
 #include "app/Log.h"
 #include "app/Module_DU.h"
 #include "app/mod_ini.h"
+#include "online/OnlineUpdate.h"
 #include "online/UpdateServer.h"
 #include "online/VersionList.h"
 #include "online/frm_down_DU.h"
@@ -57,6 +59,37 @@ bool DownloadInEventLoop(const QString &url, const QString &path, Payload payloa
     });
     QCoreApplication::exec();
     return ok;
+}
+
+// The exchange without any widget: its lines, and how many lines there were each time it let
+// the window be closed.
+class MemoryOnlineView : public OnlineUpdateView {
+public:
+    void AddLine(const QString &line) override { lines << line; }
+    void EnableClose() override { closableAfter << lines.size(); }
+
+    QStringList lines;
+    QList<int> closableAfter;
+};
+
+// The same exchange as the window shows it. Escape while it runs is refused.
+void RunInWindow(HttpsTestServer &server, MemoryOnlineView &seen)
+{
+    frm_down_DU window;
+    auto *close = window.findChild<QPushButton *>(QStringLiteral("cmd_ende"));
+    auto *list = window.findChild<QListWidget *>(QStringLiteral("List1"));
+    QCOMPARE(close->text(), QStringLiteral("Close Window"));
+    QObject::connect(&server, &HttpsTestServer::Requested, &window, &QDialog::reject);
+    QObject::connect(&window, &frm_down_DU::ExchangeFinished, &window,
+                     [&] { seen.closableAfter << list->count(); });
+    QVERIFY(!close->isEnabled());
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!seen.closableAfter.isEmpty(), 10000);
+    for (int row = 0; row < list->count(); ++row)
+        seen.lines << list->item(row)->text();
+    QVERIFY(window.isVisible() && close->isEnabled());
+    close->click();
+    QVERIFY(!window.isVisible());
 }
 
 // The text of a line given by its number in the language table; 0 is the date line of
@@ -260,15 +293,18 @@ void TestOnlineUpdate::exchange_data()
                                            // lies in the software folder; served all the same)
     QTest::addColumn<QList<int>>("lines"); // text numbers; 0 is the date line
     QTest::addColumn<int>("requests");     // how many of version list, file were requested
+    QTest::addColumn<bool>("window");      // through the window rather than without widgets
     const auto row = [](const char *name, const char *server, int version, const char *file,
-                        const char *answer, const QList<int> &lines, int requests) {
+                        const char *answer, const QList<int> &lines, int requests,
+                        bool window = false) {
         QTest::newRow(name) << QString(server) << version << QString(file) << QString(answer)
-                            << lines << requests;
+                            << lines << requests << window;
     };
     const char *d = "DECODERSW.DAT", *t = "trusted";
     const QList<int> fresh{0, 44, 46}, failed{0, 44, 42}, refused{42};
     row("present file", t, 7, d, "present", {0, 45}, 1);
     row("fresh download", t, 7, "DS_2.1.VUP", "serve", fresh, 2);
+    row("fresh download, in the window", t, 7, d, "serve", fresh, 2, true);
     row("failed download", t, 7, d, "none", failed, 2);
     row("no version list", t, -1, d, "serve", refused, 1);
     row("version 0", t, 0, d, "serve", refused, 1);
@@ -288,6 +324,7 @@ void TestOnlineUpdate::exchange()
     QFETCH(QString, answer);
     QFETCH(QList<int>, lines);
     QFETCH(int, requests);
+    QFETCH(bool, window);
     // The software folder's only file: the old one, or one downloaded now; else none.
     const QByteArray stored = answer == QLatin1String("present") ? QByteArray("old")
                               : lines.endsWith(46)               ? Software
@@ -315,26 +352,14 @@ void TestOnlineUpdate::exchange()
     if (answer == QLatin1String("present"))
         QVERIFY(DswBuilder::WriteFile(state.SoftwareFolder + file, "old"));
 
-    frm_down_DU window;
-    auto *close = window.findChild<QPushButton *>(QStringLiteral("cmd_ende"));
-    auto *list = window.findChild<QListWidget *>(QStringLiteral("List1"));
-    QCOMPARE(close->text(), QStringLiteral("Close Window"));
-    // Escape while the exchange runs is refused; the button comes once, after the last line.
-    connect(&configured, &HttpsTestServer::Requested, &window, &QDialog::reject);
-    QList<int> closableAfter;
-    connect(&window, &frm_down_DU::ExchangeFinished, this,
-            [&] { closableAfter << list->count(); });
-    QVERIFY(!close->isEnabled());
-    window.show();
-    QTRY_VERIFY_WITH_TIMEOUT(!closableAfter.isEmpty(), 10000);
-    QCOMPARE(closableAfter, QList<int>{int(lines.size())});
-    QStringList shown;
-    for (int row = 0; row < list->count(); ++row)
-        shown << list->item(row)->text();
-    QCOMPARE(shown, ExpectedLines(lines));
-    QVERIFY(window.isVisible() && close->isEnabled());
-    close->click();
-    QVERIFY(!window.isVisible());
+    MemoryOnlineView seen;
+    if (window)
+        RunInWindow(configured, seen);
+    else
+        OnlineUpdate(seen).Run();
+    QCOMPARE(seen.lines, ExpectedLines(lines));
+    // Closable once, after the last line.
+    QCOMPARE(seen.closableAfter, QList<int>{int(lines.size())});
 
     QCOMPARE(configured.requests, (QStringList{ListPath, filePath}.mid(0, requests)));
     QVERIFY(otherLocal.requests.isEmpty());

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <cstdio>
 #include <functional>
 
 struct CliCommand {
@@ -20,6 +21,8 @@ struct CliCommand {
 // Writes text to standard output or standard error as UTF-8.
 void PrintOut(const QString &text);
 void PrintErr(const QString &text);
+// Whether stream (stdin, stdout, stderr) is a terminal rather than a pipe or a file.
+bool IsTerminal(std::FILE *stream);
 
 // The value after option (e.g. "--file"), or defaultValue when it is absent; removes both
 // words from args so that what is left are the positional arguments.

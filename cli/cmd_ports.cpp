@@ -5,25 +5,12 @@
 #include "app/Log.h"
 #include "app/Module_DU.h"
 #include "app/Startup.h"
+#include "cli/PortScans.h"
 #include "port/MemoryPortView.h"
 #include "port/PortDetection.h"
 #include "port/PortList.h"
-#include "port/PortMap.h"
-
-#include <QEventLoop>
 
 namespace {
-void RunScans(PortList &ports, int scans)
-{
-    QEventLoop loop;
-    int done = 0;
-    QObject::connect(&ports, &PortList::TimerScanEnded, &loop, [&] {
-        if (++done >= scans)
-            loop.quit();
-    });
-    loop.exec();
-}
-
 void PrintResult(const MemoryPortView &view)
 {
     const auto &state = Module_DU::State();
@@ -53,13 +40,12 @@ int Ports(const QStringList &arguments)
     MemoryPortView view;
     PortList ports(view);
     ports.Start();
-    RunScans(ports, scans);
+    PortScans::RunTimerScans(ports, scans);
     ports.StopTimers();
     PrintResult(view);
     // With --log the refusals are already among the log lines.
     if (!log)
-        for (const QString &refusal : PortMap::Instance().Refusals())
-            PrintErr(QStringLiteral("ports: %1\n").arg(refusal));
+        PortScans::ReportRefusedPins(QStringLiteral("ports"));
     // Leave an adapter as it was found, as the page's close-down does.
     ports.Detection().AdapterOff();
     return 0;

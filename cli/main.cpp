@@ -3,6 +3,11 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 #include <map>
 #include <string>
 
@@ -42,6 +47,15 @@ void PrintErr(const QString &text)
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, bytes.size(), stderr);
     std::fflush(stderr);
+}
+
+bool IsTerminal(std::FILE *stream)
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stream));
+#else
+    return isatty(fileno(stream));
+#endif
 }
 
 QString TakeOption(QStringList &args, const QString &option, const QString &defaultValue)

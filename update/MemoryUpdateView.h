@@ -36,9 +36,9 @@ public:
     // What the user set.
     bool noQuery = false;
     bool blind = false;
-    QString preamble = QStringLiteral("100");
-    QString timing = QStringLiteral("100000");
-    QString timingTarget = QStringLiteral("40");
+    QString preamble = StartValue::Preamble;
+    QString timing = StartValue::Timing;
+    QString timingTarget = StartValue::TimingTarget;
     // The answer to every question.
     bool answer = true;
 };

@@ -14,6 +14,13 @@ inline const QColor Finished(0, 220, 0);
 inline const QColor Failed(255, 0, 0);
 } // namespace InfoColour
 
+// What the number boxes hold as the page starts: txt_pream, txt_timing and txt_timing_soll.
+namespace StartValue {
+inline const QString Preamble = QStringLiteral("100");
+inline const QString Timing = QStringLiteral("100000");
+inline const QString TimingTarget = QStringLiteral("40");
+} // namespace StartValue
+
 class UpdateView {
 public:
     virtual ~UpdateView() = default;

@@ -80,8 +80,8 @@ void frm_update::CreateControls()
     Label3 = NamedLabel(central, "Label3",
                         QStringLiteral("Funktionen sind nur verfügbar wenn auf der vorigen Seite "
                                        "nur ein Decoder ausgewählt wurde."));
-    txt_pream = NamedTextBox(central, "txt_pream", QStringLiteral("100"));
-    txt_timing_soll = NamedTextBox(central, "txt_timing_soll", QStringLiteral("40"));
+    txt_pream = NamedTextBox(central, "txt_pream", StartValue::Preamble);
+    txt_timing_soll = NamedTextBox(central, "txt_timing_soll", StartValue::TimingTarget);
     CreateHiddenControls(central);
 
     connect(Command3, &QPushButton::clicked, this, &frm_update::Command3_Click);
@@ -117,7 +117,7 @@ void frm_update::CreateControls()
 // handlers.
 void frm_update::CreateHiddenControls(QWidget *central)
 {
-    txt_timing = NamedTextBox(central, "txt_timing", QStringLiteral("100000"));
+    txt_timing = NamedTextBox(central, "txt_timing", StartValue::Timing);
     Command5 = NamedButton(central, "Command5", QStringLiteral("Alternative Updatemethode"));
     const QList<QWidget *> hidden{
         txt_timing,

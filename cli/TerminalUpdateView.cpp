@@ -1,0 +1,89 @@
+#include "cli/TerminalUpdateView.h"
+
+#include "cli/CliCommand.h"
+#include "cli/TerminalProgress.h"
+
+#include <QTextStream>
+#include <cstdio>
+
+TerminalUpdateView::TerminalUpdateView(const UpdateOptions &options, TerminalProgress &progress)
+    : options_(options), progress_(progress)
+{
+}
+
+void TerminalUpdateView::AddInfoLine(const QString &line)
+{
+    progress_.PrintOut(line);
+}
+
+// What is printed stays printed.
+void TerminalUpdateView::RemoveLastInfoLine() {}
+
+// Each run of the command is the page's first, so there is nothing to clear.
+void TerminalUpdateView::ClearInfoLines() {}
+
+void TerminalUpdateView::SetInfoColour(const QColor &colour)
+{
+    colour_ = colour;
+}
+
+void TerminalUpdateView::SetProgress(float percent)
+{
+    progress_.Show(percent);
+}
+
+bool TerminalUpdateView::NoQuery() const
+{
+    return options_.noQuery;
+}
+
+bool TerminalUpdateView::Blind() const
+{
+    return options_.blind;
+}
+
+QString TerminalUpdateView::PreambleText() const
+{
+    return options_.preamble;
+}
+
+QString TerminalUpdateView::TimingText() const
+{
+    return timing_;
+}
+
+void TerminalUpdateView::SetTimingText(const QString &text)
+{
+    timing_ = text;
+}
+
+QString TerminalUpdateView::TimingTargetText() const
+{
+    return options_.timingTarget;
+}
+
+// No buttons on a terminal: nothing else can start while the command runs.
+void TerminalUpdateView::SetButtonsEnabled(bool) {}
+
+bool TerminalUpdateView::AskYesNo(const QString &title, const QString &text)
+{
+    if (options_.answerYes)
+        return true;
+    PrintErr(title + QStringLiteral(": ") + text + QStringLiteral(" [y/N] "));
+    QTextStream input(stdin);
+    QString answer;
+    input.readLineInto(&answer);
+    // A terminal echoes the user's Enter; an answer from elsewhere ends the question's line here.
+    if (!IsTerminal(stdin))
+        PrintErr(answer + QLatin1Char('\n'));
+    answer = answer.trimmed().toLower();
+    return answer == QLatin1String("y") || answer == QLatin1String("yes");
+}
+
+// The command loads its file before the run, so the page never has to go back.
+void TerminalUpdateView::GoBack() {}
+
+std::optional<QColor> TerminalUpdateView::Colour() const
+{
+    return colour_;
+}

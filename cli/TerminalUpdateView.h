@@ -1,0 +1,50 @@
+#pragma once
+// The update page on a terminal: each line added to List2 is printed on standard output as it
+// is added (a line the retry logic removes later stays printed), the progress bar is drawn on
+// standard error, and the confirmation question is asked on standard input.
+
+#include "update/UpdateView.h"
+
+#include <optional>
+
+class TerminalProgress;
+
+// What the user sets on the page: its two options and two number boxes, and whether the
+// confirmation question is answered Yes in advance.
+struct UpdateOptions {
+    bool noQuery = false;
+    bool blind = false;
+    bool answerYes = false;
+    QString preamble = StartValue::Preamble;
+    QString timingTarget = StartValue::TimingTarget;
+};
+
+class TerminalUpdateView : public UpdateView {
+public:
+    TerminalUpdateView(const UpdateOptions &options, TerminalProgress &progress);
+
+    void AddInfoLine(const QString &line) override;
+    void RemoveLastInfoLine() override;
+    void ClearInfoLines() override;
+    void SetInfoColour(const QColor &colour) override;
+    void SetProgress(float percent) override;
+    bool NoQuery() const override;
+    bool Blind() const override;
+    QString PreambleText() const override;
+    QString TimingText() const override;
+    void SetTimingText(const QString &text) override;
+    QString TimingTargetText() const override;
+    void SetButtonsEnabled(bool enabled) override;
+    // "TITLE: TEXT [y/N]" on standard error; Yes only for y or yes. The end of the input is No.
+    bool AskYesNo(const QString &title, const QString &text) override;
+    void GoBack() override;
+
+    // List2's colour as the run left it; none when no run set one.
+    std::optional<QColor> Colour() const;
+
+private:
+    UpdateOptions options_;
+    TerminalProgress &progress_;
+    QString timing_ = StartValue::Timing;
+    std::optional<QColor> colour_;
+};

@@ -1,0 +1,237 @@
+// tobrik-cli update: what a user does in the wizard, without a window. The port page's start-up
+// scan and detection (and a click on a port), the file page's loading of a decoder software
+// file, and one run of the update page with its options.
+#include "cli/CliCommand.h"
+
+#include "app/Log.h"
+#include "app/Module_DU.h"
+#include "app/Startup.h"
+#include "cli/PortScans.h"
+#include "cli/TerminalProgress.h"
+#include "cli/TerminalUpdateView.h"
+#include "port/MemoryPortView.h"
+#include "port/PortDetection.h"
+#include "port/PortList.h"
+#include "software/KtWarning.h"
+#include "software/SoftwareFilePage.h"
+#include "update/UpdateProcedure.h"
+
+#include <optional>
+
+namespace {
+const char Usage[] = "[--port N] --file FILE --decoder ID [--decoder ID ...] [--no-query] "
+                     "[--blind] [--yes] [--pream N] [--timing-soll MS] [--log]";
+
+const char Help[] = R"(
+Runs one decoder update as the wizard does: the port page's first scan with its programmer
+detection (then, with --port, a click on that port's entry), FILE loaded as the file page loads
+it, and one run of the update page for the decoder types given, tried in that order.
+
+  --port N          click COM N in the port list after the first scan
+  --file FILE       the decoder software file
+  --decoder ID      a decoder type chosen on the file page; repeat for several
+  --no-query        "Keine Rueckfrage": no question before the transfer (one --decoder only)
+  --blind           "Blind Programmieren": no reply awaited (one --decoder only)
+  --yes             answer the question "... found, would you like to update?" with Yes;
+                    otherwise it is asked on standard input (y/N, the end of input is No)
+  --pream N         the box Preamble Bits, as typed (100)
+  --timing-soll MS  the box Timing [ms], as typed (40)
+  --log             the log window's lines on standard error
+
+Each line the page adds to its list is printed on standard output as it is added; lines that
+the retries take out of the list again stay printed. On a terminal a progress bar is drawn on
+standard error. The last line on standard error is the list's colour at the end.
+
+Exit status: 0 the update finished; 1 it did not, or FILE cannot be used; 3 it finished but
+the reply to the last block never came, so the decoder may lack that block; 64 usage error.
+)";
+
+constexpr int FinishedStatus = 0;
+constexpr int NotFinishedStatus = 1;
+constexpr int UnconfirmedStatus = 3;
+constexpr int UsageStatus = 64;
+
+constexpr int HighestDecoderId = 255; // an ID travels as one byte
+constexpr int FirstScan = 1;
+
+struct UpdateRequest {
+    int port = 0; // 0: the port the detection chose
+    QString file;
+    QStringList decoders; // decimal, in the order given
+    UpdateOptions options;
+    bool log = false;
+};
+
+int UsageError(const QString &problem)
+{
+    PrintErr(QStringLiteral("update: %1\nusage: tobrik-cli update %2\n")
+                 .arg(problem, QLatin1String(Usage)));
+    return UsageStatus;
+}
+
+// A whole number from lowest to highest, or nothing.
+std::optional<int> NumberIn(const QString &text, int lowest, int highest)
+{
+    bool valid = false;
+    const int number = text.toInt(&valid);
+    if (!valid || number < lowest || number > highest)
+        return std::nullopt;
+    return number;
+}
+
+// Fills request from args; the reason when they are not a valid call.
+QString ParseArguments(QStringList args, UpdateRequest &request)
+{
+    request.log = TakeFlag(args, QStringLiteral("--log"));
+    request.options.noQuery = TakeFlag(args, QStringLiteral("--no-query"));
+    request.options.blind = TakeFlag(args, QStringLiteral("--blind"));
+    request.options.answerYes = TakeFlag(args, QStringLiteral("--yes"));
+    request.options.preamble =
+        TakeOption(args, QStringLiteral("--pream"), request.options.preamble);
+    request.options.timingTarget =
+        TakeOption(args, QStringLiteral("--timing-soll"), request.options.timingTarget);
+    request.file = TakeOption(args, QStringLiteral("--file"));
+    const QString port = TakeOption(args, QStringLiteral("--port"));
+    for (QString id; !(id = TakeOption(args, QStringLiteral("--decoder"))).isNull();) {
+        const auto decoder = NumberIn(id, 0, HighestDecoderId);
+        if (!decoder)
+            return QStringLiteral("--decoder takes an ID from 0 to %1, not %2")
+                .arg(HighestDecoderId)
+                .arg(id);
+        request.decoders.append(QString::number(*decoder));
+    }
+    if (!args.isEmpty())
+        return QStringLiteral("unexpected argument %1").arg(args.first());
+    if (!port.isNull()) {
+        const auto number = NumberIn(port, 1, PortMap::PortCount);
+        if (!number)
+            return QStringLiteral("--port takes 1 to %1, not %2").arg(PortMap::PortCount).arg(port);
+        request.port = *number;
+    }
+    if (request.file.isEmpty())
+        return QStringLiteral("--file is missing");
+    if (request.decoders.isEmpty())
+        return QStringLiteral("--decoder is missing");
+    // The page offers the two options only while exactly one decoder type is chosen.
+    if ((request.options.noQuery || request.options.blind) && request.decoders.size() != 1)
+        return QStringLiteral("--no-query and --blind need exactly one --decoder");
+    return {};
+}
+
+// Loading shows nothing here; what matters is the result.
+class QuietDecoderList : public DecoderListView {
+public:
+    void ClearDecoderList() override {}
+    void AddDecoderRow(const QString &, const QString &, const QString &) override {}
+    void SelectAllRows() override {}
+    void SetNextEnabled(bool) override {}
+    void SetCaption(const QString &) override {}
+    void ShowKtWarning() override {}
+};
+
+// FILE as the file page loads it; false, with the reason on standard error, for a file that
+// cannot be used.
+bool LoadSoftware(const QString &path)
+{
+    QuietDecoderList list;
+    const LoadResult loaded = SoftwareFilePage::LoadSoftwareFile(list, path);
+    if (!loaded.Opened) {
+        PrintErr(QStringLiteral("update: cannot open %1: %2\n").arg(path, loaded.OpenError));
+        return false;
+    }
+    if (!loaded.Listing.Recognised) {
+        PrintErr(QStringLiteral("update: %1 is not a decoder software file\n").arg(path));
+        return false;
+    }
+    if (loaded.Listing.HasKtEntry) {
+        PrintErr(KtWarning::FirstLine() + QLatin1Char('\n') + KtWarning::SecondLine()
+                 + QLatin1Char('\n'));
+        return false;
+    }
+    return true;
+}
+
+QString ColourName(const std::optional<QColor> &colour)
+{
+    if (!colour)
+        return QStringLiteral("no transfer (list colour unchanged)");
+    if (*colour == InfoColour::Finished)
+        return QStringLiteral("finished (green)");
+    if (*colour == InfoColour::Failed)
+        return QStringLiteral("failed (red)");
+    return QStringLiteral("sending (orange)");
+}
+
+int ExitStatus(UpdateOutcome outcome)
+{
+    switch (outcome) {
+    case UpdateOutcome::Finished:
+        return FinishedStatus;
+    case UpdateOutcome::FinishedUnconfirmed:
+        PrintErr(QStringLiteral("update: warning: the last block was not acknowledged; the "
+                                "decoder may lack it (--log names the block)\n"));
+        return UnconfirmedStatus;
+    case UpdateOutcome::Failed:
+    case UpdateOutcome::EndedBeforeTransfer:
+    case UpdateOutcome::WentBack:
+        break;
+    }
+    return NotFinishedStatus;
+}
+
+// The update page's run for the chosen decoders.
+int RunUpdate(const UpdateRequest &request, TerminalProgress &progress)
+{
+    Module_DU::State().ChosenDecoders = request.decoders;
+    TerminalUpdateView view(request.options, progress);
+    UpdateProcedure procedure(view);
+    const UpdateOutcome outcome = procedure.Run();
+    progress.End();
+    const int status = ExitStatus(outcome);
+    PrintErr(QStringLiteral("Result: ") + ColourName(view.Colour()) + QLatin1Char('\n'));
+    return status;
+}
+
+// The program's start-up and the port page, left as Next leaves it; after the update the
+// adapter is left as the page's close-down leaves it.
+int RunFromPortPage(const UpdateRequest &request, TerminalProgress &progress)
+{
+    Startup::PrepareProgram();
+    Startup::ReadTexts();
+    MemoryPortView portView;
+    PortList ports(portView);
+    ports.Start();
+    PortScans::RunTimerScans(ports, FirstScan);
+    if (request.port != 0)
+        ports.List1_Click(request.port - 1);
+    ports.LeavePage();
+    if (!request.log)
+        PortScans::ReportRefusedPins(QStringLiteral("update"));
+    const int status = LoadSoftware(request.file) ? RunUpdate(request, progress) : NotFinishedStatus;
+    ports.Detection().AdapterOff();
+    return status;
+}
+
+int Update(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    if (TakeFlag(args, QStringLiteral("--help"))) {
+        PrintOut(QStringLiteral("usage: tobrik-cli update %1\n").arg(QLatin1String(Usage))
+                 + QLatin1String(Help));
+        return FinishedStatus;
+    }
+    UpdateRequest request;
+    const QString problem = ParseArguments(args, request);
+    if (!problem.isEmpty())
+        return UsageError(problem);
+
+    TerminalProgress progress(IsTerminal(stdout));
+    if (request.log)
+        Log::SetSink([&progress](const QString &line) { progress.PrintErr(line); });
+    const int status = RunFromPortPage(request, progress);
+    Log::SetSink({});
+    return status;
+}
+
+const CliCommand command("update", Usage, Update);
+} // namespace

@@ -30,7 +30,7 @@ it, and one run of the update page for the decoder types given, tried in that or
   --port N          click COM N in the port list after the first scan
   --file FILE       the decoder software file
   --decoder ID      a decoder type chosen on the file page; repeat for several
-  --no-query        "Keine Rueckfrage": no question before the transfer (one --decoder only)
+  --no-query        "Keine Rückfrage": no question before the transfer (one --decoder only)
   --blind           "Blind Programmieren": no reply awaited (one --decoder only)
   --yes             answer the question "... found, would you like to update?" with Yes;
                     otherwise it is asked on standard input (y/N, the end of input is No)
@@ -55,7 +55,7 @@ constexpr int HighestDecoderId = 255; // an ID travels as one byte
 constexpr int FirstScan = 1;
 
 struct UpdateRequest {
-    int port = 0; // 0: the port the detection chose
+    std::optional<int> port; // none: the port the detection chose
     QString file;
     QStringList decoders; // decimal, in the order given
     UpdateOptions options;
@@ -106,7 +106,7 @@ QString ParseArguments(QStringList args, UpdateRequest &request)
         const auto number = NumberIn(port, 1, PortMap::PortCount);
         if (!number)
             return QStringLiteral("--port takes 1 to %1, not %2").arg(PortMap::PortCount).arg(port);
-        request.port = *number;
+        request.port = number;
     }
     if (request.file.isEmpty())
         return QStringLiteral("--file is missing");
@@ -168,8 +168,6 @@ int ExitStatus(UpdateOutcome outcome)
     case UpdateOutcome::Finished:
         return FinishedStatus;
     case UpdateOutcome::FinishedUnconfirmed:
-        PrintErr(QStringLiteral("update: warning: the last block was not acknowledged; the "
-                                "decoder may lack it (--log names the block)\n"));
         return UnconfirmedStatus;
     case UpdateOutcome::Failed:
     case UpdateOutcome::EndedBeforeTransfer:
@@ -187,9 +185,11 @@ int RunUpdate(const UpdateRequest &request, TerminalProgress &progress)
     UpdateProcedure procedure(view);
     const UpdateOutcome outcome = procedure.Run();
     progress.End();
-    const int status = ExitStatus(outcome);
+    if (outcome == UpdateOutcome::FinishedUnconfirmed)
+        PrintErr(QStringLiteral("update: warning: the last block was not acknowledged; the "
+                                "decoder may lack it (--log names the block)\n"));
     PrintErr(QStringLiteral("Result: ") + ColourName(view.Colour()) + QLatin1Char('\n'));
-    return status;
+    return ExitStatus(outcome);
 }
 
 // The program's start-up and the port page, left as Next leaves it; after the update the
@@ -202,8 +202,8 @@ int RunFromPortPage(const UpdateRequest &request, TerminalProgress &progress)
     PortList ports(portView);
     ports.Start();
     PortScans::RunTimerScans(ports, FirstScan);
-    if (request.port != 0)
-        ports.List1_Click(request.port - 1);
+    if (request.port)
+        ports.List1_Click(*request.port - 1);
     ports.LeavePage();
     if (!request.log)
         PortScans::ReportRefusedPins(QStringLiteral("update"));
@@ -217,7 +217,7 @@ int Update(const QStringList &arguments)
     QStringList args = arguments;
     if (TakeFlag(args, QStringLiteral("--help"))) {
         PrintOut(QStringLiteral("usage: tobrik-cli update %1\n").arg(QLatin1String(Usage))
-                 + QLatin1String(Help));
+                 + QString::fromUtf8(Help));
         return FinishedStatus;
     }
     UpdateRequest request;

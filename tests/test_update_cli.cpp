@@ -1,0 +1,335 @@
+// tobrik-cli update run as a user runs it, in a child process: the port scan, the file, the
+// whole update against a simulated programmer with a decoder on its track, and its exit status.
+#include "support/DswBuilder.h"
+#include "support/TestEnvironment.h"
+#include "support/TestFolders.h"
+#include "support/UpdateRig.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+namespace {
+constexpr int TrackDecoder = 12;
+// Only an upper bound for a child that hangs; a run takes a few seconds.
+constexpr int ChildPatienceMs = 60000;
+constexpr int UsageStatus = 64;
+constexpr int UnconfirmedStatus = 3;
+
+// Two blocks of 32 bytes per image, so a run stays short.
+const QStringList SoftwareEntries{"12:TB-M10:2.14:1:64", "13:TB-M11:1.00:1:64"};
+
+// The fault seeds, found by trying: with lost-reply=0.5 they lose exactly the reply named,
+// of the six the two-block update gets (the ID's, three of the handshake, two blocks').
+const QString LoseFirstBlockReply = QStringLiteral("&lost-reply=0.5&seed=99");
+const QString LoseLastBlockReply = QStringLiteral("&lost-reply=0.5&seed=58");
+
+const QStringList Opening{"Comm port open", "Connecting to decoder..."};
+const QStringList Transfer{"TB-M10 found", "Update in progress"};
+const QStringList Ending{"Update finished", "Comm port closed"};
+const QStringList WholeUpdate = Opening + Transfer + Ending;
+
+struct CliRun {
+    int exitCode = -1;
+    QStringList lines; // standard output
+    QString errors;    // standard error
+};
+
+// A software file and a flash file in a folder of their own, and fresh program folders.
+class Workspace {
+public:
+    Workspace()
+    {
+        software = DswBuilder::Build(SoftwareEntries);
+        if (!DswBuilder::WriteFile(softwarePath, software))
+            qFatal("cannot write %s", qPrintable(softwarePath));
+    }
+
+    // COM3 pinned to a simulated programmer of kind with the track decoder and its flash file.
+    QString Ports(const QString &kind, const QString &moreKeys = {}) const
+    {
+        return QStringLiteral("3=sim:%1?decoder=%2&flash=%3")
+                   .arg(kind)
+                   .arg(TrackDecoder)
+                   .arg(QString::fromLatin1(QUrl::toPercentEncoding(flashPath)))
+               + moreKeys;
+    }
+    QByteArray Flash() const { return TestFolders::ReadFile(flashPath); }
+    QByteArray Payload() const { return UpdateRig::PayloadOf(software, TrackDecoder); }
+
+    TestFolders folders;
+    QTemporaryDir dir;
+    QByteArray software;
+    QString softwarePath = dir.filePath("DECODERSW.DAT");
+    QString flashPath = dir.filePath("flash.bin");
+};
+
+CliRun RunCli(const QString &ports, const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TOBRIK_PORTS", ports);
+    cli.setProcessEnvironment(environment);
+    cli.start(TestEnvironment::CliPath(), arguments);
+    CliRun run;
+    if (!cli.waitForStarted())
+        return run;
+    cli.write(input);
+    cli.closeWriteChannel();
+    if (!cli.waitForFinished(ChildPatienceMs)) {
+        cli.kill();
+        cli.waitForFinished();
+        return run;
+    }
+    run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    run.lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    run.errors = QString::fromUtf8(cli.readAllStandardError());
+    return run;
+}
+
+CliRun RunUpdate(const QString &ports, const QStringList &arguments, const QByteArray &input = {})
+{
+    return RunCli(ports, QStringList{"update"} + arguments, input);
+}
+} // namespace
+
+class UpdateCliTest : public QObject {
+    Q_OBJECT
+private slots:
+    void updatesTheDecoder_data();
+    void updatesTheDecoder();
+    void updatesOverPseudoTerminal();
+    void endsBeforeTheTransfer_data();
+    void endsBeforeTheTransfer();
+    void asksBeforeTheTransfer_data();
+    void asksBeforeTheTransfer();
+    void lastBlockUnacknowledged();
+    void refusesUnusableFile_data();
+    void refusesUnusableFile();
+    void refusesWrongUsage_data();
+    void refusesWrongUsage();
+};
+
+void UpdateCliTest::updatesTheDecoder_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("faults");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("errorsContain");
+
+    QTest::newRow("update box, clicked")
+        << "box" << QString() << QStringList{"--port", "3", "--yes"} << WholeUpdate
+        << QStringList{"Result: finished (green)"};
+    QTest::newRow("adapter, clicked")
+        << "adapter" << QString() << QStringList{"--port", "3", "--yes", "--log"} << WholeUpdate
+        << QStringList{"QXBRISK/QXHALDA on Comm 3 found", "Port 3 geöffnet"};
+    // The numbers go in as typed: their leading number counts.
+    QTest::newRow("adapter, detected, numbers as typed")
+        << "adapter" << QString()
+        << QStringList{"--no-query", "--pream", "6 pairs", "--timing-soll", "30ms", "--log"}
+        << WholeUpdate
+        << QStringList{"Timing messen. Soll=30ms", "Preamble gesendet. Anz.=6 "};
+    QTest::newRow("blind")
+        << "box" << QString() << QStringList{"--port", "3", "--blind"}
+        << QStringList{"Comm port open", "TB-M10 will be programmed without ack", "Update finished",
+                       "Comm port closed"}
+        << QStringList{"Result: finished (green)"};
+    // The retry line leaves the list once the probe is acknowledged; printed, it stays.
+    QTest::newRow("retry line taken back")
+        << "box" << LoseFirstBlockReply << QStringList{"--port", "3", "--yes"}
+        << Opening + Transfer + QStringList{"Timeout Block 0 Retry 1"} + Ending
+        << QStringList{"Result: finished (green)"};
+}
+
+// A whole update, from the port scan to the closed port: the page's lines in order, and the
+// image's payload in the decoder's flash.
+void UpdateCliTest::updatesTheDecoder()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, faults);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, errorsContain);
+    Workspace workspace;
+    const CliRun run = RunUpdate(workspace.Ports(kind, faults),
+                                 QStringList{"--file", workspace.softwarePath, "--decoder",
+                                             QString::number(TrackDecoder)}
+                                     + options);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QCOMPARE(run.lines, lines);
+    for (const QString &part : errorsContain)
+        QVERIFY2(run.errors.contains(part), qPrintable(part));
+    // A pipe gets no progress bar.
+    QVERIFY(!run.errors.contains('\r'));
+    QCOMPARE(workspace.Flash(), workspace.Payload());
+}
+
+// The simulator in a process of its own behind a pseudo-terminal, opened by the real serial
+// back end; it writes its flash when the update closes the terminal.
+void UpdateCliTest::updatesOverPseudoTerminal()
+{
+    Workspace workspace;
+    QProcess simulator;
+    simulator.start(TestEnvironment::CliPath(),
+                    {"simulate", "--adapter", "--decoder", QString::number(TrackDecoder),
+                     "--flash", workspace.flashPath});
+    QVERIFY(simulator.waitForStarted());
+    QVERIFY(QTest::qWaitFor([&] { return simulator.canReadLine(); }, ChildPatienceMs));
+    const QString path = QString::fromLocal8Bit(simulator.readLine()).trimmed();
+    QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
+
+    const CliRun run = RunUpdate("3=" + path, {"--port", "3", "--file", workspace.softwarePath,
+                                               "--decoder", QString::number(TrackDecoder), "--yes"});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QCOMPARE(run.lines, WholeUpdate);
+    QTRY_COMPARE(workspace.Flash(), workspace.Payload());
+
+    simulator.terminate();
+    QVERIFY(simulator.waitForFinished(ChildPatienceMs));
+    QCOMPARE(simulator.exitCode(), 0);
+}
+
+void UpdateCliTest::endsBeforeTheTransfer_data()
+{
+    QTest::addColumn<QString>("ports");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("lines");
+
+    const QString absentDecoder = "3=sim:box?decoder=99";
+    QTest::newRow("decoder not in the file")
+        << absentDecoder << QStringList{"--decoder", "99"}
+        << Opening
+               + QStringList{"Verbindungsaufbau erfolgreich", "Unbekannter Dekoder gefunden",
+                             "Softwarefile enthält keine Software", "für dieses Produkt",
+                             "Comm port closed"};
+    QTest::newRow("no decoder answering")
+        << QString("3=sim:box?decoder=%1").arg(TrackDecoder)
+        << QStringList{"--decoder", "13", "--decoder", "55"}
+        << Opening + QStringList{"Connection failed", "Comm port closed"};
+    // The decoder listens only after four pairs.
+    QTest::newRow("preamble too short")
+        << QString("3=sim:box?decoder=%1").arg(TrackDecoder)
+        << QStringList{"--decoder", "12", "--pream", "3"}
+        << Opening + QStringList{"Connection failed", "Comm port closed"};
+    QTest::newRow("no programmer") << QString() << QStringList{"--decoder", "12"}
+                                   << QStringList{"Error opening Comm port"};
+}
+
+void UpdateCliTest::endsBeforeTheTransfer()
+{
+    QFETCH(QString, ports);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, lines);
+    Workspace workspace;
+    const CliRun run = RunUpdate(ports, QStringList{"--port", "3", "--file",
+                                                    workspace.softwarePath, "--yes"}
+                                            + options);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.lines, lines);
+    QVERIFY2(run.errors.contains("Result: no transfer"), qPrintable(run.errors));
+}
+
+void UpdateCliTest::asksBeforeTheTransfer_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("exitCode");
+
+    QTest::newRow("yes") << QByteArray("y\n") << 0;
+    QTest::newRow("yes, written out") << QByteArray("Yes\n") << 0;
+    QTest::newRow("no") << QByteArray("n\n") << 1;
+    QTest::newRow("just Enter") << QByteArray("\n") << 1;
+    QTest::newRow("end of input") << QByteArray() << 1;
+}
+
+// Without --yes the page's question is asked on standard input; only a yes lets the transfer
+// start.
+void UpdateCliTest::asksBeforeTheTransfer()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, exitCode);
+    Workspace workspace;
+    const CliRun run = RunUpdate(workspace.Ports("box"),
+                                 {"--port", "3", "--file", workspace.softwarePath, "--decoder",
+                                  QString::number(TrackDecoder)},
+                                 input);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.errors.contains("Decoder found: TB-M10 found, would you like to update? [y/N]"),
+             qPrintable(run.errors));
+    const QStringList lines =
+        exitCode == 0 ? WholeUpdate : Opening + QStringList{"TB-M10 found", "Comm port closed"};
+    QCOMPARE(run.lines, lines);
+}
+
+// The reply to the last block goes missing: its probe lies beyond the image, so the update
+// counts as finished, but the decoder may lack that block.
+void UpdateCliTest::lastBlockUnacknowledged()
+{
+    Workspace workspace;
+    const CliRun run = RunUpdate(workspace.Ports("box", LoseLastBlockReply),
+                                 {"--port", "3", "--file", workspace.softwarePath, "--decoder",
+                                  QString::number(TrackDecoder), "--yes"});
+    QCOMPARE(run.exitCode, UnconfirmedStatus);
+    QCOMPARE(run.lines, Opening + Transfer + QStringList{"Timeout Block 1 Retry 1"} + Ending);
+    QVERIFY2(run.errors.contains("the last block was not acknowledged"), qPrintable(run.errors));
+}
+
+void UpdateCliTest::refusesUnusableFile_data()
+{
+    QTest::addColumn<QByteArray>("contents"); // null: no file
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("missing") << QByteArray() << "cannot open";
+    QTest::newRow("not a decoder software file")
+        << QByteArray("hello\n") << "is not a decoder software file";
+    QTest::newRow("KT decoder")
+        << DswBuilder::Build({"12:TB-M10:2.14:1:64", "70:TB-K70:1.00:3:64"})
+        << "KT-Decoder werden derzeit nicht unterstützt. \nUpdate nur über USB-Stick möglich!\n";
+}
+
+// A file the file page would not let the user go on with ends the command before any port is
+// opened for the update.
+void UpdateCliTest::refusesUnusableFile()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, error);
+    Workspace workspace;
+    const QString path = workspace.dir.filePath("chosen.dat");
+    if (!contents.isNull())
+        QVERIFY(DswBuilder::WriteFile(path, contents));
+    const CliRun run = RunUpdate(workspace.Ports("box"),
+                                 {"--port", "3", "--file", path, "--decoder", "12", "--yes"});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.lines, QStringList());
+    QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
+}
+
+void UpdateCliTest::refusesWrongUsage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+
+    const QStringList file{"--file", "DECODERSW.DAT"};
+    QTest::newRow("blind with two decoders")
+        << file + QStringList{"--decoder", "12", "--decoder", "13", "--blind"};
+    QTest::newRow("no query with two decoders")
+        << file + QStringList{"--decoder", "12", "--decoder", "13", "--no-query"};
+    QTest::newRow("no decoder") << file;
+    QTest::newRow("no file") << QStringList{"--decoder", "12"};
+    QTest::newRow("decoder beyond a byte") << file + QStringList{"--decoder", "256"};
+    QTest::newRow("port beyond COM32") << file + QStringList{"--decoder", "12", "--port", "33"};
+    QTest::newRow("unknown option") << file + QStringList{"--decoder", "12", "--force"};
+    QTest::newRow("option without its value") << file + QStringList{"--decoder"};
+}
+
+void UpdateCliTest::refusesWrongUsage()
+{
+    QFETCH(QStringList, arguments);
+    const CliRun run = RunUpdate(QString(), arguments);
+    QCOMPARE(run.exitCode, UsageStatus);
+    QCOMPARE(run.lines, QStringList());
+    QVERIFY2(run.errors.contains("usage: tobrik-cli update"), qPrintable(run.errors));
+}
+
+QTEST_MAIN(UpdateCliTest)
+#include "test_update_cli.moc"

@@ -43,6 +43,7 @@ private slots:
     void firstActivation_data();
     void firstActivation();
     void optionsAfterBackAndForward();
+    void numberLabelsOnOneLine();
     void updateThroughTheControls();
     void wizardShowsAndLeavesThePage();
 };
@@ -132,6 +133,21 @@ void TestUpdatePage::optionsAfterBackAndForward()
     page.show();
     QVERIFY(!Option(page, "Check1")->isEnabled());
     QVERIFY(Control(page, "Label3")->isVisible());
+}
+
+// At the page's first size, each number box's label reads on one line beside its box, in full.
+void TestUpdatePage::numberLabelsOnOneLine()
+{
+    Module_DU::State().ChosenDecoders = QStringList{"12", "34"}; // the rule text is shown too
+    frm_update page;
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    for (const char *name : {"Label1", "Label2"}) {
+        const auto *label = Control<QLabel>(page, name);
+        const QFontMetrics metrics(label->font());
+        QVERIFY2(label->height() < 2 * metrics.lineSpacing(), name);
+        QVERIFY2(label->width() >= metrics.horizontalAdvance(label->text()), name);
+    }
 }
 
 // One whole update: the question goes through the dialogs object, the buttons are disabled

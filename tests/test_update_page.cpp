@@ -1,10 +1,11 @@
 // The update page through its controls: its first activation with the rule that offers the
 // options, Back, one update started with "Decoder updaten", and its place in the wizard.
 #include "TestFolders.h"
+#include "support/AnsweringDialogs.h"
 #include "support/DswBuilder.h"
+#include "support/UpdatePageControls.h"
 #include "support/UpdateRig.h"
 
-#include "app/Dialogs.h"
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
 #include "app/Wizard.h"
@@ -26,63 +27,12 @@
 #include <QtTest>
 
 namespace {
-const char *const Back = "cmd_zurück";
-// The buttons an update disables.
-const QStringList RunGuardedButtons{"Command3", "Command5", "cmd_beenden", Back};
-
-template <typename Widget = QWidget>
-Widget *Control(const QWidget &page, const char *name)
-{
-    auto *widget = page.findChild<Widget *>(QString::fromUtf8(name));
-    if (!widget)
-        qFatal("no control %s", name);
-    return widget;
-}
-
-QPushButton *Button(const QWidget &page, const char *name)
-{
-    return Control<QPushButton>(page, name);
-}
+using namespace UpdatePageControls;
 
 QCheckBox *Option(const QWidget &page, const char *name)
 {
     return Control<QCheckBox>(page, name);
 }
-
-QList<bool> ButtonsEnabled(const QWidget &page)
-{
-    QList<bool> enabled;
-    for (const QString &name : RunGuardedButtons)
-        enabled.append(Button(page, name.toUtf8().constData())->isEnabled());
-    return enabled;
-}
-
-QStringList Lines(const QWidget &page)
-{
-    QStringList lines;
-    const auto *list = Control<QListWidget>(page, "List2");
-    for (int row = 0; row < list->count(); ++row)
-        lines.append(list->item(row)->text());
-    return lines;
-}
-
-// Answers every question Yes and keeps them.
-class AnsweringDialogs : public Dialogs {
-public:
-    AnsweringDialogs() { Dialogs::Replace(this); }
-    ~AnsweringDialogs() override { Dialogs::Replace(nullptr); }
-    void Message(QWidget *, const QString &, const QString &) override {}
-    QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    bool Question(QWidget *, const QString &title, const QString &text) override
-    {
-        questions.append(title + QLatin1Char('|') + text);
-        return true;
-    }
-    QStringList questions;
-};
 } // namespace
 
 class TestUpdatePage : public QObject {
@@ -93,6 +43,7 @@ private slots:
     void firstActivation_data();
     void firstActivation();
     void optionsAfterBackAndForward();
+    void numberLabelsOnOneLine();
     void updateThroughTheControls();
     void wizardShowsAndLeavesThePage();
 };
@@ -182,6 +133,21 @@ void TestUpdatePage::optionsAfterBackAndForward()
     page.show();
     QVERIFY(!Option(page, "Check1")->isEnabled());
     QVERIFY(Control(page, "Label3")->isVisible());
+}
+
+// At the page's first size, each number box's label reads on one line beside its box, in full.
+void TestUpdatePage::numberLabelsOnOneLine()
+{
+    Module_DU::State().ChosenDecoders = QStringList{"12", "34"}; // the rule text is shown too
+    frm_update page;
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    for (const char *name : {"Label1", "Label2"}) {
+        const auto *label = Control<QLabel>(page, name);
+        const QFontMetrics metrics(label->font());
+        QVERIFY2(label->height() < 2 * metrics.lineSpacing(), name);
+        QVERIFY2(label->width() >= metrics.horizontalAdvance(label->text()), name);
+    }
 }
 
 // One whole update: the question goes through the dialogs object, the buttons are disabled

@@ -15,7 +15,7 @@ public:
     // The open file, positioned at its start after Open, for the index lookup.
     QIODevice &Device();
 
-    // Bytes in the file.
+    // Bytes in the file when it was opened; the file is taken to stay as it is during one run.
     int64_t Size() const;
 
     // The byte at position (1 is the first). Throws UpdateError before the first byte, past the
@@ -24,4 +24,5 @@ public:
 
 private:
     QFile file_;
+    int64_t size_ = 0;
 };

@@ -34,9 +34,7 @@ QPushButton *NamedButton(QWidget *parent, const char *name, const QString &capti
 
 QLabel *NamedLabel(QWidget *parent, const char *name, const QString &caption)
 {
-    QLabel *label = Named(new QLabel(caption, parent), name);
-    label->setWordWrap(true);
-    return label;
+    return Named(new QLabel(caption, parent), name);
 }
 
 QLineEdit *NamedTextBox(QWidget *parent, const char *name, const QString &value)
@@ -80,6 +78,8 @@ void frm_update::CreateControls()
     Label3 = NamedLabel(central, "Label3",
                         QStringLiteral("Funktionen sind nur verfügbar wenn auf der vorigen Seite "
                                        "nur ein Decoder ausgewählt wurde."));
+    // The rule is a sentence; the number boxes' labels stay on one line beside their boxes.
+    Label3->setWordWrap(true);
     txt_pream = NamedTextBox(central, "txt_pream", StartValue::Preamble);
     txt_timing_soll = NamedTextBox(central, "txt_timing_soll", StartValue::TimingTarget);
     CreateHiddenControls(central);

@@ -2,6 +2,7 @@
 
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
+#include "app/NamedControls.h"
 #include "app/Startup.h"
 #include "app/modFunctions.h"
 #include "app/mod_config.h"
@@ -35,22 +36,16 @@ frm_Du_Com::~frm_Du_Com() = default;
 
 void frm_Du_Com::CreateControls()
 {
+    using namespace NamedControls;
     auto *central = new QWidget(this);
-    Label2 = new QLabel(central);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setWordWrap(true);
-    List1 = new ListBox(central);
-    List1->setObjectName(QStringLiteral("List1"));
-    Command6 = new QPushButton(QStringLiteral("Weiter -->"), central);
-    Command6->setObjectName(QStringLiteral("Command6"));
+    Label2 = WrappedLabel(central, "Label2");
+    List1 = Named(new ListBox(central), "List1");
+    Command6 = Button(central, "Command6", QStringLiteral("Weiter -->"));
     Command6->setEnabled(false);
-    Command2 = new QPushButton(QStringLiteral("Beenden"), central);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command3 = new QPushButton(QStringLiteral("View Log"), central);
-    Command3->setObjectName(QStringLiteral("Command3"));
+    Command2 = Button(central, "Command2", QStringLiteral("Beenden"));
+    Command3 = Button(central, "Command3", QStringLiteral("View Log"));
     Command3->setVisible(false);
-    Command1 = new QPushButton(QStringLiteral("Comm Autodetect"), central);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = Button(central, "Command1", QStringLiteral("Comm Autodetect"));
     Command1->setVisible(false);
 
     auto *buttons = new QHBoxLayout;
@@ -72,33 +67,30 @@ void frm_Du_Com::CreateControls()
 
 void frm_Du_Com::CreateMenus()
 {
-    QMenu *men_menue = menuBar()->addMenu(QStringLiteral("File"));
-    men_menue->setObjectName(QStringLiteral("men_menue"));
-    QAction *men_ende = men_menue->addAction(QStringLiteral("Exit"));
-    men_ende->setObjectName(QStringLiteral("men_ende"));
+    using namespace NamedControls;
+    QMenu *men_menue = Menu(menuBar(), "men_menue", QStringLiteral("File"));
+    QAction *men_ende = Item(men_menue, "men_ende", QStringLiteral("Exit"));
     connect(men_ende, &QAction::triggered, this, [this] {
         unloaded_ = true; // the close-down is skipped on purpose: the settings stay as they were
         emit EndRequested();
     });
 
-    mnu_sprache = menuBar()->addMenu(QStringLiteral("Sprache"));
-    mnu_sprache->setObjectName(QStringLiteral("mnu_sprache"));
+    mnu_sprache = Menu(menuBar(), "mnu_sprache", QStringLiteral("Sprache"));
     AddLanguageItem()->setText(QStringLiteral("Ändern"));
 
-    QMenu *men_h = menuBar()->addMenu(QStringLiteral("?"));
-    men_h->setObjectName(QStringLiteral("men_h"));
-    men_h->addAction(QStringLiteral("Help"))->setObjectName(QStringLiteral("men_hilfe"));
-    QAction *men_log = men_h->addAction(QStringLiteral("Log"));
-    men_log->setObjectName(QStringLiteral("men_log"));
-    connect(men_log, &QAction::triggered, this, &frm_Du_Com::LogRequested);
-    men_h->addAction(QStringLiteral("Info"))->setObjectName(QStringLiteral("men_info"));
+    QMenu *men_h = Menu(menuBar(), "men_h", QStringLiteral("?"));
+    connect(Item(men_h, "men_hilfe", QStringLiteral("Help")), &QAction::triggered, this,
+            &frm_Du_Com::HelpRequested);
+    connect(Item(men_h, "men_log", QStringLiteral("Log")), &QAction::triggered, this,
+            &frm_Du_Com::LogRequested);
+    connect(Item(men_h, "men_info", QStringLiteral("Info")), &QAction::triggered, this,
+            &frm_Du_Com::InfoRequested);
 }
 
 QAction *frm_Du_Com::AddLanguageItem()
 {
     const int index = mnu_sprachen.size();
-    QAction *item = mnu_sprache->addAction(QString());
-    item->setObjectName(QStringLiteral("mnu_sprachen"));
+    QAction *item = NamedControls::Item(mnu_sprache, "mnu_sprachen", QString());
     item->setCheckable(true);
     connect(item, &QAction::triggered, this, [this, index] { mnu_sprachen_Click(index); });
     mnu_sprachen.append(item);

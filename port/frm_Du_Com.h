@@ -45,8 +45,11 @@ signals:
     void Unloaded();
     // File -> Exit: end at once, without the close-down and without writing the settings.
     void EndRequested();
-    // ? -> Log: the log window is to be shown.
+    // ? -> Log, Help, Info: the log window, the help page, the info box is to be shown; the
+    // info box is shown modal, before the signal returns.
     void LogRequested();
+    void HelpRequested();
+    void InfoRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -3,6 +3,7 @@
 #include "app/Dialogs.h"
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
+#include "app/NamedControls.h"
 #include "app/Twips.h"
 #include "online/frm_down_DU.h"
 #include "software/KtWarning.h"
@@ -24,24 +25,9 @@ constexpr int IdColumn = 2;
 constexpr int TypeColumnWidth = 1300;
 constexpr int VersionColumnWidth = 600;
 constexpr int IdColumnWidth = 500;
-
-QPushButton *NamedButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
-QLabel *NamedLabel(QWidget *parent, const char *name)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setWordWrap(true);
-    return label;
-}
 } // namespace
 
-frm_Du_File::frm_Du_File() : procedure_(*this)
+frm_Du_File::frm_Du_File() : procedure_(*this), lifetime_(new PageLifetime(*this))
 {
     setWindowTitle(QStringLiteral("Software-File wählen"));
     CreateControls();
@@ -53,44 +39,19 @@ frm_Du_File::frm_Du_File() : procedure_(*this)
     Command3->setEnabled(false);
 }
 
-// Marks one of the page's procedures as running for its lifetime.
-class frm_Du_File::RunningProcedure {
-public:
-    explicit RunningProcedure(frm_Du_File &page) : page_(page) { ++page_.runningProcedures_; }
-    ~RunningProcedure()
-    {
-        --page_.runningProcedures_;
-        page_.DeleteOnceIdle();
-    }
-    RunningProcedure(const RunningProcedure &) = delete;
-    RunningProcedure &operator=(const RunningProcedure &) = delete;
-
-private:
-    frm_Du_File &page_;
-};
-
 void frm_Du_File::Unload()
 {
     hide();
-    unloaded_ = true;
-    DeleteOnceIdle();
-}
-
-void frm_Du_File::DeleteOnceIdle()
-{
-    // Deleted later even then: the close-down may run from inside one of this page's own
-    // handlers, such as its close event.
-    if (unloaded_ && runningProcedures_ == 0)
-        deleteLater();
+    lifetime_->Unload();
 }
 
 void frm_Du_File::CreateControls()
 {
+    using namespace NamedControls;
     auto *central = new QWidget(this);
     setCentralWidget(central);
 
-    ListView1 = new QTreeWidget(central);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1 = Named(new QTreeWidget(central), "ListView1");
     ListView1->setRootIsDecorated(false);
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setHeaderLabels({QStringLiteral("Typ"), QStringLiteral("Ver."), QStringLiteral("ID")});
@@ -98,15 +59,15 @@ void frm_Du_File::CreateControls()
     ListView1->setColumnWidth(VersionColumn, TwipsToPixels(VersionColumnWidth));
     ListView1->setColumnWidth(IdColumn, TwipsToPixels(IdColumnWidth));
 
-    Command4 = NamedButton(central, "Command4", QStringLiteral("Datei öffnen"));
-    Command5 = NamedButton(central, "Command5", QStringLiteral("Online-Update"));
-    Command3 = NamedButton(central, "Command3", QStringLiteral("Weiter -->"));
-    Command1 = NamedButton(central, "Command1", QStringLiteral("<-- Zurück"));
-    Command2 = NamedButton(central, "Command2", QStringLiteral("Beenden"));
-    Label1 = NamedLabel(central, "Label1");
-    Label2 = NamedLabel(central, "Label2");
-    Label3 = NamedLabel(central, "Label3");
-    Lab_Online = NamedLabel(central, "Lab_Online");
+    Command4 = Button(central, "Command4", QStringLiteral("Datei öffnen"));
+    Command5 = Button(central, "Command5", QStringLiteral("Online-Update"));
+    Command3 = Button(central, "Command3", QStringLiteral("Weiter -->"));
+    Command1 = Button(central, "Command1", QStringLiteral("<-- Zurück"));
+    Command2 = Button(central, "Command2", QStringLiteral("Beenden"));
+    Label1 = WrappedLabel(central, "Label1");
+    Label2 = WrappedLabel(central, "Label2");
+    Label3 = WrappedLabel(central, "Label3");
+    Lab_Online = WrappedLabel(central, "Lab_Online");
 
     connect(Command4, &QPushButton::clicked, this, &frm_Du_File::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &frm_Du_File::Command5_Click);
@@ -136,29 +97,20 @@ void frm_Du_File::CreateControls()
 
 void frm_Du_File::CreateMenus()
 {
-    const auto addMenu = [this](const char *name, const QString &caption) {
-        QMenu *menu = menuBar()->addMenu(caption);
-        menu->setObjectName(QLatin1String(name));
-        return menu;
-    };
-    const auto addItem = [](QMenu *menu, const char *name, const QString &caption) {
-        QAction *action = menu->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        return action;
-    };
-    QMenu *mnu_menue = addMenu("mnu_menue", QStringLiteral("File"));
-    connect(addItem(mnu_menue, "mnu_beenden", QStringLiteral("Exit")), &QAction::triggered, this,
+    using namespace NamedControls;
+    QMenu *mnu_menue = Menu(menuBar(), "mnu_menue", QStringLiteral("File"));
+    connect(Item(mnu_menue, "mnu_beenden", QStringLiteral("Exit")), &QAction::triggered, this,
             &frm_Du_File::ExitRequested);
-    QMenu *mnu_update = addMenu("mnu_update", QStringLiteral("Update"));
-    connect(addItem(mnu_update, "mnu_upd_decsw", QStringLiteral("Decodersoftware")),
+    QMenu *mnu_update = Menu(menuBar(), "mnu_update", QStringLiteral("Update"));
+    connect(Item(mnu_update, "mnu_upd_decsw", QStringLiteral("Decodersoftware")),
             &QAction::triggered, this, &frm_Du_File::Command5_Click);
-    QMenu *mnu_h = addMenu("mnu_h", QStringLiteral("?"));
-    // The help page and the info box come with the wizard's navigation; until then these two
-    // items do nothing.
-    addItem(mnu_h, "mnu_hilfe", QStringLiteral("Help"));
-    connect(addItem(mnu_h, "men_log", QStringLiteral("Log")), &QAction::triggered, this,
+    QMenu *mnu_h = Menu(menuBar(), "mnu_h", QStringLiteral("?"));
+    connect(Item(mnu_h, "mnu_hilfe", QStringLiteral("Help")), &QAction::triggered, this,
+            &frm_Du_File::HelpRequested);
+    connect(Item(mnu_h, "men_log", QStringLiteral("Log")), &QAction::triggered, this,
             &frm_Du_File::LogRequested);
-    addItem(mnu_h, "mnu_info", QStringLiteral("Info"));
+    connect(Item(mnu_h, "mnu_info", QStringLiteral("Info")), &QAction::triggered, this,
+            &frm_Du_File::mnu_info_Click);
 }
 
 void frm_Du_File::SetOnlineUpdateRunner(std::function<void()> runner)
@@ -189,19 +141,19 @@ void frm_Du_File::Form_Activate()
 {
     if (procedure_.Activated() || !isVisible())
         return;
-    const RunningProcedure running(*this);
+    const PageLifetime::Running running(*lifetime_);
     procedure_.Activate();
 }
 
 void frm_Du_File::Command4_Click()
 {
-    const RunningProcedure running(*this);
+    const PageLifetime::Running running(*lifetime_);
     procedure_.OpenDialog();
 }
 
 void frm_Du_File::Command5_Click()
 {
-    const RunningProcedure running(*this);
+    const PageLifetime::Running running(*lifetime_);
     procedure_.OnlineUpdateSequence();
 }
 
@@ -217,6 +169,13 @@ void frm_Du_File::Command1_Click()
     procedure_.Back();
     hide();
     emit BackRequested();
+}
+
+// The info box is modal: the page stays until it is closed.
+void frm_Du_File::mnu_info_Click()
+{
+    const PageLifetime::Running running(*lifetime_);
+    emit InfoRequested();
 }
 
 void frm_Du_File::ClearDecoderList()

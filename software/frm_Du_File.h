@@ -2,6 +2,7 @@
 // The file page: finds or lets the user pick a decoder software file, lists the decoder types
 // and versions it holds and hands the chosen decoder IDs on to the update page.
 
+#include "app/PageLifetime.h"
 #include "software/FileView.h"
 #include "software/SoftwareFilePage.h"
 
@@ -37,17 +38,17 @@ signals:
     void Unloaded();
     // File -> Exit: the port page is to be unloaded, which ends the program.
     void ExitRequested();
-    // ? -> Log: the log window is to be shown.
+    // ? -> Log, Help, Info: the log window, the help page, the info box is to be shown; the
+    // info box is shown modal, before the signal returns.
     void LogRequested();
+    void HelpRequested();
+    void InfoRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    class RunningProcedure;
-
-    void DeleteOnceIdle();
     void CreateControls();
     void CreateMenus();
     void Form_Activate();
@@ -55,6 +56,7 @@ private:
     void Command5_Click();
     void Command3_Click();
     void Command1_Click();
+    void mnu_info_Click();
 
     QTreeWidget *ListView1;
     QPushButton *Command4;
@@ -69,10 +71,7 @@ private:
 
     SoftwareFilePage procedure_;
     std::function<void()> runOnlineUpdate_;
-    // The page's procedures wait in nested event loops (dialogs, downloads, DoEvents), where
-    // the close-down may unload the page; it is deleted only when the last one has returned.
-    int runningProcedures_ = 0;
-    bool unloaded_ = false;
+    PageLifetime *lifetime_;
 
     // FileView: the controls as the procedures see them.
     void ClearDecoderList() override;

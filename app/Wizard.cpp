@@ -1,6 +1,8 @@
 #include "app/Wizard.h"
 
 #include "app/TerminationSignals.h"
+#include "app/frm_Du_Hilfe.h"
+#include "app/frm_Du_Info.h"
 #include "app/frm_log.h"
 #include "port/frm_Du_Com.h"
 #include "software/frm_Du_File.h"
@@ -10,11 +12,12 @@
 
 Wizard::Wizard() = default;
 
-// A page that is still there at the end goes with the wizard. (The file page deletes itself
-// once it is unloaded and idle; the log window once it is closed.)
+// A page that is still there at the end goes with the wizard. (The file page and the update
+// page delete themselves once unloaded and idle; the log window and the help page once closed.)
 Wizard::~Wizard()
 {
     TerminationSignals::Install({});
+    delete helpPage_;
     delete logWindow_;
     delete updatePage_;
     delete filePage_;
@@ -25,20 +28,19 @@ void Wizard::Start()
 {
     portPage_ = new frm_Du_Com();
     connect(portPage_, &frm_Du_Com::NextRequested, this, &Wizard::ShowFilePage);
-    connect(portPage_, &frm_Du_Com::LogRequested, this, &Wizard::ShowLog);
     connect(portPage_, &frm_Du_Com::UnloadOtherPages, this, &Wizard::UnloadOtherPages);
     connect(portPage_, &frm_Du_Com::Unloaded, this, &Wizard::Finished);
-    connect(portPage_, &frm_Du_Com::EndRequested, this, [] { QCoreApplication::exit(0); });
+    connect(portPage_, &frm_Du_Com::EndRequested, this, &Wizard::Finished);
+    ConnectSideWindows(portPage_.data());
     portPage_->Form_Load();
     portPage_->show();
 }
 
 int Wizard::Run()
 {
-    TerminationSignals::Install([this] { ClosePortPage(); });
-    // The close-down has run: every event loop ends now, nested ones included. (quit may be
-    // refused by a window that will not close, such as the online update window while its
-    // exchange runs.)
+    TerminationSignals::Install([this] { EndOnSignal(); });
+    // Every event loop ends now, nested ones included. (quit may be refused by a window that
+    // will not close, such as the online update window while its exchange runs.)
     connect(this, &Wizard::Finished, qApp, [] { QCoreApplication::exit(0); });
     Start();
     return QCoreApplication::exec();
@@ -64,6 +66,11 @@ frm_log *Wizard::LogWindow() const
     return logWindow_;
 }
 
+frm_Du_Hilfe *Wizard::HelpPage() const
+{
+    return helpPage_;
+}
+
 frm_log *Wizard::ShowLog()
 {
     if (!logWindow_) {
@@ -76,6 +83,32 @@ frm_log *Wizard::ShowLog()
     return logWindow_;
 }
 
+frm_Du_Hilfe *Wizard::ShowHelp()
+{
+    if (!helpPage_) {
+        helpPage_ = new frm_Du_Hilfe();
+        connect(helpPage_, &frm_Du_Hilfe::Unloaded, this, [this] { helpPage_.clear(); });
+    }
+    helpPage_->ShowInFront();
+    return helpPage_;
+}
+
+// On the stack: a close-down while the box is open ends its event loop, and the page it stands
+// on stays until then (each page's Info item keeps its page while the box is shown).
+void Wizard::ShowInfo(QWidget *parent)
+{
+    frm_Du_Info box(parent);
+    box.exec();
+}
+
+template <typename Page>
+void Wizard::ConnectSideWindows(Page *page)
+{
+    connect(page, &Page::LogRequested, this, &Wizard::ShowLog);
+    connect(page, &Page::HelpRequested, this, &Wizard::ShowHelp);
+    connect(page, &Page::InfoRequested, this, [this, page] { ShowInfo(page); });
+}
+
 void Wizard::ShowFilePage()
 {
     if (!filePage_) {
@@ -84,8 +117,8 @@ void Wizard::ShowFilePage()
         // Exiting is set: the port page unloads everything when it is shown.
         connect(filePage_, &frm_Du_File::Unloaded, this, &Wizard::ShowPortPage);
         connect(filePage_, &frm_Du_File::ExitRequested, this, &Wizard::ClosePortPage);
-        connect(filePage_, &frm_Du_File::LogRequested, this, &Wizard::ShowLog);
         connect(filePage_, &frm_Du_File::NextRequested, this, &Wizard::ShowUpdatePage);
+        ConnectSideWindows(filePage_.data());
     }
     filePage_->show();
 }
@@ -95,7 +128,13 @@ void Wizard::ShowUpdatePage()
     if (!updatePage_) {
         updatePage_ = new frm_update();
         connect(updatePage_, &frm_update::BackRequested, this, &Wizard::ShowFilePage);
-        connect(updatePage_, &frm_update::LogRequested, this, &Wizard::ShowLog);
+        connect(updatePage_, &frm_update::Unloaded, this, &Wizard::ShowPortPage);
+        // After the update's handler has returned: the close-down may delete the page.
+        connect(updatePage_, &frm_update::Idle, this, [this] {
+            if (endAfterUpdate_)
+                ClosePortPage();
+        }, Qt::QueuedConnection);
+        ConnectSideWindows(updatePage_.data());
     }
     updatePage_->show();
 }
@@ -118,15 +157,30 @@ void Wizard::ClosePortPage()
         portPage_->close();
 }
 
+// A session that ends or a Ctrl+C ends the program, but never in the middle of an update: a
+// decoder left with half its image is worse than a few seconds' wait. The update goes on to
+// its end step, which closes the software file and the port; a question it asks meanwhile is
+// answered No, since nobody may be there to answer it. Then the close-down runs.
+void Wizard::EndOnSignal()
+{
+    if (updatePage_ && updatePage_->Busy()) {
+        endAfterUpdate_ = true;
+        updatePage_->CancelOpenDialogs();
+        return;
+    }
+    ClosePortPage();
+}
+
 // The close-down unloads, in this order: the log window, the file page, the help page and the
-// update page.
+// update page. Their own requests to show the port page are not made once Exiting is set.
 void Wizard::UnloadOtherPages()
 {
     if (logWindow_)
         logWindow_->close();
     if (filePage_)
         filePage_->Unload();
-    // Hidden only: the update page stays with the wizard, which deletes it at the end.
+    if (helpPage_)
+        helpPage_->close();
     if (updatePage_)
-        updatePage_->hide();
+        updatePage_->Unload();
 }

@@ -1,15 +1,17 @@
 #pragma once
-// Owns the wizard's pages and the log window, and is the only place where they meet: a page
-// asks for something by a signal, and the wizard acts on the other page. The port page is
-// created at start; the file page and the update page when first shown, and then they are only
-// hidden and shown until the close-down unloads them; the log window when first asked for,
-// until it is closed.
+// Owns the wizard's pages, the log window and the help page, and is the only place where they
+// meet: a page asks for something by a signal, and the wizard acts on the other page. The port
+// page is created at start; the file page and the update page when first shown, and then they
+// are only hidden and shown until the close-down unloads them; the log window and the help page
+// when first asked for, until they are closed. The info box lives while it is shown.
 
 #include <QObject>
 #include <QPointer>
 
+class QWidget;
 class frm_Du_Com;
 class frm_Du_File;
+class frm_Du_Hilfe;
 class frm_log;
 class frm_update;
 
@@ -22,8 +24,9 @@ public:
     // Creates the port page, runs its start-up and shows it.
     void Start();
 
-    // The whole program: Start, then the window system's loop until the close-down has run.
-    // A termination signal closes the port page, which runs the close-down.
+    // The whole program: Start, then the window system's loop until Finished. A termination
+    // signal ends the program as the port page's Exit does; while an update runs, only once
+    // the update has come to its end.
     int Run();
 
     // The pages as they are now; nullptr for one not created yet or unloaded.
@@ -31,25 +34,35 @@ public:
     frm_Du_File *FilePage() const;
     frm_update *UpdatePage() const;
     frm_log *LogWindow() const;
+    frm_Du_Hilfe *HelpPage() const;
 
 public slots:
     // Shows the log window without blocking, or brings the open one forward.
     frm_log *ShowLog();
+    // The same for the help page.
+    frm_Du_Hilfe *ShowHelp();
+    // Shows the info box above parent and returns once it is closed.
+    void ShowInfo(QWidget *parent);
 
 signals:
-    // The port page has been unloaded: the close-down has run and the program may end.
+    // The program ends now: the close-down has run, or File -> Exit of the port page skipped it.
     void Finished();
 
 private:
+    template <typename Page>
+    void ConnectSideWindows(Page *page);
     void ShowFilePage();
     void ShowUpdatePage();
     void ShowPortPageScanning();
     void ShowPortPage();
     void ClosePortPage();
+    void EndOnSignal();
     void UnloadOtherPages();
 
     QPointer<frm_Du_Com> portPage_;
     QPointer<frm_Du_File> filePage_;
     QPointer<frm_update> updatePage_;
     QPointer<frm_log> logWindow_;
+    QPointer<frm_Du_Hilfe> helpPage_;
+    bool endAfterUpdate_ = false; // a termination signal came while an update ran
 };

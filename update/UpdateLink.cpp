@@ -182,6 +182,11 @@ void UpdateLink::Timer2_Timer()
     }
 }
 
+void UpdateLink::StopTimer()
+{
+    Timer2->stop();
+}
+
 void UpdateLink::StartTimer(int32_t ticks, int tickMs)
 {
     timerflag = false;

@@ -52,6 +52,9 @@ public:
     void LineOn();
     void LineOff();
 
+    // Timer2 stops; the page does this when it is unloaded.
+    void StopTimer();
+
     // Buffer A takes 0xEF and buffer B 0xBF for the bursts.
     void LoadBurstBytes();
     // pairs x (buffer A, the counted loop, buffer B, the counted loop). No events run meanwhile.

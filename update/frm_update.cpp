@@ -3,9 +3,12 @@
 #include "app/Dialogs.h"
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
+#include "app/NamedControls.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,30 +20,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace NamedControls;
+
 namespace {
 constexpr int ProgressMaximum = 100;
-
-template <typename Widget>
-Widget *Named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
-
-QPushButton *NamedButton(QWidget *parent, const char *name, const QString &caption)
-{
-    return Named(new QPushButton(caption, parent), name);
-}
-
-QLabel *NamedLabel(QWidget *parent, const char *name, const QString &caption)
-{
-    return Named(new QLabel(caption, parent), name);
-}
-
-QLineEdit *NamedTextBox(QWidget *parent, const char *name, const QString &value)
-{
-    return Named(new QLineEdit(value, parent), name);
-}
 
 // A frame holding one check box.
 QGroupBox *Frame(QWidget *parent, const char *name, const QString &caption, QCheckBox *check)
@@ -52,11 +35,32 @@ QGroupBox *Frame(QWidget *parent, const char *name, const QString &caption, QChe
 }
 } // namespace
 
-frm_update::frm_update() : procedure_(*this)
+frm_update::frm_update() : procedure_(*this), lifetime_(new PageLifetime(*this))
 {
     setWindowTitle(QStringLiteral("Decoder Updaten"));
     CreateControls();
     CreateMenus();
+    connect(lifetime_, &PageLifetime::Idle, this, &frm_update::Idle);
+}
+
+void frm_update::Unload()
+{
+    close();
+    hide(); // also while an update runs, whose query-unload keeps the page
+    lifetime_->Unload();
+}
+
+bool frm_update::Busy() const
+{
+    return lifetime_->Busy();
+}
+
+void frm_update::CancelOpenDialogs()
+{
+    for (QDialog *dialog : findChildren<QDialog *>()) {
+        if (dialog->isVisible())
+            dialog->reject();
+    }
 }
 
 void frm_update::CreateControls()
@@ -68,29 +72,29 @@ void frm_update::CreateControls()
     ProgressBar1 = Named(new QProgressBar(central), "ProgressBar1");
     ProgressBar1->setRange(0, ProgressMaximum);
     ProgressBar1->setValue(0);
-    Command3 = NamedButton(central, "Command3", QStringLiteral("Decoder updaten"));
-    cmd_zurueck = NamedButton(central, "cmd_zurück", QStringLiteral("<-- Zurück"));
-    cmd_beenden = NamedButton(central, "cmd_beenden", QStringLiteral("Beenden"));
+    Command3 = Button(central, "Command3", QStringLiteral("Decoder updaten"));
+    cmd_zurueck = Button(central, "cmd_zurück", QStringLiteral("<-- Zurück"));
+    cmd_beenden = Button(central, "cmd_beenden", QStringLiteral("Beenden"));
     Check1 = Named(new QCheckBox(QStringLiteral("Keine Rückfrage"), central), "Check1");
     Frame1 = Frame(central, "Frame1", QStringLiteral("Für schnellere Programmierung"), Check1);
     Check2 = Named(new QCheckBox(QStringLiteral("Blind Programmieren"), central), "Check2");
     Frame2 = Frame(central, "Frame2", QStringLiteral("Wenn Probleme mit der Rückmeldung"), Check2);
-    Label3 = NamedLabel(central, "Label3",
-                        QStringLiteral("Funktionen sind nur verfügbar wenn auf der vorigen Seite "
-                                       "nur ein Decoder ausgewählt wurde."));
     // The rule is a sentence; the number boxes' labels stay on one line beside their boxes.
-    Label3->setWordWrap(true);
-    txt_pream = NamedTextBox(central, "txt_pream", StartValue::Preamble);
-    txt_timing_soll = NamedTextBox(central, "txt_timing_soll", StartValue::TimingTarget);
+    Label3 = WrappedLabel(central, "Label3",
+                          QStringLiteral("Funktionen sind nur verfügbar wenn auf der vorigen "
+                                         "Seite nur ein Decoder ausgewählt wurde."));
+    txt_pream = TextBox(central, "txt_pream", StartValue::Preamble);
+    txt_timing_soll = TextBox(central, "txt_timing_soll", StartValue::TimingTarget);
     CreateHiddenControls(central);
 
     connect(Command3, &QPushButton::clicked, this, &frm_update::Command3_Click);
     connect(cmd_zurueck, &QPushButton::clicked, this, &frm_update::cmd_zurueck_Click);
+    connect(cmd_beenden, &QPushButton::clicked, this, &frm_update::cmd_beenden_Click);
 
     auto *numbers = new QFormLayout;
-    numbers->addRow(NamedLabel(central, "Label1", QStringLiteral("Preamble Bits (min.4):")),
+    numbers->addRow(Label(central, "Label1", QStringLiteral("Preamble Bits (min.4):")),
                     txt_pream);
-    numbers->addRow(NamedLabel(central, "Label2", QStringLiteral("Timing [ms]:")), txt_timing_soll);
+    numbers->addRow(Label(central, "Label2", QStringLiteral("Timing [ms]:")), txt_timing_soll);
     auto *side = new QVBoxLayout;
     side->addWidget(Frame1);
     side->addWidget(Frame2);
@@ -117,42 +121,34 @@ void frm_update::CreateControls()
 // handlers.
 void frm_update::CreateHiddenControls(QWidget *central)
 {
-    txt_timing = NamedTextBox(central, "txt_timing", StartValue::Timing);
-    Command5 = NamedButton(central, "Command5", QStringLiteral("Alternative Updatemethode"));
+    txt_timing = TextBox(central, "txt_timing", StartValue::Timing);
+    Command5 = Button(central, "Command5", QStringLiteral("Alternative Updatemethode"));
     const QList<QWidget *> hidden{
         txt_timing,
-        NamedLabel(central, "Label4", QStringLiteral("Timing Korrektur:")),
+        Label(central, "Label4", QStringLiteral("Timing Korrektur:")),
         Command5,
-        NamedButton(central, "Command1", QStringLiteral("Test")),
-        NamedButton(central, "Command2", QStringLiteral("64 Byte senden")),
-        NamedButton(central, "Command4", QStringLiteral("256x64 Byte")),
-        NamedButton(central, "Command6", QStringLiteral("256 Byte senden")),
-        NamedButton(central, "cmd_test", QStringLiteral("Pream")),
+        Button(central, "Command1", QStringLiteral("Test")),
+        Button(central, "Command2", QStringLiteral("64 Byte senden")),
+        Button(central, "Command4", QStringLiteral("256x64 Byte")),
+        Button(central, "Command6", QStringLiteral("256 Byte senden")),
+        Button(central, "cmd_test", QStringLiteral("Pream")),
     };
     for (QWidget *widget : hidden)
         widget->hide();
 }
 
-// Help, Info and Exit come with the wizard's navigation; until then these items do nothing.
 void frm_update::CreateMenus()
 {
-    const auto addMenu = [this](const char *name, const QString &caption) {
-        QMenu *menu = menuBar()->addMenu(caption);
-        menu->setObjectName(QLatin1String(name));
-        return menu;
-    };
-    const auto addItem = [](QMenu *menu, const char *name, const QString &caption) {
-        QAction *action = menu->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        return action;
-    };
-    QMenu *mnu_meneu = addMenu("mnu_meneu", QStringLiteral("File"));
-    addItem(mnu_meneu, "mnu_beenden", QStringLiteral("Exit"));
-    QMenu *mnu_h = addMenu("mnu_h", QStringLiteral("?"));
-    addItem(mnu_h, "mnu_hilfe", QStringLiteral("Help"));
-    connect(addItem(mnu_h, "mnu_log", QStringLiteral("Log")), &QAction::triggered, this,
+    QMenu *mnu_meneu = Menu(menuBar(), "mnu_meneu", QStringLiteral("File"));
+    connect(Item(mnu_meneu, "mnu_beenden", QStringLiteral("Exit")), &QAction::triggered, this,
+            &frm_update::cmd_beenden_Click);
+    QMenu *mnu_h = Menu(menuBar(), "mnu_h", QStringLiteral("?"));
+    connect(Item(mnu_h, "mnu_hilfe", QStringLiteral("Help")), &QAction::triggered, this,
+            &frm_update::HelpRequested);
+    connect(Item(mnu_h, "mnu_log", QStringLiteral("Log")), &QAction::triggered, this,
             &frm_update::LogRequested);
-    addItem(mnu_h, "mnu_info", QStringLiteral("Info"));
+    connect(Item(mnu_h, "mnu_info", QStringLiteral("Info")), &QAction::triggered, this,
+            &frm_update::mnu_info_Click);
 }
 
 void frm_update::showEvent(QShowEvent *event)
@@ -195,6 +191,7 @@ void frm_update::ApplyOptionsRule()
 
 void frm_update::Command3_Click()
 {
+    const PageLifetime::Running running(*lifetime_);
     procedure_.Run();
 }
 
@@ -203,6 +200,40 @@ void frm_update::cmd_zurueck_Click()
     activated_ = false;
     hide();
     emit BackRequested();
+}
+
+// Exit does nothing while an update runs; Command5 is disabled exactly then.
+void frm_update::cmd_beenden_Click()
+{
+    if (Command5->isEnabled())
+        close();
+}
+
+// The query-unload of every close request (Exit, File -> Exit, the close box, the close-down's
+// unload). While an update runs, the page stays and says nothing. Otherwise the program ends:
+// Exiting is set and the port page, once shown, runs the close-down. (Timer2 is the page's only
+// timer: it ticks the waits of an update.)
+void frm_update::closeEvent(QCloseEvent *event)
+{
+    if (!Command3->isEnabled()) {
+        event->ignore();
+        return;
+    }
+    procedure_.Link().StopTimer();
+    auto &state = Module_DU::State();
+    const bool alreadyExiting = state.Exiting;
+    state.Exiting = true;
+    event->accept();
+    // A close-down already running has asked for this unload; it needs no port page shown.
+    if (!alreadyExiting)
+        emit Unloaded();
+}
+
+// The info box is modal: the page stays until it is closed.
+void frm_update::mnu_info_Click()
+{
+    const PageLifetime::Running running(*lifetime_);
+    emit InfoRequested();
 }
 
 void frm_update::AddInfoLine(const QString &line)

@@ -3,6 +3,7 @@
 // shows its steps in List2 with the transfer state as List2's colour and its progress, and
 // offers two options while exactly one decoder type is chosen on the file page.
 
+#include "app/PageLifetime.h"
 #include "update/UpdateProcedure.h"
 #include "update/UpdateView.h"
 
@@ -21,14 +22,34 @@ class frm_update : public QMainWindow, private UpdateView {
 public:
     frm_update();
 
+    // The close-down's unload: the page's query-unload runs, the page is hidden and deletes
+    // itself once no update of it runs any more.
+    void Unload();
+
+    // An update runs on the page.
+    bool Busy() const;
+
+    // Closes the dialogs the running update has open as cancelled, so that it comes to its end
+    // without a user: its question is answered No.
+    void CancelOpenDialogs();
+
 signals:
     // Back: the page has hidden itself; the file page is to be shown.
     void BackRequested();
-    // ? -> Log: the log window is to be shown.
+    // The user closed the page while no update ran: Exiting is set; the port page is to be
+    // shown to end the program.
+    void Unloaded();
+    // ? -> Log, Help, Info: the log window, the help page, the info box is to be shown; the
+    // info box is shown modal, before the signal returns.
     void LogRequested();
+    void HelpRequested();
+    void InfoRequested();
+    // The update that ran has come to its end.
+    void Idle();
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void CreateControls();
@@ -38,6 +59,8 @@ private:
     void ApplyOptionsRule();
     void Command3_Click();
     void cmd_zurueck_Click();
+    void cmd_beenden_Click();
+    void mnu_info_Click();
 
     QListWidget *List2;
     QProgressBar *ProgressBar1;
@@ -55,6 +78,7 @@ private:
     QLineEdit *txt_timing;
 
     UpdateProcedure procedure_;
+    PageLifetime *lifetime_;
     bool activated_ = false; // the first activation has set the captions and options
 
     // UpdateView: the controls as the procedures see them.

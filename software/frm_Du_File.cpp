@@ -29,6 +29,7 @@ constexpr int IdColumnWidth = 500;
 
 frm_Du_File::frm_Du_File() : procedure_(*this), lifetime_(new PageLifetime(*this))
 {
+    setObjectName(QStringLiteral("frm_Du_File"));
     setWindowTitle(QStringLiteral("Software-File wählen"));
     CreateControls();
     CreateMenus();

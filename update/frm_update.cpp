@@ -37,6 +37,7 @@ QGroupBox *Frame(QWidget *parent, const char *name, const QString &caption, QChe
 
 frm_update::frm_update() : procedure_(*this), lifetime_(new PageLifetime(*this))
 {
+    setObjectName(QStringLiteral("frm_update"));
     setWindowTitle(QStringLiteral("Decoder Updaten"));
     CreateControls();
     CreateMenus();

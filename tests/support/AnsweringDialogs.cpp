@@ -21,5 +21,7 @@ QString AnsweringDialogs::OpenFileName(QWidget *, const QString &, const QString
 bool AnsweringDialogs::Question(QWidget *, const QString &title, const QString &text)
 {
     questions.append(title + QLatin1Char('|') + text);
+    if (onQuestion)
+        onQuestion();
     return answer;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // Stands in for the user at every message box while it lives: each question is answered with
-// answer and kept as TITLE|TEXT; other messages are dropped, open dialogs cancelled.
+// answer and kept as TITLE|TEXT; other messages are dropped, open dialogs cancelled. Whatever
+// onQuestion does runs while a question waits for its answer.
 
 #include "app/Dialogs.h"
 
 #include <QStringList>
+#include <functional>
 
 class AnsweringDialogs : public Dialogs {
 public:
@@ -18,4 +20,5 @@ public:
 
     bool answer = true;
     QStringList questions;
+    std::function<void()> onQuestion;
 };

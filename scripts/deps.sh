@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tobrik needs to build and test, when any is missing.
+# Installs the Debian packages Tobrik needs to build and test, when any is missing; packages
+# named as arguments are needed as well (a script's own tools).
 set -euo pipefail
 
-packages=(g++ cmake make qt6-base-dev qt6-serialport-dev libgl-dev)
+packages=(g++ cmake make qt6-base-dev qt6-serialport-dev libgl-dev "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

@@ -52,7 +52,7 @@ QGroupBox *Frame(QWidget *parent, const char *name, const QString &caption, QChe
 }
 } // namespace
 
-frm_update::frm_update() : procedure_(*this)
+frm_update::frm_update() : procedure_(*this), alternative_(*this, procedure_.Link())
 {
     setWindowTitle(QStringLiteral("Decoder Updaten"));
     CreateControls();
@@ -112,9 +112,9 @@ void frm_update::CreateControls()
     resize(600, 380);
 }
 
-// Controls the page holds but never shows. The procedure still reads and writes txt_timing,
-// and Command5's enabled state tells whether an update runs; the diagnostic buttons have no
-// handlers.
+// Controls the page holds but never shows. The procedure still reads and writes txt_timing;
+// Command5 starts the alternative update, and its enabled state tells whether an update runs;
+// the diagnostic buttons have no handlers.
 void frm_update::CreateHiddenControls(QWidget *central)
 {
     txt_timing = NamedTextBox(central, "txt_timing", StartValue::Timing);
@@ -131,6 +131,7 @@ void frm_update::CreateHiddenControls(QWidget *central)
     };
     for (QWidget *widget : hidden)
         widget->hide();
+    connect(Command5, &QPushButton::clicked, this, &frm_update::Command5_Click);
 }
 
 // Help, Info and Exit come with the wizard's navigation; until then these items do nothing.
@@ -196,6 +197,11 @@ void frm_update::ApplyOptionsRule()
 void frm_update::Command3_Click()
 {
     procedure_.Run();
+}
+
+void frm_update::Command5_Click()
+{
+    alternative_.Run();
 }
 
 void frm_update::cmd_zurueck_Click()
@@ -272,6 +278,11 @@ void frm_update::SetButtonsEnabled(bool enabled)
 bool frm_update::AskYesNo(const QString &title, const QString &text)
 {
     return Dialogs::Current().Question(this, title, text);
+}
+
+void frm_update::ShowInformation(const QString &title, const QString &text)
+{
+    Dialogs::Current().Message(this, title, text);
 }
 
 void frm_update::GoBack()

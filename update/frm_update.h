@@ -3,6 +3,7 @@
 // shows its steps in List2 with the transfer state as List2's colour and its progress, and
 // offers two options while exactly one decoder type is chosen on the file page.
 
+#include "update/AlternativeUpdate.h"
 #include "update/UpdateProcedure.h"
 #include "update/UpdateView.h"
 
@@ -37,6 +38,7 @@ private:
     void Form_Activate();
     void ApplyOptionsRule();
     void Command3_Click();
+    void Command5_Click();
     void cmd_zurueck_Click();
 
     QListWidget *List2;
@@ -55,6 +57,7 @@ private:
     QLineEdit *txt_timing;
 
     UpdateProcedure procedure_;
+    AlternativeUpdate alternative_; // shares the procedure's serial component and tick timer
     bool activated_ = false; // the first activation has set the captions and options
 
     // UpdateView: the controls as the procedures see them.
@@ -71,5 +74,6 @@ private:
     QString TimingTargetText() const override;
     void SetButtonsEnabled(bool enabled) override;
     bool AskYesNo(const QString &title, const QString &text) override;
+    void ShowInformation(const QString &title, const QString &text) override;
     void GoBack() override;
 };

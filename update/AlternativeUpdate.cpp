@@ -65,7 +65,6 @@ AlternativeOutcome AlternativeUpdate::Run()
 {
     view_.ClearInfoLines();
     view_.SetButtonsEnabled(false);
-    view_.ClearInfoLines();
     const AlternativeOutcome outcome = RunUntilCloseDown();
     CloseDown();
     return outcome;

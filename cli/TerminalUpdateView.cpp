@@ -80,6 +80,11 @@ bool TerminalUpdateView::AskYesNo(const QString &title, const QString &text)
     return answer == QLatin1String("y") || answer == QLatin1String("yes");
 }
 
+void TerminalUpdateView::ShowInformation(const QString &title, const QString &text)
+{
+    progress_.PrintErr(title + QStringLiteral(": ") + text);
+}
+
 // The command loads its file before the run, so the page never has to go back.
 void TerminalUpdateView::GoBack() {}
 

@@ -1,7 +1,8 @@
 #pragma once
 // The update page on a terminal: each line added to List2 is printed on standard output as it
 // is added (a line the retry logic removes later stays printed), the progress bar is drawn on
-// standard error, and the confirmation question is asked on standard input.
+// standard error, the confirmation question is asked on standard input and an information
+// box's text is printed on standard error.
 
 #include "update/UpdateView.h"
 
@@ -37,6 +38,8 @@ public:
     void SetButtonsEnabled(bool enabled) override;
     // "TITLE: TEXT [y/N]" on standard error; Yes only for y or yes. The end of the input is No.
     bool AskYesNo(const QString &title, const QString &text) override;
+    // "TITLE: TEXT" on standard error, where the question is asked too.
+    void ShowInformation(const QString &title, const QString &text) override;
     void GoBack() override;
 
     // List2's colour as the run left it; none when no run set one.

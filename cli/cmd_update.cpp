@@ -1,6 +1,6 @@
 // tobrik-cli update: what a user does in the wizard, without a window. The port page's start-up
 // scan and detection (and a click on a port), the file page's loading of a decoder software
-// file, and one run of the update page with its options.
+// file, and one run of the update page with its options, or of its alternative method.
 #include "cli/CliCommand.h"
 
 #include "app/Log.h"
@@ -14,13 +14,14 @@
 #include "port/PortList.h"
 #include "software/KtWarning.h"
 #include "software/SoftwareFilePage.h"
+#include "update/AlternativeUpdate.h"
 #include "update/UpdateProcedure.h"
 
 #include <optional>
 
 namespace {
-const char Usage[] = "[--port N] --file FILE --decoder ID [--decoder ID ...] [--no-query] "
-                     "[--blind] [--yes] [--pream N] [--timing-soll MS] [--log]";
+const char Usage[] = "[--port N] --file FILE (--decoder ID [--decoder ID ...] [--no-query] "
+                     "[--blind] [--pream N] [--timing-soll MS] | --alternative) [--yes] [--log]";
 
 const char Help[] = R"(
 Runs one decoder update as the wizard does: the port page's first scan with its programmer
@@ -36,14 +37,20 @@ it, and one run of the update page for the decoder types given, tried in that or
                     otherwise it is asked on standard input (y/N, the end of input is No)
   --pream N         the box Preamble Bits, as typed (100)
   --timing-soll MS  the box Timing [ms], as typed (40)
+  --alternative     the page's alternative method instead: it probes the decoder IDs 200 to
+                    209, needs a fixed-width index, always asks, and streams the image without
+                    waiting for answers ("Übertragung beendet" ... is printed on standard
+                    error at its end); none of --decoder, --no-query, --blind, --pream and
+                    --timing-soll goes with it
   --log             the log window's lines on standard error
 
 Each line the page adds to its list is printed on standard output as it is added; lines that
 the retries take out of the list again stay printed. On a terminal a progress bar is drawn on
-standard error. The last line on standard error is the list's colour at the end.
+standard error. After the update the last line on standard error is the list's colour.
 
-Exit status: 0 the update finished; 1 it did not, or FILE cannot be used; 3 it finished but
-the reply to the last block never came, so the decoder may lack that block; 64 usage error.
+Exit status: 0 the update finished (with --alternative: it ended with "Übertragung
+abgeschlossen"); 1 it did not, or FILE cannot be used; 3 it finished but the reply to the last
+block never came, so the decoder may lack that block; 64 usage error.
 )";
 
 constexpr int FinishedStatus = 0;
@@ -54,8 +61,13 @@ constexpr int UsageStatus = 64;
 constexpr int HighestDecoderId = 255; // an ID travels as one byte
 constexpr int FirstScan = 1;
 
+// What the alternative method does without.
+const QStringList NotWithAlternative{"--decoder", "--no-query", "--blind", "--pream",
+                                     "--timing-soll"};
+
 struct UpdateRequest {
-    std::optional<int> port; // none: the port the detection chose
+    bool alternative = false; // the page's alternative method
+    std::optional<int> port;  // none: the port the detection chose
     QString file;
     QStringList decoders; // decimal, in the order given
     UpdateOptions options;
@@ -82,6 +94,10 @@ std::optional<int> NumberIn(const QString &text, int lowest, int highest)
 // Fills request from args; the reason when they are not a valid call.
 QString ParseArguments(QStringList args, UpdateRequest &request)
 {
+    request.alternative = TakeFlag(args, QStringLiteral("--alternative"));
+    for (const QString &option : NotWithAlternative)
+        if (request.alternative && args.contains(option))
+            return QStringLiteral("%1 does not go with --alternative").arg(option);
     request.log = TakeFlag(args, QStringLiteral("--log"));
     request.options.noQuery = TakeFlag(args, QStringLiteral("--no-query"));
     request.options.blind = TakeFlag(args, QStringLiteral("--blind"));
@@ -110,7 +126,7 @@ QString ParseArguments(QStringList args, UpdateRequest &request)
     }
     if (request.file.isEmpty())
         return QStringLiteral("--file is missing");
-    if (request.decoders.isEmpty())
+    if (request.decoders.isEmpty() && !request.alternative)
         return QStringLiteral("--decoder is missing");
     // The page offers the two options only while exactly one decoder type is chosen.
     if ((request.options.noQuery || request.options.blind) && request.decoders.size() != 1)
@@ -192,6 +208,21 @@ int RunUpdate(const UpdateRequest &request, TerminalProgress &progress)
     return ExitStatus(outcome);
 }
 
+// The page's alternative method.
+int RunAlternative(const UpdateRequest &request, TerminalProgress &progress)
+{
+    TerminalUpdateView view(request.options, progress);
+    UpdateLink link(view);
+    const AlternativeOutcome outcome = AlternativeUpdate(view, link).Run();
+    progress.End();
+    return outcome == AlternativeOutcome::Completed ? FinishedStatus : NotFinishedStatus;
+}
+
+int RunUpdatePage(const UpdateRequest &request, TerminalProgress &progress)
+{
+    return request.alternative ? RunAlternative(request, progress) : RunUpdate(request, progress);
+}
+
 // The program's start-up and the port page, left as Next leaves it; after the update the
 // adapter is left as the page's close-down leaves it.
 int RunFromPortPage(const UpdateRequest &request, TerminalProgress &progress)
@@ -207,7 +238,8 @@ int RunFromPortPage(const UpdateRequest &request, TerminalProgress &progress)
     ports.LeavePage();
     if (!request.log)
         PortScans::ReportRefusedPins(QStringLiteral("update"));
-    const int status = LoadSoftware(request.file) ? RunUpdate(request, progress) : NotFinishedStatus;
+    const int status =
+        LoadSoftware(request.file) ? RunUpdatePage(request, progress) : NotFinishedStatus;
     ports.Detection().AdapterOff();
     return status;
 }

@@ -54,3 +54,11 @@ LookupResult LookupDecoder(QIODevice &file, int id)
     }
     return {LookupOutcome::Malformed, {}};
 }
+
+LookupResult LookupDecoderInFixedIndex(QIODevice &file, int id)
+{
+    IndexReader reader(file);
+    if (reader.ReadLayout() != IndexReader::Layout::Fixed)
+        return {LookupOutcome::Malformed, {}};
+    return LookupInFixedIndex(reader, id);
+}

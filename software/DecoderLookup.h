@@ -20,3 +20,6 @@ struct LookupResult {
 // Reads from the start of file, which is open for reading as raw bytes; the file stays
 // positioned after the index fields that were read.
 LookupResult LookupDecoder(QIODevice &file, int id);
+
+// The same for a caller that accepts only the fixed-width layout: any other file is malformed.
+LookupResult LookupDecoderInFixedIndex(QIODevice &file, int id);

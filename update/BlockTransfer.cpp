@@ -17,10 +17,6 @@ constexpr int32_t BlockNumberMask = 0xFF; // a block carries its number's low by
 // Bytes of a block around its payload: the number in front, the checksum behind.
 constexpr int32_t FrameBytes = 2;
 
-// The handshake after the lead byte's predecessor.
-constexpr int32_t HandshakeSecond = 0x55;
-constexpr int32_t HandshakeThird = 0xAA;
-
 // In ticks of UpdateLink::TickMs.
 constexpr int32_t HandshakePauseTicks = 5; // before and after each handshake byte
 constexpr int32_t BlockReplyTicks = 5;     // a block's reply
@@ -76,7 +72,8 @@ bool BlockTransfer::Handshake(ImageFile &file)
 {
     int32_t leadByte = 0;
     Guarded([&] { leadByte = file.ByteAt(start_); });
-    for (const int32_t byte : {leadByte - 1, HandshakeSecond, HandshakeThird}) {
+    for (const int32_t byte : {leadByte - 1, int32_t{UpdateLink::HandshakeSecond},
+                               int32_t{UpdateLink::HandshakeThird}}) {
         link_.wait(HandshakePauseTicks);
         Guarded([&] { link_.send(byte); });
         if (!GuardedOr(false, [this] { return link_.waitack(); }))

@@ -68,6 +68,11 @@ bool MemoryUpdateView::AskYesNo(const QString &title, const QString &text)
     return answer;
 }
 
+void MemoryUpdateView::ShowInformation(const QString &title, const QString &text)
+{
+    informations.append(title + QLatin1Char('|') + text);
+}
+
 void MemoryUpdateView::GoBack()
 {
     ++wentBack;

@@ -22,6 +22,7 @@ public:
     QString TimingTargetText() const override;
     void SetButtonsEnabled(bool enabled) override;
     bool AskYesNo(const QString &title, const QString &text) override;
+    void ShowInformation(const QString &title, const QString &text) override;
     void GoBack() override;
 
     // What the procedures showed.
@@ -31,6 +32,7 @@ public:
     float progress = 0;
     QList<bool> buttonStates; // every enabling and disabling of the buttons, in order
     QStringList questions;    // TITLE|TEXT of each question asked
+    QStringList informations; // TITLE|TEXT of each information box shown
     int wentBack = 0;
 
     // What the user set.

@@ -62,6 +62,15 @@ int64_t MillisecondClock()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+int SelectedPortNumber()
+{
+    bool converted = false;
+    const int number = Module_DU::State().SelectedPort.trimmed().toInt(&converted);
+    if (!converted)
+        throw UpdateError::TypeMismatch();
+    return number;
+}
+
 UpdateLink::UpdateLink(const UpdateView &view, QObject *parent) : QObject(parent), view_(view)
 {
     Timer2 = new QTimer(this);
@@ -155,6 +164,14 @@ void UpdateLink::LineOn()
 void UpdateLink::LineOff()
 {
     SwitchLine1(*MSComm2, false);
+}
+
+bool UpdateLink::ClosePort()
+{
+    if (!MSComm2->portopen())
+        return false;
+    MSComm2->setPortopen(false);
+    return true;
 }
 
 void UpdateLink::LoadBurstBytes()

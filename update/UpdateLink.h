@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 #include <QVariant>
 #include <array>
 #include <cstdint>
@@ -17,6 +18,12 @@ class UpdateView;
 // Milliseconds of a monotonic clock; only differences mean something.
 int64_t MillisecondClock();
 
+// The update's line: 38400 baud, no parity, 8 data bits, 2 stop bits.
+inline const QString UpdateLineSettings = QStringLiteral("38400,N,8,2");
+
+// The COM number SelectedPort names; throws UpdateError::TypeMismatch when it names none.
+int SelectedPortNumber();
+
 class UpdateLink : public QObject {
     Q_OBJECT
 public:
@@ -27,6 +34,9 @@ public:
     static constexpr uint8_t NackByte = 0xFC;   // its negative acknowledgement
     static constexpr uint8_t BurstByteA = 0xEF; // the two bytes of a burst pair
     static constexpr uint8_t BurstByteB = 0xBF;
+    // The handshake's bytes after the lead byte's predecessor.
+    static constexpr uint8_t HandshakeSecond = 0x55;
+    static constexpr uint8_t HandshakeThird = 0xAA;
 
     // The options are read from view (waitack programs blind when Check2 is checked).
     explicit UpdateLink(const UpdateView &view, QObject *parent = nullptr);
@@ -51,6 +61,8 @@ public:
     bool Acknowledged() const;
     void LineOn();
     void LineOff();
+    // Closes the port when it is open; whether it was.
+    bool ClosePort();
 
     // Timer2 stops; the page does this when it is unloaded.
     void StopTimer();

@@ -6,6 +6,7 @@
 #include "port/SComm.h"
 #include "software/DecoderLookup.h"
 #include "update/Calibration.h"
+#include "update/FixedInfoLines.h"
 #include "update/GuardedStep.h"
 #include "update/TextNumber.h"
 #include "update/UpdateView.h"
@@ -15,7 +16,6 @@
 #include <thread>
 
 namespace {
-const QString UpdateSettings = QStringLiteral("38400,N,8,2");
 const QString AdapterOn = QStringLiteral("FLINT_EIN\r");
 
 // In ticks of UpdateLink::TickMs.
@@ -47,15 +47,6 @@ int32_t ChosenId(int index)
     if (!converted)
         throw UpdateError::TypeMismatch();
     return id;
-}
-
-int PortNumber(const QString &selectedPort)
-{
-    bool converted = false;
-    const int number = selectedPort.trimmed().toInt(&converted);
-    if (!converted)
-        throw UpdateError::TypeMismatch();
-    return number;
 }
 
 QString BooleanText(bool value)
@@ -146,13 +137,13 @@ bool UpdateProcedure::OpenPort()
     SComm &comm = link_.Comm();
     const bool opened = Succeeds([&] {
         comm.setOverlappedio(false);
-        comm.setSettings(UpdateSettings);
+        comm.setSettings(UpdateLineSettings);
         comm.setHandshake(SComm::comNone);
         comm.setRxthreshold(1);
         comm.setReadlen(SComm::ReadAllWaiting);
         comm.setCtrlline1(false);
         comm.setCtrlline2(false);
-        comm.setPortnumber(PortNumber(port));
+        comm.setPortnumber(SelectedPortNumber());
         comm.setInputmode(SComm::comInputModeText);
         comm.setPortopen(true);
     });
@@ -303,9 +294,8 @@ bool UpdateProcedure::LookUpImage()
         view_.AddInfoLine(Text(TextId::SoftwareFileCorrupt));
         return false;
     case LookupOutcome::Absent:
-        for (const char *line : {"Verbindungsaufbau erfolgreich", "Unbekannter Dekoder gefunden",
-                                 "Softwarefile enthält keine Software", "für dieses Produkt"})
-            view_.AddInfoLine(QString::fromUtf8(line));
+        for (const QString &line : FixedInfoLines::UnknownDecoder())
+            view_.AddInfoLine(line);
         return false;
     case LookupOutcome::Found:
         break;
@@ -328,8 +318,8 @@ bool UpdateProcedure::ImageIsForDecoder()
     Guarded([&] { imageId = file_.ByteAt(int64_t{entry_.Start} + 1); });
     if (imageId == decoderId_)
         return true;
-    view_.AddInfoLine(QStringLiteral("Geladene Software ist nicht für dieses Produkt"));
-    view_.AddInfoLine(QStringLiteral("Update wird nicht durchgeführt"));
+    for (const QString &line : FixedInfoLines::WrongImage())
+        view_.AddInfoLine(line);
     return false;
 }
 
@@ -383,12 +373,7 @@ void UpdateProcedure::End()
 {
     file_.Close();
     Guarded([this] { link_.LineOff(); });
-    Guarded([this] {
-        SComm &comm = link_.Comm();
-        if (!comm.portopen())
-            return;
-        comm.setPortopen(false);
+    if (GuardedOr(false, [this] { return link_.ClosePort(); }))
         view_.AddInfoLine(Text(TextId::PortClosed));
-    });
     view_.SetButtonsEnabled(true);
 }

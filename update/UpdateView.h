@@ -1,8 +1,8 @@
 #pragma once
 // What the update procedures see of the update page: the info list List2 with its background
 // colour, the progress bar, the two options, the three number boxes, the buttons that are
-// disabled while an update runs, the confirmation question and the way back. The page shows it
-// with its controls; tests (and tobrik-cli) keep it in memory.
+// disabled while an update runs, the confirmation question, an information box and the way
+// back. The page shows it with its controls; tests (and tobrik-cli) keep it in memory.
 
 #include <QColor>
 #include <QString>
@@ -49,6 +49,8 @@ public:
 
     // A message box with Yes and No; true for Yes.
     virtual bool AskYesNo(const QString &title, const QString &text) = 0;
+    // An information message box with an OK button.
+    virtual void ShowInformation(const QString &title, const QString &text) = 0;
 
     // What the Back button does: the page is left for the file page.
     virtual void GoBack() = 0;

@@ -35,7 +35,8 @@ QGroupBox *Frame(QWidget *parent, const char *name, const QString &caption, QChe
 }
 } // namespace
 
-frm_update::frm_update() : procedure_(*this), lifetime_(new PageLifetime(*this))
+frm_update::frm_update()
+    : procedure_(*this), alternative_(*this, procedure_.Link()), lifetime_(new PageLifetime(*this))
 {
     setObjectName(QStringLiteral("frm_update"));
     setWindowTitle(QStringLiteral("Decoder Updaten"));
@@ -117,9 +118,9 @@ void frm_update::CreateControls()
     resize(600, 380);
 }
 
-// Controls the page holds but never shows. The procedure still reads and writes txt_timing,
-// and Command5's enabled state tells whether an update runs; the diagnostic buttons have no
-// handlers.
+// Controls the page holds but never shows. The procedure still reads and writes txt_timing;
+// Command5 starts the alternative update, and its enabled state tells whether an update runs;
+// the diagnostic buttons have no handlers.
 void frm_update::CreateHiddenControls(QWidget *central)
 {
     txt_timing = TextBox(central, "txt_timing", StartValue::Timing);
@@ -136,6 +137,7 @@ void frm_update::CreateHiddenControls(QWidget *central)
     };
     for (QWidget *widget : hidden)
         widget->hide();
+    connect(Command5, &QPushButton::clicked, this, &frm_update::Command5_Click);
 }
 
 void frm_update::CreateMenus()
@@ -194,6 +196,12 @@ void frm_update::Command3_Click()
 {
     const PageLifetime::Running running(*lifetime_);
     procedure_.Run();
+}
+
+void frm_update::Command5_Click()
+{
+    const PageLifetime::Running running(*lifetime_);
+    alternative_.Run();
 }
 
 void frm_update::cmd_zurueck_Click()
@@ -304,6 +312,11 @@ void frm_update::SetButtonsEnabled(bool enabled)
 bool frm_update::AskYesNo(const QString &title, const QString &text)
 {
     return Dialogs::Current().Question(this, title, text);
+}
+
+void frm_update::ShowInformation(const QString &title, const QString &text)
+{
+    Dialogs::Current().Message(this, title, text);
 }
 
 void frm_update::GoBack()

@@ -4,6 +4,7 @@
 // offers two options while exactly one decoder type is chosen on the file page.
 
 #include "app/PageLifetime.h"
+#include "update/AlternativeUpdate.h"
 #include "update/UpdateProcedure.h"
 #include "update/UpdateView.h"
 
@@ -58,6 +59,7 @@ private:
     void Form_Activate();
     void ApplyOptionsRule();
     void Command3_Click();
+    void Command5_Click();
     void cmd_zurueck_Click();
     void cmd_beenden_Click();
     void mnu_info_Click();
@@ -78,6 +80,7 @@ private:
     QLineEdit *txt_timing;
 
     UpdateProcedure procedure_;
+    AlternativeUpdate alternative_; // shares the procedure's serial component and tick timer
     PageLifetime *lifetime_;
     bool activated_ = false; // the first activation has set the captions and options
 
@@ -95,5 +98,6 @@ private:
     QString TimingTargetText() const override;
     void SetButtonsEnabled(bool enabled) override;
     bool AskYesNo(const QString &title, const QString &text) override;
+    void ShowInformation(const QString &title, const QString &text) override;
     void GoBack() override;
 };

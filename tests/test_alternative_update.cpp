@@ -1,0 +1,336 @@
+// The update page's alternative method against the simulated decoder: the bytes it writes (the
+// probes, the handshake, the blocks and where the stream stops), the decoder's flash after it,
+// every way it ends before the transfer, its start from the page's hidden button, and
+// tobrik-cli update --alternative.
+#include "SimPortRig.h"
+#include "support/AnsweringDialogs.h"
+#include "support/DswBuilder.h"
+#include "support/TestEnvironment.h"
+#include "support/TestFolders.h"
+#include "support/UpdatePageControls.h"
+#include "support/UpdateRig.h"
+
+#include "app/Module_DU.h"
+#include "sim/SimDecoder.h"
+#include "sim/SimUpdateBox.h"
+#include "software/DswGenerator.h"
+#include "update/AlternativeUpdate.h"
+#include "update/MemoryUpdateView.h"
+#include "update/UpdateLink.h"
+#include "update/frm_update.h"
+
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(AlternativeOutcome)
+
+namespace {
+using namespace UpdatePageControls;
+
+constexpr int DecoderCom = 3;
+constexpr int FirstProbe = 200;
+constexpr int LastProbe = 209;
+constexpr int WakeUpPairs = 10;
+constexpr int ProbeRounds = 6;
+// Only an upper bound for a child that hangs; a run takes a few seconds.
+constexpr int ChildPatienceMs = 60000;
+
+const QString Opened = QStringLiteral("Comm Port geöffnet");
+const QString Connecting = QStringLiteral("Versuche Verbindung aufzubauen");
+const QString Closed = QStringLiteral("Comm Port geschlossen");
+const QStringList Transferred{"Update wird durchgeführt", "Übertragung abgeschlossen", Closed};
+const QString Information =
+    QStringLiteral("Übertragung beendet|Übertragung beendet, bitte kontrollieren Sie die Funktion "
+                   "des Decoders und führen Sie bei einem Mißerfolg das Update noch einmal durch.");
+
+QString Found(int id)
+{
+    return QStringLiteral("TB%1 gefunden").arg(id);
+}
+
+// A decoder software file with one image for id holding payload, fixed-width unless told.
+QByteArray Software(int id, int type, const QByteArray &payload, bool fixed = true)
+{
+    const QString entry = QStringLiteral("%1:TB%1:1.0:%2:%3").arg(id).arg(type).arg(payload.size());
+    return UpdateRig::WithPayload(DswBuilder::Build({entry}, fixed), id, payload);
+}
+
+// A payload whose bytes count up from first.
+QByteArray Counting(int length, int first = 1)
+{
+    QByteArray bytes;
+    for (int i = 0; i < length; ++i)
+        bytes.append(static_cast<char>(first + i));
+    return bytes;
+}
+
+// The wire up to the probe of lastId: each ID from 200 on after its own wake-up pairs.
+QByteArray Probes(int lastId)
+{
+    QByteArray wire;
+    for (int id = FirstProbe; id <= lastId; ++id)
+        wire += QByteArray("\xEF\xBF").repeated(WakeUpPairs) + char(id);
+    return wire;
+}
+
+// The handshake for the generator's lead byte.
+QByteArray Handshake()
+{
+    return QByteArray(1, char(DswGenerator::DefaultLeadByte - 1)) + '\x55' + '\xAA';
+}
+
+// A whole block: its number, the payload and their XOR.
+QByteArray Block(int number, const QByteArray &payload)
+{
+    char checksum = char(number);
+    for (const char byte : payload)
+        checksum ^= byte;
+    return char(number) + payload + checksum;
+}
+
+QString BoxWithDecoder(int id, int blockBytes = SimDecoderSettings::SmallBlockBytes)
+{
+    return QStringLiteral("%1=sim:box?decoder=%2&block=%3").arg(DecoderCom).arg(id).arg(blockBytes);
+}
+
+// Simulated ports, the software file as SoftwareFilePath (a null one is left missing) and COM3
+// as SelectedPort.
+class Track {
+public:
+    Track(const QString &ports, const QByteArray &software) : sim(ports)
+    {
+        const QString path = folder.filePath(QStringLiteral("DECODERSW.DAT"));
+        if (!software.isNull())
+            QVERIFY(DswBuilder::WriteFile(path, software));
+        Module_DU::State().SelectedPort = QString::number(DecoderCom);
+        Module_DU::State().SoftwareFilePath = path;
+    }
+
+    // Everything the program has written to the programmer.
+    QByteArray Wire() const { return sim.Device(DecoderCom)->Received(); }
+    // The decoder's flash; empty without a decoder.
+    QByteArray Flash() const
+    {
+        const auto *box = sim.Device<SimUpdateBox>(DecoderCom);
+        return box && box->Decoder() ? box->Decoder()->Flash() : QByteArray();
+    }
+    bool PortOpen() const { return sim.Device(DecoderCom)->Connected(); }
+
+    QTemporaryDir folder;
+    SimPortRig sim;
+};
+
+// The method with the page kept in memory.
+struct MemoryRun {
+    MemoryUpdateView view;
+    UpdateLink link{view};
+    AlternativeUpdate update{view, link};
+};
+
+// Answers the question and keeps the information boxes as TITLE|TEXT.
+class RecordingDialogs : public AnsweringDialogs {
+public:
+    void Message(QWidget *, const QString &title, const QString &text) override
+    {
+        messages.append(title + QLatin1Char('|') + text);
+    }
+    QStringList messages;
+};
+} // namespace
+
+class TestAlternativeUpdate : public QObject {
+    Q_OBJECT
+
+private slots:
+    void transfersTheImage_data();
+    void transfersTheImage();
+    void endsBeforeTheTransfer_data();
+    void endsBeforeTheTransfer();
+    void startsFromTheHiddenButton();
+    void cliRunsTheAlternative();
+};
+
+void TestAlternativeUpdate::transfersTheImage_data()
+{
+    QTest::addColumn<int>("decoder");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QByteArray>("blocks"); // the wire after the handshake
+    QTest::addColumn<int>("progress");      // after the last full block
+
+    // Block 1 is 0x10, 0x20 and zeros: its checksum is 1 ^ 0x10 ^ 0x20 = 0x31.
+    const QByteArray first = Counting(32);
+    const QByteArray second = QByteArray("\x10\x20") + QByteArray(30, '\0');
+    QTest::newRow("found at 203; type 1, last block full, then the next number")
+        << 203 << 1 << first + second << Block(0, first) + '\x01' + second + '\x31' + '\x02'
+        << 98; // 65 of 66
+    const QByteArray payload100 = Counting(100);
+    QTest::newRow("type 2, blocks of 64; the last, short, without its checksum")
+        << 200 << 2 << payload100 << Block(0, payload100.left(64)) + '\x01' + payload100.mid(64)
+        << 64; // 65 of 102
+    const QByteArray payload40 = Counting(40, 0x80);
+    QTest::newRow("type 3, blocks of 32")
+        << 200 << 3 << payload40 << Block(0, payload40.left(32)) + '\x01' + payload40.mid(32)
+        << 79; // 33 of 42
+}
+
+// One whole run: each probe after its own wake-up pairs up to the ID that answers, the
+// handshake, and the blocks until the first position past the image. The question is asked
+// although the page's options would skip it in the main update.
+void TestAlternativeUpdate::transfersTheImage()
+{
+    QFETCH(int, decoder);
+    QFETCH(int, type);
+    QFETCH(QByteArray, payload);
+    QFETCH(QByteArray, blocks);
+    QFETCH(int, progress);
+    const int blockBytes = AlternativeUpdate::BlockSizeOf(type);
+    Track track(BoxWithDecoder(decoder, blockBytes), Software(decoder, type, payload));
+    MemoryRun run;
+    run.view.noQuery = true;
+    run.view.blind = true;
+
+    QCOMPARE(run.update.Run(), AlternativeOutcome::Completed);
+    QCOMPARE(track.Wire(), Probes(decoder) + Handshake() + blocks);
+    // The decoder stores the full blocks only.
+    QCOMPARE(track.Flash(), payload.left(payload.size() / blockBytes * blockBytes));
+    QCOMPARE(run.view.infoLines, QStringList({Opened, Connecting, Found(decoder)}) + Transferred);
+    QCOMPARE(run.view.questions,
+             QStringList{"Decoder gefunden|" + Found(decoder)
+                         + ", wollen Sie das Update durchführen?"});
+    QCOMPARE(run.view.informations, QStringList{Information});
+    QCOMPARE(qRound(run.view.progress), progress);
+    QCOMPARE(run.view.buttonStates, QList<bool>({false, true}));
+    QVERIFY(track.sim.log.contains(Found(decoder)));
+    QVERIFY(!track.PortOpen());
+}
+
+void TestAlternativeUpdate::endsBeforeTheTransfer_data()
+{
+    QTest::addColumn<QString>("ports");
+    QTest::addColumn<QByteArray>("software"); // null: no file
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<AlternativeOutcome>("outcome");
+    QTest::addColumn<QStringList>("lines"); // after "Comm Port geöffnet" and the search
+    QTest::addColumn<QByteArray>("wire");
+
+    const QByteArray good = Software(FirstProbe, 1, Counting(64));
+    const QString box = BoxWithDecoder(FirstProbe);
+    QTest::newRow("port busy") << QString("3=sim:busy") << good << true
+                               << AlternativeOutcome::PortNotOpened
+                               << QStringList{"Fehler beim Öffnen der Com-Schnittstelle"}
+                               << QByteArray();
+    // Some 16 seconds of real pauses.
+    QTest::newRow("no answer: IDs 200 to 209 in six rounds")
+        << QString("3=sim:box") << good << true << AlternativeOutcome::NoAnswer
+        << QStringList{"Dekoder antwortet nicht"} << Probes(LastProbe).repeated(ProbeRounds);
+    QTest::newRow("file missing") << box << QByteArray() << true
+                                  << AlternativeOutcome::FileNotOpened
+                                  << QStringList{"Datei läßt sich nicht öffnen"}
+                                  << Probes(FirstProbe);
+    QTest::newRow("token index") << box << Software(FirstProbe, 1, Counting(64), false) << true
+                                 << AlternativeOutcome::FileInvalid
+                                 << QStringList{"Softwarefile ist ungültig"} << Probes(FirstProbe);
+    QTest::newRow("ID not in the index")
+        << BoxWithDecoder(201) << good << true << AlternativeOutcome::DecoderUnknown
+        << QStringList{"Verbindungsaufbau erfolgreich", "Unbekannter Dekoder gefunden",
+                       "Softwarefile enthält keine Software", "für dieses Produkt"}
+        << Probes(201);
+    QByteArray otherIdByte = good;
+    otherIdByte[UpdateRig::EntryOf(good, FirstProbe).Start] = char(FirstProbe + 1);
+    QTest::newRow("ID byte differs")
+        << box << otherIdByte << true << AlternativeOutcome::WrongImage
+        << QStringList{Found(FirstProbe), "Geladene Software ist nicht für dieses Produkt",
+                       "Update wird nicht durchgeführt"}
+        << Probes(FirstProbe);
+    QTest::newRow("No to the question") << box << good << false << AlternativeOutcome::Declined
+                                        << QStringList{Found(FirstProbe)} << Probes(FirstProbe);
+}
+
+// Every way out before the transfer: its lines, nothing sent after the probe, the decoder's
+// flash untouched, the port closed and the buttons enabled again.
+void TestAlternativeUpdate::endsBeforeTheTransfer()
+{
+    QFETCH(QString, ports);
+    QFETCH(QByteArray, software);
+    QFETCH(bool, answer);
+    QFETCH(AlternativeOutcome, outcome);
+    QFETCH(QStringList, lines);
+    QFETCH(QByteArray, wire);
+    Track track(ports, software);
+    MemoryRun run;
+    run.view.answer = answer;
+
+    QCOMPARE(run.update.Run(), outcome);
+    const bool opened = outcome != AlternativeOutcome::PortNotOpened;
+    const QStringList expected =
+        opened ? QStringList({Opened, Connecting}) + lines + QStringList{Closed} : lines;
+    QCOMPARE(run.view.infoLines, expected);
+    QCOMPARE(track.Wire(), wire);
+    QCOMPARE(run.view.buttonStates, QList<bool>({false, true}));
+    QVERIFY(!track.PortOpen());
+    QVERIFY(run.view.informations.isEmpty());
+    QVERIFY(track.Flash().isEmpty());
+}
+
+// A click on the page's hidden Command5 runs the method over an adapter that the port page's
+// detection switched into its update-box mode: the method does not switch it again.
+void TestAlternativeUpdate::startsFromTheHiddenButton()
+{
+    const QByteArray payload = Counting(64);
+    Track track(QStringLiteral("3=sim:adapter?decoder=%1").arg(FirstProbe),
+                Software(FirstProbe, 1, payload));
+    QVERIFY(track.sim.StartAndScan());
+    track.sim.ports.LeavePage();
+    QVERIFY(Module_DU::State().AdapterActive);
+    const qsizetype detectionBytes = track.Wire().size();
+    frm_update page;
+    RecordingDialogs dialogs;
+    page.show();
+
+    Button(page, "Command5")->click();
+    QCOMPARE(Lines(page), QStringList({Opened, Connecting, Found(FirstProbe)}) + Transferred);
+    QCOMPARE(dialogs.questions.size(), 1);
+    QCOMPARE(dialogs.messages, QStringList{Information});
+    QCOMPARE(ButtonsEnabled(page), QList<bool>(4, true));
+    QCOMPARE(Control<QProgressBar>(page, "ProgressBar1")->value(), 98); // 65 of 66
+    QCOMPARE(track.Wire().mid(detectionBytes), Probes(FirstProbe) + Handshake()
+                                                   + Block(0, payload.left(32))
+                                                   + Block(1, payload.mid(32)) + '\x02');
+    QCOMPARE(track.Flash(), payload);
+}
+
+// The whole method headless: the list's lines on standard output, the closing box on standard
+// error, the flash written by the simulated decoder, exit status 0.
+void TestAlternativeUpdate::cliRunsTheAlternative()
+{
+    TestFolders folders;
+    QTemporaryDir dir;
+    const QByteArray payload = Counting(64);
+    const QString softwarePath = dir.filePath("DECODERSW.DAT");
+    QVERIFY(DswBuilder::WriteFile(softwarePath, Software(FirstProbe, 1, payload)));
+    const QString flashPath = dir.filePath("flash.bin");
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TOBRIK_PORTS", QStringLiteral("3=sim:box?decoder=%1&flash=%2")
+                                           .arg(FirstProbe)
+                                           .arg(QString::fromLatin1(QUrl::toPercentEncoding(flashPath))));
+    cli.setProcessEnvironment(environment);
+
+    cli.start(TestEnvironment::CliPath(), {"update", "--alternative", "--port", "3", "--file",
+                                           softwarePath, "--yes"});
+    QVERIFY(cli.waitForFinished(ChildPatienceMs));
+    const QString errors = QString::fromUtf8(cli.readAllStandardError());
+    QVERIFY2(cli.exitStatus() == QProcess::NormalExit && cli.exitCode() == 0, qPrintable(errors));
+    QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+             QStringList({Opened, Connecting, Found(FirstProbe)}) + Transferred);
+    QVERIFY2(errors.contains(QString(Information).replace('|', ": ")), qPrintable(errors));
+    QCOMPARE(TestFolders::ReadFile(flashPath), payload);
+}
+
+QTEST_MAIN(TestAlternativeUpdate)
+#include "test_alternative_update.moc"

@@ -1,0 +1,255 @@
+#include "update/AlternativeUpdate.h"
+
+#include "app/Log.h"
+#include "app/Module_DU.h"
+#include "port/SComm.h"
+#include "software/DecoderLookup.h"
+#include "update/FixedInfoLines.h"
+#include "update/GuardedStep.h"
+#include "update/UpdateLink.h"
+#include "update/UpdateView.h"
+
+#include <QCoreApplication>
+
+namespace {
+// The decoder is looked for by these IDs, in a first round and RetryRounds more.
+constexpr int32_t FirstProbeId = 200;
+constexpr int32_t LastProbeId = 209;
+constexpr int32_t RetryRounds = 5;
+constexpr int32_t WakeUpPairs = 10; // before each probe
+
+// In ticks of UpdateLink::TickMs.
+constexpr int32_t OpenedPauseTicks = 5;    // after the port is open
+constexpr int32_t WakeUpByteTicks = 1;     // after each wake-up byte
+constexpr int32_t ProbeLeadTicks = 1;      // between dropping what came and the probe
+constexpr int32_t ProbeReplyTicks = 5;     // a decoder's answer to the probe
+constexpr int32_t HandshakePauseTicks = 2; // before each handshake byte
+constexpr int32_t HandshakeEndTicks = 4;   // after the last one
+constexpr int32_t BlockPauseTicks = 10;    // after each full block
+
+constexpr int ReceiveThreshold = 1; // bytes
+constexpr int32_t SmallBlockBytes = 32;
+constexpr int32_t LargeBlockBytes = 64;
+constexpr int32_t LargeBlockType = 2;
+constexpr int32_t BlockNumberMask = 0xFF; // the number goes as a byte: 255 is followed by 0
+constexpr float PercentScale = 100;
+
+const QString PortOpened = QStringLiteral("Comm Port geöffnet");
+const QString Connecting = QStringLiteral("Versuche Verbindung aufzubauen");
+const QString PortFailed = QStringLiteral("Fehler beim Öffnen der Com-Schnittstelle");
+const QString NoAnswer = QStringLiteral("Dekoder antwortet nicht");
+const QString FileFailed = QStringLiteral("Datei läßt sich nicht öffnen");
+const QString FileInvalid = QStringLiteral("Softwarefile ist ungültig");
+const QString Found = QStringLiteral(" gefunden");
+const QString QuestionTitle = QStringLiteral("Decoder gefunden");
+const QString Question = QStringLiteral(" gefunden, wollen Sie das Update durchführen?");
+const QString InProgress = QStringLiteral("Update wird durchgeführt");
+const QString Completed = QStringLiteral("Übertragung abgeschlossen");
+const QString CompletedTitle = QStringLiteral("Übertragung beendet");
+const QString CompletedText =
+    QStringLiteral("Übertragung beendet, bitte kontrollieren Sie die Funktion des Decoders und "
+                   "führen Sie bei einem Mißerfolg das Update noch einmal durch.");
+const QString PortClosed = QStringLiteral("Comm Port geschlossen");
+} // namespace
+
+AlternativeUpdate::AlternativeUpdate(UpdateView &view, UpdateLink &link) : view_(view), link_(link)
+{
+}
+
+int32_t AlternativeUpdate::BlockSizeOf(int32_t type)
+{
+    return type == LargeBlockType ? LargeBlockBytes : SmallBlockBytes;
+}
+
+AlternativeOutcome AlternativeUpdate::Run()
+{
+    view_.ClearInfoLines();
+    view_.SetButtonsEnabled(false);
+    const AlternativeOutcome outcome = RunUntilCloseDown();
+    CloseDown();
+    return outcome;
+}
+
+// From opening the port to the end of the transfer; every way out leads to CloseDown.
+AlternativeOutcome AlternativeUpdate::RunUntilCloseDown()
+{
+    if (!OpenPort()) {
+        view_.AddInfoLine(PortFailed);
+        return AlternativeOutcome::PortNotOpened;
+    }
+    view_.AddInfoLine(PortOpened);
+    link_.wait(OpenedPauseTicks);
+    view_.AddInfoLine(Connecting);
+    if (!FindDecoder()) {
+        view_.AddInfoLine(NoAnswer);
+        return AlternativeOutcome::NoAnswer;
+    }
+    if (const auto stopped = LookUpImage())
+        return *stopped;
+    if (!ImageIsForDecoder())
+        return AlternativeOutcome::WrongImage;
+    if (!view_.AskYesNo(QuestionTitle, entry_.Name + Question)) {
+        Guarded([this] { link_.LineOff(); });
+        return AlternativeOutcome::Declined;
+    }
+    Transfer();
+    return AlternativeOutcome::Completed;
+}
+
+// Line 1 is raised directly, without the handshake edge that LineOn adds; a port whose line
+// cannot be raised counts as not opened.
+bool AlternativeUpdate::OpenPort()
+{
+    SComm &comm = link_.Comm();
+    return Succeeds([&] {
+        comm.setSettings(UpdateLineSettings);
+        comm.setHandshake(SComm::comNone);
+        comm.setRxthreshold(ReceiveThreshold);
+        comm.setReadlen(SComm::ReadOneByte);
+        comm.setPortnumber(SelectedPortNumber());
+        comm.setPortopen(true);
+        comm.setCtrlline2(false);
+        comm.setCtrlline1(true);
+    });
+}
+
+// Probes the IDs in rounds; the first that gets any answer at all is the decoder's.
+bool AlternativeUpdate::FindDecoder()
+{
+    for (int32_t round = 0; round <= RetryRounds; ++round) {
+        for (int32_t id = FirstProbeId; id <= LastProbeId; ++id) {
+            if (Probe(id)) {
+                probeId_ = id;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Wakes the decoder, drops whatever came before and sends id; whatever answers is read and
+// dropped too, its value does not matter.
+bool AlternativeUpdate::Probe(int32_t id)
+{
+    SComm &comm = link_.Comm();
+    SendWakeUp();
+    Guarded([&] { comm.setIncount(0); });
+    link_.wait(ProbeLeadTicks);
+    Guarded([&] { link_.send(id); });
+    link_.wait(ProbeReplyTicks);
+    if (GuardedOr(0, [&] { return comm.incount(); }) == 0)
+        return false;
+    Guarded([&] {
+        while (comm.incount() != 0)
+            comm.input();
+    });
+    return true;
+}
+
+void AlternativeUpdate::SendWakeUp()
+{
+    for (int32_t pair = 0; pair < WakeUpPairs; ++pair) {
+        for (const int32_t byte : {UpdateLink::BurstByteA, UpdateLink::BurstByteB}) {
+            Guarded([&] { link_.send(byte); });
+            link_.wait(WakeUpByteTicks);
+        }
+    }
+}
+
+// Opens the software file and finds the answering ID in its index, which must have the
+// fixed-width layout. The outcome when the run ends here, with its lines listed.
+std::optional<AlternativeOutcome> AlternativeUpdate::LookUpImage()
+{
+    if (!file_.Open(Module_DU::State().SoftwareFilePath)) {
+        view_.AddInfoLine(FileFailed);
+        return AlternativeOutcome::FileNotOpened;
+    }
+    const LookupResult lookup = LookupDecoderInFixedIndex(file_.Device(), probeId_);
+    switch (lookup.Outcome) {
+    case LookupOutcome::Malformed:
+        view_.AddInfoLine(FileInvalid);
+        return AlternativeOutcome::FileInvalid;
+    case LookupOutcome::Absent:
+        for (const QString &line : FixedInfoLines::UnknownDecoder())
+            view_.AddInfoLine(line);
+        return AlternativeOutcome::DecoderUnknown;
+    case LookupOutcome::Found:
+        break;
+    }
+    entry_ = lookup.Entry;
+    view_.AddInfoLine(entry_.Name + Found);
+    Log::Line(entry_.Name + Found);
+    return std::nullopt;
+}
+
+// An ID byte that cannot be read names no decoder.
+bool AlternativeUpdate::ImageIsForDecoder()
+{
+    const int32_t imageId =
+        GuardedOr<int32_t>(-1, [this] { return file_.ByteAt(int64_t{entry_.Start} + 1); });
+    if (imageId == probeId_)
+        return true;
+    for (const QString &line : FixedInfoLines::WrongImage())
+        view_.AddInfoLine(line);
+    return false;
+}
+
+void AlternativeUpdate::Transfer()
+{
+    view_.AddInfoLine(InProgress);
+    Handshake();
+    SendBlocks();
+    Guarded([this] { link_.LineOff(); });
+    view_.AddInfoLine(Completed);
+    view_.ShowInformation(CompletedTitle, CompletedText);
+}
+
+// A lead byte that cannot be read leaves 0, whose predecessor is no byte: that send fails and
+// is skipped.
+void AlternativeUpdate::Handshake()
+{
+    const int32_t leadByte = GuardedOr<int32_t>(0, [this] { return file_.ByteAt(entry_.Start); });
+    for (const int32_t byte : {leadByte - 1, int32_t{UpdateLink::HandshakeSecond},
+                               int32_t{UpdateLink::HandshakeThird}}) {
+        link_.wait(HandshakePauseTicks);
+        Guarded([&] { link_.send(byte); });
+    }
+    link_.wait(HandshakeEndTicks);
+}
+
+// Streams the payload without waiting for any answer. The stream stops at the first position
+// past the image, wherever that falls: a last block that is not full goes without its checksum,
+// and after a full last block its successor's number still goes out. A byte that cannot be read
+// goes as 0, so the blocks after it keep their framing.
+void AlternativeUpdate::SendBlocks()
+{
+    const int32_t blockSize = BlockSizeOf(entry_.Type);
+    const int64_t lastPosition = int64_t{entry_.Start} + entry_.Length - 1;
+    int64_t position = int64_t{entry_.Start} + 1;
+    for (int32_t blockNumber = 0;; blockNumber = (blockNumber + 1) & BlockNumberMask) {
+        uint8_t checksum = static_cast<uint8_t>(blockNumber);
+        Guarded([&] { link_.send(blockNumber); });
+        for (int32_t i = 0; i < blockSize; ++i) {
+            if (++position > lastPosition)
+                return;
+            const uint8_t byte = GuardedOr<uint8_t>(0, [&] { return file_.ByteAt(position); });
+            checksum ^= byte;
+            Guarded([&] { link_.send(byte); });
+            QCoreApplication::processEvents();
+        }
+        Guarded([&] { link_.send(checksum); });
+        view_.SetProgress(static_cast<float>(position - entry_.Start) * PercentScale
+                          / static_cast<float>(entry_.Length));
+        link_.wait(BlockPauseTicks);
+    }
+}
+
+// Every failure here is ignored: whatever can still be closed is closed.
+void AlternativeUpdate::CloseDown()
+{
+    file_.Close();
+    Guarded([this] { link_.LineOff(); });
+    if (GuardedOr(false, [this] { return link_.ClosePort(); }))
+        view_.AddInfoLine(PortClosed);
+    view_.SetButtonsEnabled(true);
+}

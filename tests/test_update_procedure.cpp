@@ -159,27 +159,6 @@ void TestUpdateProcedure::endsBeforeTransfer_data()
         << "3" << QStringList{"12"} << Replies{Ack} << QByteArray("not an index") << true
         << QStringList{opened, connecting, T(TextId::SoftwareFileCorrupt), closed} << QStringList{}
         << QList<int>{12};
-    QTest::newRow("decoder not in the file") << "3" << QStringList{"12"} << Replies{Ack}
-                                             << DswBuilder::Build({"34:TB34:2.00:2:128"}) << true
-                                             << QStringList{opened,
-                                                            connecting,
-                                                            "Verbindungsaufbau erfolgreich",
-                                                            "Unbekannter Dekoder gefunden",
-                                                            "Softwarefile enthält keine Software",
-                                                            "für dieses Produkt",
-                                                            closed}
-                                             << QStringList{} << QList<int>{12};
-    QByteArray otherIdByte = DswBuilder::Build({"12:TB12:1.00:1:64"});
-    otherIdByte[UpdateRig::EntryOf(otherIdByte, 12).Start] = 13; // position START + 1
-    QTest::newRow("image made for another decoder")
-        << "3" << QStringList{"12"} << Replies{Ack} << otherIdByte << true
-        << QStringList{opened,
-                       connecting,
-                       "TB12 found",
-                       "Geladene Software ist nicht für dieses Produkt",
-                       "Update wird nicht durchgeführt",
-                       closed}
-        << QStringList{} << QList<int>{12};
     QTest::newRow("KT image refused before the handshake")
         << "3" << QStringList{"12"} << Replies{Ack} << DswBuilder::Build({"12:KT12:1.00:3:64"})
         << true
@@ -232,16 +211,9 @@ void TestUpdateProcedure::transfer_data()
     QTest::addColumn<UpdateOutcome>("outcome");
 
     const QString finished = T(TextId::UpdateFinished);
-    QTest::newRow("two blocks of 32")
-        << 1 << 64 << Replies{} << QList<int>{0, 1} << QStringList{finished}
-        << QStringList{finished} << 0 << QStringList{"Block=0", "Block=1", "Block=2"}
-        << UpdateOutcome::Finished;
     QTest::newRow("a part block is never sent")
         << 1 << 48 << Replies{} << QList<int>{0} << QStringList{finished} << QStringList{finished}
         << 0 << QStringList{"Block=0", "Block=1"} << UpdateOutcome::Finished;
-    QTest::newRow("two blocks of 64")
-        << 2 << 128 << Replies{} << QList<int>{0, 1} << QStringList{finished}
-        << QStringList{finished} << 0 << QStringList{} << UpdateOutcome::Finished;
     const QStringList timeouts787{"Timeout Block 7 Retry 1", "Timeout Block 8 Retry 2",
                                   "Timeout Block 7 Retry 3"};
     QTest::newRow("block 7, probes 8 and 7 time out, probe 8 accepted")
@@ -415,11 +387,6 @@ void TestUpdateProcedure::calibration_data()
         << QStringList{"Try=0 : Counter=5000 : Zeit=10", "Try=1 : Counter=10000 : Zeit=45"}
         << "True"
         << "10000";
-    QTest::newRow("100 ms against 40")
-        << "5000" << QList<qint64>{100, 50}
-        << QStringList{"Try=0 : Counter=5000 : Zeit=100", "Try=1 : Counter=2000 : Zeit=50"}
-        << "True"
-        << "2000";
     QStringList never;
     for (int i = 0; i <= 20; ++i)
         never << QStringLiteral("Try=%1 : Counter=1000 : Zeit=70").arg(i);

@@ -90,8 +90,6 @@ void PortMapTest::simulatedPinKeys_data()
 
     QTest::newRow("box") << false << "sim:box?status=41&description=B" << "";
     QTest::newRow("adapter") << false << "sim:adapter?description=A&reply=OK" << "";
-    QTest::newRow("noise") << true << "sim:noise?pattern=x" << "";
-    QTest::newRow("none") << false << "sim:none?description=N" << "";
     QTest::newRow("busy") << false << "sim:busy?description=X" << "";
     QTest::newRow("box with a decoder") << false
         << "sim:box?decoder=5&block=64&lost-reply=0.1&bad-block=0&lost-block=1"

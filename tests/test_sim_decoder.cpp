@@ -1,9 +1,7 @@
 // The simulated decoder on the track of the update box and the adapter, driven as the update
 // page drives it: through the serial component, line 1 raised, preamble pairs, ID, handshake,
-// blocks. And tobrik-cli simulate, reached over its pseudo-terminal through the real serial
-// back end.
+// blocks. (tobrik-cli simulate on its pseudo-terminal is updated whole in test_update_cli.)
 #include "SimPortRig.h"
-#include "TestEnvironment.h"
 
 #include "port/SComm.h"
 #include "port/SerialError.h"
@@ -13,7 +11,6 @@
 #include "sim/SimUpdateBox.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -156,7 +153,6 @@ private slots:
     void unplugAtBlock();
     void lineRateHoldsRepliesBack_data();
     void lineRateHoldsRepliesBack();
-    void simulateOnPseudoTerminal();
 };
 
 // Bytes sent after line 1 rises and before the own ID.
@@ -229,7 +225,6 @@ void SimDecoderTest::handshake()
 
 void SimDecoderTest::blocks_data()
 {
-    QTest::addColumn<int>("blockSize");
     QTest::addColumn<QList<QByteArray>>("frames");
     QTest::addColumn<QByteArray>("replies");
     QTest::addColumn<QByteArray>("flash");
@@ -239,32 +234,25 @@ void SimDecoderTest::blocks_data()
     QByteArray badChecksum = Frame(0, p0);
     badChecksum.back() = char(badChecksum.back() ^ 1);
 
-    QTest::newRow("expected block stored") << SmallBlock << QList{Frame(0, p0)} << ack << p0;
-    QTest::newRow("three in a row") << SmallBlock << QList{Frame(0, p0), Frame(1, p1), Frame(2, p2)}
-                                    << ack + ack + ack << p0 + p1 + p2;
     QTest::newRow("repeat of the block just stored")
-        << SmallBlock << QList{Frame(0, p0), Frame(1, p1), Frame(1, p1), Frame(2, p2)}
+        << QList{Frame(0, p0), Frame(1, p1), Frame(1, p1), Frame(2, p2)}
         << ack + ack + ack + ack << p0 + p1 + p2;
     QTest::newRow("block 1 before block 0")
-        << SmallBlock << QList{Frame(1, p1)} << nack << QByteArray();
+        << QList{Frame(1, p1)} << nack << QByteArray();
     QTest::newRow("block ahead refused, then the expected one")
-        << SmallBlock << QList{Frame(0, p0), Frame(2, p2), Frame(1, p1)} << ack + nack + ack << p0 + p1;
+        << QList{Frame(0, p0), Frame(2, p2), Frame(1, p1)} << ack + nack + ack << p0 + p1;
     QTest::newRow("two back refused")
-        << SmallBlock << QList{Frame(0, p0), Frame(1, p1), Frame(0, p0)} << ack + ack + nack << p0 + p1;
-    QTest::newRow("bad checksum") << SmallBlock << QList{badChecksum, Frame(0, p0)} << nack + ack << p0;
-    QTest::newRow("64-byte blocks")
-        << LargeBlock << QList{Frame(0, Payload(0, LargeBlock)), Frame(1, Payload(1, LargeBlock))}
-        << ack + ack << Payload(0, LargeBlock) + Payload(1, LargeBlock);
+        << QList{Frame(0, p0), Frame(1, p1), Frame(0, p0)} << ack + ack + nack << p0 + p1;
+    QTest::newRow("bad checksum") << QList{badChecksum, Frame(0, p0)} << nack + ack << p0;
 }
 
 void SimDecoderTest::blocks()
 {
-    QFETCH(int, blockSize);
     QFETCH(QList<QByteArray>, frames);
     QFETCH(QByteArray, replies);
     QFETCH(QByteArray, flash);
     QTemporaryDir dir;
-    Link link(QString("decoder=%1&block=%2&").arg(OwnId).arg(blockSize) + FlashKey(dir));
+    Link link(QString("decoder=%1&").arg(OwnId) + FlashKey(dir));
     QCOMPARE(link.Probe(), Acked);
     link.Handshake();
     QByteArray answered;
@@ -455,50 +443,6 @@ void SimDecoderTest::lineRateHoldsRepliesBack()
     QCOMPARE(link.Send(bytes), QByteArray());
     QCOMPARE(link.AwaitReply(), Acked);
     QVERIFY(NotEarlierThanBytes(sent, int(bytes.size()) + 1));
-}
-
-// The simulator on a pseudo-terminal, pinned as COM3 and opened by the real serial back end,
-// until SIGTERM ends it.
-void SimDecoderTest::simulateOnPseudoTerminal()
-{
-    QTemporaryDir dir;
-    QProcess simulator;
-    simulator.start(TestEnvironment::CliPath(),
-                    {"simulate", "--adapter", "--decoder", QString::number(OwnId), "--flash",
-                     dir.filePath("flash.bin")});
-    QVERIFY(simulator.waitForStarted());
-    QVERIFY(QTest::qWaitFor([&] { return simulator.canReadLine(); }, ReplyPatienceMs));
-    const QString path = QString::fromLocal8Bit(simulator.readLine()).trimmed();
-    QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
-
-    {
-        SimPorts ports("3=" + path);
-        SComm comm;
-        comm.setPortnumber(3);
-        comm.setSettings("38400,N,8,2");
-        comm.setInputmode(SComm::comInputModeBinary);
-        comm.setPortopen(true);
-        const auto exchange = [&comm](const QByteArray &bytes, int replyBytes) {
-            comm.output(bytes);
-            const bool complete = QTest::qWaitFor([&] { return comm.incount() >= replyBytes; },
-                                                  ReplyPatienceMs);
-            return complete ? comm.input().toByteArray() : QByteArray("(incomplete)");
-        };
-        QCOMPARE(exchange("FLINT_EIN\r", 3), QByteArray("OK\r"));
-        comm.output(Preamble(ProgramPreamblePairs));
-        QCOMPARE(exchange(QByteArray(1, char(OwnId)), 1), Acked);
-        for (const char byte : GoodHandshake)
-            QCOMPARE(exchange(QByteArray(1, byte), 1), Acked);
-        QCOMPARE(exchange(Frame(0, Payload(0, SmallBlock)), 1), Acked);
-        comm.setPortopen(false);
-    }
-    QTRY_COMPARE(FlashFile(dir), Payload(0, SmallBlock));
-
-    simulator.terminate();
-    QVERIFY(simulator.waitForFinished(ReplyPatienceMs));
-    QCOMPARE(simulator.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(simulator.exitCode(), 0);
-    QCOMPARE(FlashFile(dir), Payload(0, SmallBlock));
 }
 
 QTEST_MAIN(SimDecoderTest)

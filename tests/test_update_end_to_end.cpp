@@ -167,8 +167,8 @@ void TestUpdateEndToEnd::updateThroughThePage_data()
 }
 
 // The port page's detection finds the programmer; the update page's start button runs the update
-// and the user answers Yes: the lines in order, green, the bar near its end, the buttons enabled
-// again, and the decoder's flash holds the payload byte for byte.
+// and the user answers Yes: the buttons disabled while it runs, the lines in order, green, the bar
+// near its end, the buttons enabled again, and the decoder's flash holds the payload byte for byte.
 void TestUpdateEndToEnd::updateThroughThePage()
 {
     QFETCH(QString, kind);
@@ -184,7 +184,10 @@ void TestUpdateEndToEnd::updateThroughThePage()
     const qsizetype adapterOnBefore = track.Wire().count(AdapterOn);
 
     Page page;
+    QList<bool> whileRunning;
+    QTimer::singleShot(0, &page.page, [&] { whileRunning = ButtonsEnabled(page.page); });
     page.StartUpdate();
+    QCOMPARE(whileRunning, QList<bool>(4, false));
     const QStringList transferred{"TB12 " + T(TextId::Found), T(TextId::UpdateInProgress),
                                   T(TextId::UpdateFinished), T(TextId::PortClosed)};
     QCOMPARE(Lines(page.page), OpenedAndConnecting() + transferred);

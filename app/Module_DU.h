@@ -46,6 +46,10 @@ struct ProgramState {
 // The one instance.
 ProgramState &State();
 
+// Sets Exiting; true when this call set it, false when a close-down had begun already (a page
+// it unloads then need not ask for the port page to be shown).
+bool BeginExiting();
+
 // Puts the state back to its start values; tests use it to begin each case afresh.
 void ResetState();
 

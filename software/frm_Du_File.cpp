@@ -130,11 +130,8 @@ void frm_Du_File::showEvent(QShowEvent *event)
 
 void frm_Du_File::closeEvent(QCloseEvent *event)
 {
-    auto &state = Module_DU::State();
-    const bool alreadyExiting = state.Exiting;
-    state.Exiting = true;
     event->accept();
-    if (!alreadyExiting)
+    if (Module_DU::BeginExiting())
         emit Unloaded();
 }
 

@@ -229,12 +229,8 @@ void frm_update::closeEvent(QCloseEvent *event)
         return;
     }
     procedure_.Link().StopTimer();
-    auto &state = Module_DU::State();
-    const bool alreadyExiting = state.Exiting;
-    state.Exiting = true;
     event->accept();
-    // A close-down already running has asked for this unload; it needs no port page shown.
-    if (!alreadyExiting)
+    if (Module_DU::BeginExiting())
         emit Unloaded();
 }
 

@@ -147,7 +147,9 @@ QString BuiltInText(int index)
 
 bool ReadTexts(const QString &path)
 {
-    const std::optional<QByteArray> bytes = SmallTextFile::Read(path);
+    const std::optional<QByteArray> bytes = SmallTextFile::Read(
+        path, QStringLiteral("The texts already loaded stay, the built-in English ones where "
+                             "there are none."));
     if (bytes)
         ApplyTextsFile(*bytes);
     FillBuiltInTexts();

@@ -2,6 +2,8 @@
 
 #include "app/Module_DU.h"
 
+#include <cstdio>
+
 namespace Log {
 namespace {
 Sink &CurrentSink()
@@ -21,6 +23,16 @@ void Line(const QString &line)
 {
     if (Module_DU::State().LogActive && CurrentSink())
         CurrentSink()(line);
+}
+
+void Problem(const QString &line)
+{
+    if (Module_DU::State().LogActive && CurrentSink()) {
+        CurrentSink()(line);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
 }
 
 } // namespace Log

@@ -15,4 +15,9 @@ void SetSink(Sink sink);
 // Appends line to the log when LogActive is set.
 void Line(const QString &line);
 
+// A failure the user must hear of, with its reason and what the program does instead. With no
+// log listening (at start, at the close-down, a GUI started without its log window open) it
+// goes to standard error, so that a terminal or the session's journal still shows it.
+void Problem(const QString &line);
+
 } // namespace Log

@@ -3,18 +3,34 @@
 #include "app/Log.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace SmallTextFile {
+namespace {
+void ReportUnread(const QString &path, const QString &reason, const QString &insteadText)
+{
+    Log::Problem(QStringLiteral("%1 cannot be read: %2. %3").arg(path, reason, insteadText));
+}
+} // namespace
 
-std::optional<QByteArray> Read(const QString &path)
+std::optional<QByteArray> Read(const QString &path, const QString &insteadText)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Anything in the file's place (a folder, a link to nowhere) counts as there.
+        if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
+            ReportUnread(path, file.errorString(), insteadText);
         return std::nullopt;
+    }
     // One byte more than allowed tells a file that is too large, whatever size it claims.
     QByteArray bytes = file.read(MaxSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        // A failed read would otherwise look like an empty file.
+        ReportUnread(path, file.errorString(), insteadText);
+        return std::nullopt;
+    }
     if (bytes.size() > MaxSize) {
-        Log::Line(QStringLiteral("%1 not read: larger than %2 bytes").arg(path).arg(MaxSize));
+        ReportUnread(path, QStringLiteral("larger than %1 bytes").arg(MaxSize), insteadText);
         return std::nullopt;
     }
     return bytes;

@@ -3,8 +3,10 @@
 #include "app/LanguageTexts.h"
 #include "app/Mod_Getfolder.h"
 #include "app/Module_DU.h"
+#include "app/SaveFileLeftovers.h"
 #include "app/modFunctions.h"
 #include "app/mod_config.h"
+#include "software/FindNewestSoftwareFile.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -28,11 +30,24 @@ QDateTime ProgramFileDate()
                                 + ProgramFileName());
     return programFile.exists() ? programFile.lastModified() : QDateTime();
 }
+// What interrupted writes of the settings file, the version list and downloaded decoder
+// software files left behind.
+void RemoveStaleLeftovers()
+{
+    const auto &state = Module_DU::State();
+    const QString settingsName = QFileInfo(state.SettingsFile).fileName();
+    const QString versionListName = QStringLiteral("DSW_Version.txt");
+    SaveFileLeftovers::RemoveStale(state.UserFolder, [&](const QString &target) {
+        return target == settingsName || target == versionListName;
+    });
+    SaveFileLeftovers::RemoveStale(state.SoftwareFolder, IsSoftwareFileName);
+}
 } // namespace
 
 void PrepareProgram()
 {
     Mod_Getfolder::GetFolders();
+    RemoveStaleLeftovers();
     mod_config::LoadConfig();
     auto &state = Module_DU::State();
     state.ProgramVersion = modFunctions::FormatVersion(TOBRIK_VERSION_MAJOR, TOBRIK_VERSION_MINOR,

@@ -1,6 +1,8 @@
 #include "app/mod_ini.h"
 
-#include <QFile>
+#include "app/Log.h"
+#include "app/SmallTextFile.h"
+
 #include <QSaveFile>
 #include <QStringList>
 #include <optional>
@@ -11,10 +13,11 @@ namespace {
 // Lines in the system's 8-bit encoding, as the ANSI profile calls read them.
 QStringList ReadLines(const QString &filePath)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = SmallTextFile::Read(
+        filePath, QStringLiteral("Its values are taken as missing."));
+    if (!bytes)
         return {};
-    QString text = QString::fromLocal8Bit(file.readAll());
+    QString text = QString::fromLocal8Bit(*bytes);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -119,18 +122,24 @@ void Profile::SetValue(const QString &section, const QString &key, const QString
     lines_.insert(insertAt, entry);
 }
 
+// QSaveFile replaces the file only when every byte reached the disk; on a full disk or any
+// other failure it drops its temporary file and the old file stays whole.
 bool Profile::Save() const
 {
-    QSaveFile file(filePath_);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
 #ifdef Q_OS_WIN
     const QString lineEnd = QStringLiteral("\r\n");
 #else
     const QString lineEnd = QStringLiteral("\n");
 #endif
-    file.write((lines_.join(lineEnd) + lineEnd).toLocal8Bit());
-    return file.commit();
+    QSaveFile file(filePath_);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write((lines_.join(lineEnd) + lineEnd).toLocal8Bit());
+        if (file.commit())
+            return true;
+    }
+    Log::Problem(QStringLiteral("%1 not written: %2. It keeps what it held before.")
+                     .arg(filePath_, file.errorString()));
+    return false;
 }
 
 QString ReadIniString(const QString &section, const QString &key, const QString &filePath,

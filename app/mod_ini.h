@@ -15,7 +15,7 @@ constexpr int MaxValueLength = 749;
 // several values change together or not at all.
 class Profile {
 public:
-    // Reads the file; a missing or unreadable one reads as empty.
+    // Reads the file; a missing or unreadable one reads as empty (an unreadable one is reported).
     explicit Profile(const QString &filePath);
 
     // The value of key in section, or defaultValue when the section or key is missing.
@@ -24,7 +24,8 @@ public:
     // Stores value under the upper-cased key, in place of an existing one of any case.
     void SetValue(const QString &section, const QString &key, const QString &value);
 
-    // Replaces the file with the lines held. False when it could not be written.
+    // Replaces the file with the lines held. False, reported, when it could not be written;
+    // the file then keeps what it held.
     bool Save() const;
 
 private:

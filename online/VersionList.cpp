@@ -107,6 +107,7 @@ void ParseVersionList(const QString &text, DecoderSwEntry &entry)
 
 void ReadVersionList(const QString &path, DecoderSwEntry &entry)
 {
-    if (const std::optional<QByteArray> bytes = SmallTextFile::Read(path))
+    const QString instead = QStringLiteral("The list is not used.");
+    if (const std::optional<QByteArray> bytes = SmallTextFile::Read(path, instead))
         ParseVersionList(Windows1252::Decode(*bytes), entry);
 }

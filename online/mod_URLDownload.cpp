@@ -133,7 +133,7 @@ private:
         if (received_ > maxBytes_)
             Abort(QStringLiteral("more than %1 bytes").arg(maxBytes_));
         else if (file_.write(data) != data.size())
-            Abort(QStringLiteral("cannot write %1").arg(file_.fileName()));
+            Abort(QStringLiteral("cannot write %1: %2").arg(file_.fileName(), file_.errorString()));
     }
 
     void Abort(const QString &reason)
@@ -148,7 +148,7 @@ private:
         if (failure_.isEmpty())
             failure_ = IncompleteReason();
         if (!failure_.isEmpty())
-            Log::Line(QStringLiteral("Download %1 failed: %2")
+            Log::Problem(QStringLiteral("Download %1 failed: %2")
                           .arg(reply_.url().toDisplayString(), failure_));
         return failure_.isEmpty();
     }
@@ -176,6 +176,12 @@ private:
     QString failure_;
     QEventLoop loop_;
 };
+// The temporary file is gone by now and a file of the same name is left as it was.
+void LogNotStored(const QString &url, const QSaveFile &file)
+{
+    Log::Problem(QStringLiteral("Download %1 failed: cannot write %2: %3")
+                     .arg(url, file.fileName(), file.errorString()));
+}
 } // namespace
 
 bool DownloadFile(const QString &url, const QString &localPath, Payload payload)
@@ -186,8 +192,10 @@ bool DownloadFile(const QString &url, const QString &localPath, Payload payload)
         return false;
     }
     QSaveFile file(localPath);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        LogNotStored(url, file);
         return false;
+    }
 
     // A manager of its own: no cache, no cookies, nothing kept between downloads.
     QNetworkAccessManager manager;
@@ -196,7 +204,12 @@ bool DownloadFile(const QString &url, const QString &localPath, Payload payload)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    // The last bytes reach the disk only here: a full disk may first show now.
+    if (!file.commit()) {
+        LogNotStored(url, file);
+        return false;
+    }
+    return true;
 }
 
 bool DownloadFresh(const QString &url, const QString &localPath, Payload payload)

@@ -1,6 +1,6 @@
 #include "port/QtSerialDevice.h"
 
-#include <QFileInfo>
+#include "port/PortRefusal.h"
 
 namespace {
 // A device that takes no byte for this long is stuck (nobody reads it, flow control holds it):
@@ -105,24 +105,10 @@ void QtSerialDevice::FailWrite()
 SerialError QtSerialDevice::Failure() const
 {
     QString description = path_ + QStringLiteral(": ") + port_.errorString();
-    if (port_.error() == QSerialPort::PermissionError)
-        description += PermissionAdvice();
+    // Qt reports a lock held by another program as a permission error too.
+    if (port_.error() == QSerialPort::PermissionError) {
+        description += QLatin1Char('.')
+                       + PortRefusal::Advice(PortRefusal::Examine(path_));
+    }
     return SerialError(description);
-}
-
-// Debian and most other Linux systems give serial devices to the group "dialout".
-QString QtSerialDevice::PermissionAdvice() const
-{
-#ifdef Q_OS_LINUX
-    // Joining root's group is no advice to give; such a device needs its group changed anyway.
-    QString group = QFileInfo(path_).group();
-    if (group.isEmpty() || group == QLatin1String("root"))
-        group = QStringLiteral("dialout");
-    return QStringLiteral(". To use it, add your user to the group \"%1\" that may open the "
-                          "device (sudo usermod -aG %1 $USER) and log in again.")
-        .arg(group);
-#else
-    return QStringLiteral(". Another program may hold it, or your account may not be allowed "
-                          "to open it.");
-#endif
 }

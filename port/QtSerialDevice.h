@@ -28,7 +28,6 @@ private:
     [[noreturn]] void Fail() const;
     [[noreturn]] void FailWrite();
     SerialError Failure() const;
-    QString PermissionAdvice() const;
     void Check(bool succeeded) const;
 
     QString path_;

@@ -17,8 +17,8 @@ struct LookupResult {
     IndexEntry Entry;
 };
 
-// Reads from the start of file, which is open for reading as raw bytes; the file stays
-// positioned after the index fields that were read.
+// Reads from the start of file, which is open for reading as raw bytes; the file is left
+// positioned somewhere behind the index fields that were read (the reader reads ahead).
 LookupResult LookupDecoder(QIODevice &file, int id);
 
 // The same for a caller that accepts only the fixed-width layout: any other file is malformed.

@@ -1,6 +1,7 @@
 #include "software/FindNewestSoftwareFile.h"
 
 #include "app/Module_DU.h"
+#include "app/SaveFileLeftovers.h"
 #include "app/modFunctions.h"
 
 #include <QDir>
@@ -50,7 +51,12 @@ bool IsSoftwareFileName(const QString &name)
     const auto ends = [&name](const char *suffix) {
         return name.right(3).compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
     };
-    return (starts("DEC") && ends("DAT")) || (starts("DS") && ends("VUP"));
+    if (!((starts("DEC") && ends("DAT")) || (starts("DS") && ends("VUP"))))
+        return false;
+    // The temporary file of an interrupted download ends in six random letters, which may
+    // happen to end in DAT or VUP: it holds a part of a file at most.
+    const QString target = SaveFileLeftovers::TargetName(name);
+    return target.isEmpty() || !IsSoftwareFileName(target);
 }
 
 int32_t CoarseWriteTime(const QDateTime &lastModified)

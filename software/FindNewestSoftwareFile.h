@@ -9,7 +9,8 @@
 // The full path of the newest matching file in LastFolder, or empty text when there is none.
 QString FindNewestSoftwareFile();
 
-// True for DEC...DAT and DS...VUP names, compared without case.
+// True for DEC...DAT and DS...VUP names, compared without case, except the temporary file of
+// an interrupted write of such a file (SaveFileLeftovers).
 bool IsSoftwareFileName(const QString &name);
 
 // The upper 32 bits of a Windows last-write time (100 ns units since 1601-01-01) as a signed

@@ -20,7 +20,7 @@ constexpr int FixedDescriptionWidth = 27; // ID 3, START 7, LENGTH 6, NAME 8, VE
 constexpr int FixedEndWidth = 2;          // TYPE 1, separator 1
 } // namespace
 
-IndexReader::IndexReader(QIODevice &file) : file_(file) {}
+IndexReader::IndexReader(QIODevice &file) : index_(file) {}
 
 IndexReader::Layout IndexReader::ReadLayout()
 {
@@ -39,7 +39,7 @@ bool IndexReader::Malformed() const
 
 bool IndexReader::StillReading()
 {
-    if (end_ == End::NotYet && consumed_ >= MaxIndexLength)
+    if (end_ == End::NotYet && index_.Consumed() >= MaxIndexLength)
         end_ = End::Malformed;
     return end_ == End::NotYet;
 }
@@ -48,8 +48,7 @@ Module_DU::Token IndexReader::ReadField()
 {
     Module_DU::Token token;
     if (StillReading()) {
-        token = Module_DU::ReadToken(file_);
-        consumed_ += token.Text.size() + 1; // one byte a character, and the one that ended it
+        token = Module_DU::ReadToken(index_);
         if (token.Overlong)
             end_ = End::Malformed;
         else if (token.Separator.isEmpty())
@@ -63,8 +62,7 @@ QByteArray IndexReader::ReadFixed(int width)
 {
     if (!StillReading())
         return {};
-    const QByteArray bytes = file_.read(width);
-    consumed_ += bytes.size();
+    const QByteArray bytes = index_.Read(width);
     if (bytes.size() == width)
         return bytes;
     end_ = End::EndOfFile;

@@ -1,6 +1,7 @@
 #pragma once
 // Reads the index of a decoder software file part by part, in either layout, from the start of
-// a file open for reading. Reading ends for good at the end of the file, or as malformed at
+// a file open for reading. It reads ahead of the index fields in chunks: afterwards the file's
+// position lies somewhere behind the last field read, so an image is read by seeking to it. Reading ends for good at the end of the file, or as malformed at
 // something no index holds: a field longer than Module_DU::MaxFieldLength, an index longer than
 // MaxIndexLength, or a fixed-width entry followed by neither ";" nor ":". Once it has ended,
 // every further read reads nothing and reports so.
@@ -9,6 +10,7 @@
 // reads every entry into the same IndexEntry gets the previous entry's value there.
 
 #include "software/IndexEntry.h"
+#include "software/IndexInput.h"
 #include "software/ReadToken.h"
 
 #include <QIODevice>
@@ -59,8 +61,7 @@ private:
     Module_DU::Token ReadField();
     QByteArray ReadFixed(int width);
 
-    QIODevice &file_;
-    qint64 consumed_ = 0; // bytes; counted here because a pipe has no position
+    IndexInput index_;
     End end_ = End::NotYet;
     QString lastSeparator_;
 };

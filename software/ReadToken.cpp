@@ -10,11 +10,11 @@ bool IsSeparator(char c)
 }
 } // namespace
 
-Token ReadToken(QIODevice &file)
+Token ReadToken(IndexInput &index)
 {
     QByteArray field;
     char c = 0;
-    while (file.getChar(&c)) {
+    while (index.GetChar(c)) {
         if (IsSeparator(c))
             return {Windows1252::Decode(field), QString(QLatin1Char(c))};
         if (field.size() == MaxFieldLength)

@@ -1,7 +1,8 @@
 #pragma once
 // The field reader of a token index: a field runs up to the next ".", ":", ";" or tab.
 
-#include <QIODevice>
+#include "software/IndexInput.h"
+
 #include <QString>
 
 namespace Module_DU {
@@ -17,10 +18,10 @@ struct Token {
     bool Overlong = false; // more than MaxFieldLength characters came without a separator
 };
 
-// Reads one field from the current position of file, one character at a time, and consumes
+// Reads one field from the current position of the index, one character at a time, and consumes
 // its separator. At the end of the file it returns what it read with an empty Separator, so a
 // caller can stop there instead of reading on. After MaxFieldLength characters without a
 // separator it stops with Overlong set, having consumed one character more.
-Token ReadToken(QIODevice &file);
+Token ReadToken(IndexInput &index);
 
 } // namespace Module_DU

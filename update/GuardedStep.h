@@ -30,16 +30,20 @@ Value GuardedOr(Value fallback, Step &&step)
     return value;
 }
 
-// Runs a step that has a failure path of its own: false when it raised a run-time error, which
-// is then the caller's to report.
+// Runs a step that has a failure path of its own: false when it raised a run-time error. The
+// error's description is reported at once (Log::Problem), so that the user learns why the
+// step failed (a port another program holds, a missing permission) beside the caller's own
+// failure message.
 template <typename Step>
 bool Succeeds(Step &&step)
 {
     try {
         std::forward<Step>(step)();
         return true;
-    } catch (const SerialError &) {
-    } catch (const UpdateError &) {
+    } catch (const SerialError &error) {
+        Log::Problem(error.Description());
+    } catch (const UpdateError &error) {
+        Log::Problem(error.Description());
     }
     return false;
 }

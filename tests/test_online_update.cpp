@@ -13,6 +13,7 @@
 #include "online/frm_down_DU.h"
 #include "online/mod_URLDownload.h"
 #include "support/DswBuilder.h"
+#include "support/FileSizeLimit.h"
 #include "support/HttpsTestServer.h"
 #include "support/SparseFile.h"
 
@@ -21,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <optional>
 
 namespace {
 using Delivery = HttpsTestServer::Delivery;
@@ -217,6 +219,7 @@ void TestOnlineUpdate::download_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<int>("delivery");
     // "version list" (fetched as one), "redirect to https", "redirect to http" (this machine),
+    // "disk full" (every write into a file fails),
     // or on the request: "close-down" begins, or the "loop ended" as the close-down ends it
     QTest::addColumn<QString>("twist");
     QTest::addColumn<bool>("ok"); // true: body stored, else the old file kept
@@ -239,6 +242,7 @@ void TestOnlineUpdate::download_data()
         false);
     row("close-down begins", Software, Delivery::Whole, "close-down", false);
     row("event loops ended", Software, Delivery::Stall, "loop ended", false);
+    row("disk full", Software, Delivery::Whole, "disk full", false);
 }
 
 // Whatever goes wrong, the file at the path is either the whole new body or the old file.
@@ -275,7 +279,18 @@ void TestOnlineUpdate::download()
 
     const Payload payload = twist == QLatin1String("version list") ? Payload::VersionList
                                                                    : Payload::SoftwareFile;
-    QCOMPARE(DownloadInEventLoop(https.BaseUrl() + path, local, payload), ok);
+    QStringList log;
+    Log::SetSink([&log](const QString &line) { log << line; });
+    {
+        std::optional<FileSizeLimit> diskFull;
+        if (twist == QLatin1String("disk full"))
+            diskFull.emplace(0);
+        QCOMPARE(DownloadInEventLoop(https.BaseUrl() + path, local, payload), ok);
+    }
+    Log::SetSink({});
+    // The failure's reason reaches the log.
+    if (twist == QLatin1String("disk full"))
+        QVERIFY2(log.join('\n').contains(FileSizeLimit::FailureText()), qPrintable(log.join('\n')));
     QCOMPARE(TestFolders::ReadFile(local), ok ? body : QByteArray("old"));
     QCOMPARE(QDir(Module_DU::State().SoftwareFolder).entryList(QDir::Files | QDir::Hidden),
              QStringList{"D.DAT"});

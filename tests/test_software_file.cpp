@@ -2,6 +2,7 @@
 // command-line tool built on them.
 #include "software/DecoderLookup.h"
 #include "software/DswGenerator.h"
+#include "software/IndexInput.h"
 #include "software/IndexReader.h"
 #include "software/SoftwareIndexListing.h"
 #include "support/DswBuilder.h"
@@ -41,6 +42,8 @@ private slots:
     void index();
     void endlessIndexStops_data();
     void endlessIndexStops();
+    void indexAcrossReadChunks_data();
+    void indexAcrossReadChunks();
     void sampleImagesFollowTheIndex();
     void generatorRefusesWhatTheLayoutCannotHold();
     void cli_data();
@@ -196,6 +199,54 @@ void TestSoftwareFile::endlessIndexStops()
     QCOMPARE(listing.Entries.isEmpty(), repeated.isEmpty()); // the rows before are kept
     QVERIFY(file.seek(0));
     QCOMPARE(LookupDecoder(file, wanted).Outcome, LookupOutcome::Malformed);
+}
+
+// The index is read from the file in chunks: every kind of field and separator, split at a
+// chunk's end, must read as it does whole. A token index is shifted by its header field so that
+// the chunk's end falls at each place of an entry, with and without extra fields.
+void TestSoftwareFile::indexAcrossReadChunks_data()
+{
+    QTest::addColumn<bool>("fixed");
+    QTest::addColumn<int>("shift"); // characters of the token index's header field
+    constexpr int LongestTokenEntry = 40; // characters; covers every place in an entry
+    for (int shift = 0; shift < LongestTokenEntry; ++shift)
+        QTest::addRow("token index shifted by %d", shift) << false << shift;
+    QTest::newRow("fixed-width index") << true << 0;
+}
+
+void TestSoftwareFile::indexAcrossReadChunks()
+{
+    QFETCH(bool, fixed);
+    QFETCH(int, shift);
+    // Enough entries to fill more than one chunk; only the last one has ID 255.
+    constexpr int ShortestEntry = 29; // bytes: a fixed-width entry with its separator
+    constexpr int Entries = 2 * IndexInput::ChunkLength / ShortestEntry;
+    constexpr int LastId = 255;
+    QByteArray bytes = fixed ? QByteArray(";") : "DF;" + QByteArray(shift, 'h') + ";";
+    for (int i = 0; i < Entries; ++i) {
+        const int id = i + 1 == Entries ? LastId : i % LastId;
+        const QString name = QStringLiteral("N%1").arg(i);
+        const char end = i + 1 == Entries ? (fixed ? ':' : '.') : ';';
+        if (fixed)
+            bytes += QStringLiteral("%1%2%3%4%5%6").arg(id, 3).arg(100 + i, 7).arg(34, 6)
+                         .arg(name, -8).arg(QStringLiteral("1.0")).arg(1 + i % 2).toLatin1() + end;
+        else
+            bytes += QStringLiteral("%1;%2;%3;%4;1;%5;%6%7").arg(id).arg(100 + i).arg(34)
+                         .arg(name).arg(i % 100).arg(1 + i % 2)
+                         .arg(i % 3 == 0 ? QStringLiteral("\tX\tYZ") : QString()).toLatin1() + end;
+    }
+    const SoftwareIndexListing listing = List(bytes);
+    QVERIFY(!listing.Malformed);
+    QCOMPARE(listing.Entries.size(), Entries);
+    for (int i = 0; i < Entries; ++i) {
+        QCOMPARE(listing.Entries[i].Name, QStringLiteral("N%1").arg(i));
+        QCOMPARE(listing.Entries[i].Start, 100 + i);
+        QCOMPARE(listing.Entries[i].Type, 1 + i % 2);
+    }
+    const LookupResult last = Lookup(bytes, LastId);
+    QCOMPARE(last.Outcome, LookupOutcome::Found);
+    QCOMPARE(last.Entry.Name, QStringLiteral("N%1").arg(Entries - 1));
+    QCOMPARE(Lookup(bytes, LastId + 1).Outcome, LookupOutcome::Absent);
 }
 
 // The shipped sample, made by the generator at build time: whole blocks of both sizes, each

@@ -1,0 +1,239 @@
+// What the user is told when a port, the texts file or the settings file refuses, when the
+// settings cannot be written, and what becomes of the leftovers of an interrupted write.
+#include "FileSizeLimit.h"
+#include "TestEnvironment.h"
+#include "TestFolders.h"
+
+#include "app/Log.h"
+#include "app/Module_DU.h"
+#include "app/Startup.h"
+#include "app/mod_config.h"
+#include "app/mod_ini.h"
+#include "port/PortRefusal.h"
+#include "port/QtSerialDevice.h"
+#include "port/SerialError.h"
+#include "software/FindNewestSoftwareFile.h"
+
+#include <QProcess>
+#include <QtTest>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+constexpr int ReceiveBufferBytes = 512;
+constexpr int CliPatienceMs = 10000;
+// Old enough to belong to no running write, and young enough that a file of its age is not.
+constexpr qint64 StaleAgeSeconds = 2 * 60 * 60;
+constexpr qint64 FreshAgeSeconds = 60;
+constexpr qint64 OneDaySeconds = 24 * 60 * 60;
+
+// The log lines written while it lives.
+class LogLines {
+public:
+    LogLines()
+    {
+        Log::SetSink([this](const QString &line) { lines_ << line; });
+    }
+    ~LogLines() { Log::SetSink({}); }
+    QString Text() const { return lines_.join(QLatin1Char('\n')); }
+
+private:
+    QStringList lines_;
+};
+
+void Touch(const QString &path, const QDateTime &time)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
+// An obstacle in a file's place that exists but cannot be read, and what the user should be
+// told about it.
+QString PlaceObstacle(const QString &path, const QString &obstacle)
+{
+    if (obstacle == QLatin1String("folder")) {
+        QDir().mkpath(path);
+        return QStringLiteral("directory");
+    }
+    // Every read of a process's own memory at address 0 fails.
+    QFile::link(QStringLiteral("/proc/self/mem"), path);
+    return QString::fromLocal8Bit(std::strerror(EIO));
+}
+} // namespace
+
+class ErrorExplanationsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void portRefusalAdvice_data();
+    void portRefusalAdvice();
+    void portHeldByAnotherOpeningNamesIt();
+    void unreadableFile_data();
+    void unreadableFile();
+    void failedSettingsWriteKeepsOldFile();
+    void leftoversOfInterruptedWrites();
+};
+
+void ErrorExplanationsTest::portRefusalAdvice_data()
+{
+    QTest::addColumn<bool>("permission"); // else the port is in use
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<QString>("notTold");
+    QTest::newRow("no permission on a device of uucp")
+        << true << "uucp" << "" << "(sudo usermod -aG uucp $USER), then log out and in again"
+        << "is using";
+    QTest::newRow("no permission on a device of root")
+        << true << "root" << "" << "sudo usermod -aG dialout $USER" << "is using";
+    QTest::newRow("in use by a known program")
+        << false << "" << "minicom, process 42"
+        << "Another program (minicom, process 42) is using this port: close the port there"
+        << "usermod";
+    QTest::newRow("in use by an unknown program")
+        << false << "dialout" << "" << "Another program is using this port" << "usermod";
+}
+
+void ErrorExplanationsTest::portRefusalAdvice()
+{
+    QFETCH(bool, permission);
+    QFETCH(QString, group);
+    QFETCH(QString, holder);
+    QFETCH(QString, told);
+    QFETCH(QString, notTold);
+    PortRefusal::Reason reason;
+    reason.cause = permission ? PortRefusal::Cause::NoPermission : PortRefusal::Cause::InUse;
+    reason.group = group;
+    reason.holder = holder;
+    const QString advice = PortRefusal::Advice(reason);
+    QVERIFY2(advice.contains(told), qPrintable(advice));
+    QVERIFY2(!advice.contains(notTold), qPrintable(advice));
+}
+
+// The system reports a port locked by another program as a permission error; the user must
+// hear that the port is in use and by whom, not that the account lacks a group.
+void ErrorExplanationsTest::portHeldByAnotherOpeningNamesIt()
+{
+    const int controller = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(controller >= 0 && grantpt(controller) == 0 && unlockpt(controller) == 0);
+    const QString path = QString::fromLatin1(ptsname(controller));
+    QtSerialDevice holder(path);
+    holder.Open(ReceiveBufferBytes);
+    QtSerialDevice second(path);
+    QString description;
+    try {
+        second.Open(ReceiveBufferBytes);
+    } catch (const SerialError &error) {
+        description = error.Description();
+    }
+    holder.Close();
+    close(controller);
+    QVERIFY2(description.contains(QStringLiteral("is using this port")), qPrintable(description));
+    QVERIFY2(description.contains(
+                 QStringLiteral("process %1)").arg(QCoreApplication::applicationPid())),
+             qPrintable(description));
+    QVERIFY2(!description.contains(QStringLiteral("usermod")), qPrintable(description));
+}
+
+void ErrorExplanationsTest::unreadableFile_data()
+{
+    QTest::addColumn<QString>("file"); // "texts": through tobrik-cli texts; "settings"
+    QTest::addColumn<QString>("obstacle");
+    for (const char *file : {"texts", "settings"}) {
+        for (const char *obstacle : {"folder", "read error"})
+            QTest::addRow("%s file: %s", file, obstacle) << file << obstacle;
+    }
+}
+
+// Named, with the reason; the program goes on with its built-in texts or default settings.
+void ErrorExplanationsTest::unreadableFile()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, obstacle);
+    TestFolders folders;
+    const QString path = folders.UserFolder() + (file == QLatin1String("texts")
+                                                     ? QStringLiteral("TBK_Texte.txt")
+                                                     : QStringLiteral("Inits.ini"));
+    QDir().mkpath(folders.UserFolder());
+    const QString reason = PlaceObstacle(path, obstacle);
+
+    if (file == QLatin1String("texts")) {
+        QProcess cli;
+        cli.start(TestEnvironment::CliPath(), {"texts", "--file", path});
+        QVERIFY(cli.waitForFinished(CliPatienceMs));
+        const QString errors = QString::fromUtf8(cli.readAllStandardError());
+        QCOMPARE(cli.exitCode(), 1);
+        QVERIFY2(errors.contains(path + QStringLiteral(" cannot be read: ")), qPrintable(errors));
+        QVERIFY2(errors.contains(reason, Qt::CaseInsensitive), qPrintable(errors));
+        QVERIFY(cli.readAllStandardOutput().contains("Texts[2]=Exit\n"));
+        return;
+    }
+    LogLines log;
+    const QString value = mod_ini::ReadIniString(QStringLiteral("Config"),
+                                                 QStringLiteral("LANGUAGE"), path,
+                                                 QStringLiteral("default"));
+    QCOMPARE(value, QStringLiteral("default"));
+    QVERIFY2(log.Text().contains(path + QStringLiteral(" cannot be read: ")),
+             qPrintable(log.Text()));
+    QVERIFY2(log.Text().contains(reason, Qt::CaseInsensitive), qPrintable(log.Text()));
+}
+
+// A full disk at the close-down: the old settings stay whole, nothing is left beside them, and
+// the user is told which file and why.
+void ErrorExplanationsTest::failedSettingsWriteKeepsOldFile()
+{
+    TestFolders folders;
+    const QByteArray old = "[Config]\nLANGUAGE=fr\n";
+    auto &state = Module_DU::State();
+    state.SettingsFile = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini", old);
+    state.LanguageValid = true;
+    state.LanguageIndex = 1;
+    state.LastFolder = QStringLiteral("/a/folder/long/enough/to/pass/the/limit/");
+    LogLines log;
+    {
+        FileSizeLimit limit(old.size());
+        mod_config::SaveConfig();
+    }
+    QCOMPARE(TestFolders::ReadFile(state.SettingsFile), old);
+    QCOMPARE(QDir(folders.UserFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"Inits.ini"});
+    QVERIFY2(log.Text().contains(state.SettingsFile + QStringLiteral(" not written: ")),
+             qPrintable(log.Text()));
+    QVERIFY2(log.Text().contains(FileSizeLimit::FailureText()), qPrintable(log.Text()));
+}
+
+// A kill between writing and renaming leaves name.XXXXXX. A stale one of the settings file,
+// the version list or a decoder software file goes at the next start; a fresh one may belong
+// to a write that is still running and stays, but is never loaded as a decoder software file.
+void ErrorExplanationsTest::leftoversOfInterruptedWrites()
+{
+    TestFolders folders;
+    const QString user = folders.UserFolder();
+    const QString software = folders.SoftwareFolder();
+    const auto write = [](const QString &path, qint64 ageSeconds) {
+        Touch(TestFolders::WriteFile(path, "DF;0;"),
+              QDateTime::currentDateTime().addSecs(-ageSeconds));
+    };
+    write(user + "Inits.ini.KqWzTb", StaleAgeSeconds);
+    write(user + "DSW_Version.txt.aBcDeF", StaleAgeSeconds);
+    write(software + "DS2025.vup.AbCdEf", StaleAgeSeconds);
+    write(user + "Inits.ini.PpQqRr", FreshAgeSeconds);
+    write(software + "notes.backup", StaleAgeSeconds); // not the temporary file of ours
+    write(software + "DECODERSW.DAT", OneDaySeconds);
+    // Newer than any file beside it.
+    write(software + "DECODERSW.DAT.xyzDAT", -OneDaySeconds);
+
+    Startup::PrepareProgram();
+
+    QCOMPARE(QDir(user).entryList(QDir::Files | QDir::Hidden), QStringList{"Inits.ini.PpQqRr"});
+    QCOMPARE(QDir(software).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList{"DECODERSW.DAT", "DECODERSW.DAT.xyzDAT", "notes.backup"}));
+    QCOMPARE(FindNewestSoftwareFile(), software + "DECODERSW.DAT");
+}
+
+QTEST_GUILESS_MAIN(ErrorExplanationsTest)
+#include "test_error_explanations.moc"

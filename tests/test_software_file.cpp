@@ -237,7 +237,7 @@ void TestSoftwareFile::indexAcrossReadChunks()
     }
     const SoftwareIndexListing listing = List(bytes);
     QVERIFY(!listing.Malformed);
-    QCOMPARE(listing.Entries.size(), Entries);
+    QCOMPARE(listing.Entries.size(), qsizetype(Entries));
     for (int i = 0; i < Entries; ++i) {
         QCOMPARE(listing.Entries[i].Name, QStringLiteral("N%1").arg(i));
         QCOMPARE(listing.Entries[i].Start, 100 + i);

@@ -133,12 +133,15 @@ bool Profile::Save() const
 #endif
     QSaveFile file(filePath_);
     if (file.open(QIODevice::WriteOnly)) {
-        file.write((lines_.join(lineEnd) + lineEnd).toLocal8Bit());
-        if (file.commit())
+        const QByteArray bytes = (lines_.join(lineEnd) + lineEnd).toLocal8Bit();
+        // A write that fails part-way shows only at the flush, and commit would keep the part.
+        if (file.write(bytes) == bytes.size() && file.flush() && file.commit())
             return true;
     }
+    const QString reason = file.errorString();
+    file.cancelWriting();
     Log::Problem(QStringLiteral("%1 not written: %2. It keeps what it held before.")
-                     .arg(filePath_, file.errorString()));
+                     .arg(filePath_, reason));
     return false;
 }
 

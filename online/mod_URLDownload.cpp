@@ -176,7 +176,7 @@ private:
     QString failure_;
     QEventLoop loop_;
 };
-// The temporary file is gone by now and a file of the same name is left as it was.
+// The caller drops the temporary file; a file of the same name is left as it was.
 void LogNotStored(const QString &url, const QSaveFile &file)
 {
     Log::Problem(QStringLiteral("Download %1 failed: cannot write %2: %3")
@@ -205,8 +205,10 @@ bool DownloadFile(const QString &url, const QString &localPath, Payload payload)
         return false;
     }
     // The last bytes reach the disk only here: a full disk may first show now.
-    if (!file.commit()) {
+    // A flush that fails part-way would not keep commit from keeping the part.
+    if (!file.flush() || !file.commit()) {
         LogNotStored(url, file);
+        file.cancelWriting();
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 
 #include <QSaveFile>
 #include <QStringList>
+#include <cerrno>
 #include <optional>
 
 namespace mod_ini {
@@ -132,13 +133,15 @@ bool Profile::Save() const
     const QString lineEnd = QStringLiteral("\n");
 #endif
     QSaveFile file(filePath_);
+    errno = 0;
     if (file.open(QIODevice::WriteOnly)) {
         const QByteArray bytes = (lines_.join(lineEnd) + lineEnd).toLocal8Bit();
         // A write that fails part-way shows only at the flush, and commit would keep the part.
         if (file.write(bytes) == bytes.size() && file.flush() && file.commit())
             return true;
     }
-    const QString reason = file.errorString();
+    // Qt reports a failed flush as "Unknown error"; the system still tells why.
+    const QString reason = errno != 0 ? qt_error_string(errno) : file.errorString();
     file.cancelWriting();
     Log::Problem(QStringLiteral("%1 not written: %2. It keeps what it held before.")
                      .arg(filePath_, reason));

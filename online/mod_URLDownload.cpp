@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QSslConfiguration>
 #include <QTimer>
+#include <cerrno>
 
 namespace mod_URLDownload {
 namespace {
@@ -179,8 +180,10 @@ private:
 // The caller drops the temporary file; a file of the same name is left as it was.
 void LogNotStored(const QString &url, const QSaveFile &file)
 {
+    // Qt reports a failed flush as "Unknown error"; the system still tells why.
+    const QString reason = errno != 0 ? qt_error_string(errno) : file.errorString();
     Log::Problem(QStringLiteral("Download %1 failed: cannot write %2: %3")
-                     .arg(url, file.fileName(), file.errorString()));
+                     .arg(url, file.fileName(), reason));
 }
 } // namespace
 
@@ -192,6 +195,7 @@ bool DownloadFile(const QString &url, const QString &localPath, Payload payload)
         return false;
     }
     QSaveFile file(localPath);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
         LogNotStored(url, file);
         return false;
@@ -206,6 +210,7 @@ bool DownloadFile(const QString &url, const QString &localPath, Payload payload)
     }
     // The last bytes reach the disk only here: a full disk may first show now.
     // A flush that fails part-way would not keep commit from keeping the part.
+    errno = 0;
     if (!file.flush() || !file.commit()) {
         LogNotStored(url, file);
         file.cancelWriting();

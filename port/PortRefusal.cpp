@@ -26,7 +26,7 @@ bool MayReadAndWrite(const QString &path)
 // device: LCK.. followed by the device's name below /dev, slashes turned into underscores.
 QString LockFileOf(const QString &path)
 {
-    QString name = path.startsWith(QLatin1String("/dev/")) ? path.mid(5) : QFileInfo(path).fileName();
+    QString name = path.startsWith(QLatin1String("/dev/")) ? path.mid(5) : path;
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     const QStringList folders = {
         QStringLiteral("/var/lock"),        QStringLiteral("/etc/locks"),

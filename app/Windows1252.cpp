@@ -17,11 +17,12 @@ char16_t ToUnicode(unsigned char byte)
 }
 } // namespace
 
-QString Decode(const QByteArray &bytes)
+QString Decode(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        text[i] = QChar(ToUnicode(static_cast<unsigned char>(bytes[i])));
+    QChar *out = text.data();
+    for (const char byte : bytes)
+        *out++ = QChar(ToUnicode(static_cast<unsigned char>(byte)));
     return text;
 }
 

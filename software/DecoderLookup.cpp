@@ -21,7 +21,7 @@ LookupResult LookupInTokenIndex(IndexReader &reader, int id)
             break;
         if (reader.ReadTokenType(entry) && entry.Id == id)
             return {LookupOutcome::Found, entry};
-    } while (reader.SkipExtraFields() == QLatin1String(";"));
+    } while (reader.SkipExtraFields() == ';');
     return NotFound(reader);
 }
 
@@ -29,12 +29,12 @@ LookupResult LookupInFixedIndex(IndexReader &reader, int id)
 {
     IndexEntry entry;
     while (reader.ReadFixedDescription(entry)) {
-        const QString separator = reader.ReadFixedTypeAndSeparator(entry);
-        if (separator.isEmpty())
+        const char separator = reader.ReadFixedTypeAndSeparator(entry);
+        if (separator == Module_DU::NoSeparator)
             break;
         if (entry.Id == id)
             return {LookupOutcome::Found, entry};
-        if (separator != QLatin1String(";"))
+        if (separator != ';')
             break;
     }
     return NotFound(reader);

@@ -13,5 +13,9 @@ struct IndexEntry {
     int32_t Type = 0; // 1: 32-byte blocks, 2: 64-byte blocks, 3: KT decoder, not updated here
 };
 
+// Its texts may move in memory as they are: a listing of thousands of entries grows by copying
+// bytes rather than by moving entry after entry.
+Q_DECLARE_TYPEINFO(IndexEntry, Q_RELOCATABLE_TYPE);
+
 // Image type of the decoder family this program does not update.
 constexpr int32_t KtImageType = 3;

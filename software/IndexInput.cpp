@@ -1,16 +1,21 @@
 #include "software/IndexInput.h"
 
+#include <algorithm>
+
 IndexInput::IndexInput(QIODevice &file) : file_(file) {}
 
+// The chunk's buffer is kept from one chunk to the next.
 bool IndexInput::Refill()
 {
     if (next_ < chunk_.size())
         return true;
     if (ended_)
         return false;
-    chunk_ = file_.read(ChunkLength);
+    chunk_.resize(ChunkLength);
+    const qint64 length = file_.read(chunk_.data(), ChunkLength);
+    chunk_.resize(std::max<qint64>(length, 0));
     next_ = 0;
-    // A short chunk is no end on a pipe; only an empty one is.
+    // A short chunk is no end on a pipe; only an empty one (or a failed read) is.
     ended_ = chunk_.isEmpty();
     return !ended_;
 }

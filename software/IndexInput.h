@@ -1,9 +1,9 @@
 #pragma once
 // The bytes of a decoder software file's index, taken from the file a chunk at a time. Asking the
-// device for every single character costs several times the reading itself, and an index is read
-// character by character.
+// device for every single character costs several times the reading itself.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QIODevice>
 
 class IndexInput {
@@ -15,14 +15,19 @@ public:
     // Reads from the current position of file, which is open for reading.
     explicit IndexInput(QIODevice &file);
 
-    // The next byte; false at the end of the file (or when the device fails to read).
-    bool GetChar(char &c)
+    // The bytes read ahead and not handed out yet, refilled when none are left; empty at the end
+    // of the file. Valid until the next call.
+    QByteArrayView Ahead()
     {
-        if (next_ == chunk_.size() && !Refill())
-            return false;
-        c = chunk_.at(next_++);
-        ++consumed_;
-        return true;
+        Refill();
+        return QByteArrayView(chunk_).sliced(next_);
+    }
+
+    // Hands out the first count bytes of Ahead.
+    void Skip(qsizetype count)
+    {
+        next_ += count;
+        consumed_ += count;
     }
 
     // The next width bytes, or fewer when the file ends first.

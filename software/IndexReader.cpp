@@ -2,15 +2,30 @@
 
 #include "app/Windows1252.h"
 
-#include <array>
+#include <algorithm>
 #include <limits>
 
 namespace {
+bool IsAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Digits and the blanks around them are ASCII, so most fields convert from their bytes; one
+// with other bytes goes through its text, whose trimming knows more blanks (a no-break space).
+qlonglong ToNumber(QByteArrayView field, bool &ok)
+{
+    if (IsAscii(field))
+        return field.trimmed().toLongLong(&ok, 10);
+    return Windows1252::Decode(field).trimmed().toLongLong(&ok, 10);
+}
+
 template <typename Number>
-void ConvertInto(const QString &field, Number &value)
+void ConvertInto(QByteArrayView field, Number &value)
 {
     bool ok = false;
-    const qlonglong converted = field.trimmed().toLongLong(&ok, 10);
+    const qlonglong converted = ToNumber(field, ok);
     if (ok && converted >= std::numeric_limits<Number>::min()
         && converted <= std::numeric_limits<Number>::max())
         value = static_cast<Number>(converted);
@@ -18,6 +33,11 @@ void ConvertInto(const QString &field, Number &value)
 
 constexpr int FixedDescriptionWidth = 27; // ID 3, START 7, LENGTH 6, NAME 8, VERSION 3
 constexpr int FixedEndWidth = 2;          // TYPE 1, separator 1
+
+QByteArrayView Slice(const QByteArray &bytes, int from, int width)
+{
+    return QByteArrayView(bytes).sliced(from, width);
+}
 } // namespace
 
 IndexReader::IndexReader(QIODevice &file) : index_(file) {}
@@ -44,18 +64,19 @@ bool IndexReader::StillReading()
     return end_ == End::NotYet;
 }
 
-Module_DU::Token IndexReader::ReadField()
+bool IndexReader::ReadField(Module_DU::Token &token)
 {
-    Module_DU::Token token;
     if (StillReading()) {
-        token = Module_DU::ReadToken(index_);
+        Module_DU::ReadToken(index_, token);
         if (token.Overlong)
             end_ = End::Malformed;
-        else if (token.Separator.isEmpty())
+        else if (token.Separator == Module_DU::NoSeparator)
             end_ = End::EndOfFile;
+    } else {
+        token = Module_DU::Token();
     }
     lastSeparator_ = token.Separator;
-    return token;
+    return end_ == End::NotYet;
 }
 
 QByteArray IndexReader::ReadFixed(int width)
@@ -71,38 +92,52 @@ QByteArray IndexReader::ReadFixed(int width)
 
 bool IndexReader::ReadTokenHead()
 {
-    if (ReadField().Text != QLatin1String("F"))
+    ReadField(field_);
+    if (field_.Text() != "F")
         return false;
-    ReadField();
+    ReadField(field_);
     return true;
 }
 
+// Each field is taken in before the next is read (see Token); the entry changes only once the
+// whole description has been read.
 bool IndexReader::ReadTokenDescription(IndexEntry &entry)
 {
-    std::array<QString, 6> fields; // ID, START, LENGTH, NAME, MAJOR, MINOR
-    for (QString &field : fields) {
-        field = ReadField().Text;
-        if (end_ != End::NotYet)
-            return false;
-    }
-    ConvertInto(fields[0], entry.Id);
-    ConvertInto(fields[1], entry.Start);
-    ConvertInto(fields[2], entry.Length);
-    entry.Name = fields[3];
-    entry.Version = fields[4] + QLatin1Char('.') + fields[5];
+    IndexEntry read = entry;
+    if (!ReadField(field_))
+        return false;
+    ConvertInto(field_.Text(), read.Id);
+    if (!ReadField(field_))
+        return false;
+    ConvertInto(field_.Text(), read.Start);
+    if (!ReadField(field_))
+        return false;
+    ConvertInto(field_.Text(), read.Length);
+    if (!ReadField(field_))
+        return false;
+    read.Name = Windows1252::Decode(field_.Text());
+    if (!ReadField(field_))
+        return false;
+    version_.resize(0);
+    version_.append(field_.Text()).append('.');
+    if (!ReadField(field_))
+        return false;
+    read.Version = Windows1252::Decode(version_.append(field_.Text()));
+    entry = std::move(read);
     return true;
 }
 
 bool IndexReader::ReadTokenType(IndexEntry &entry)
 {
-    ConvertInto(ReadField().Text, entry.Type);
+    ReadField(field_);
+    ConvertInto(field_.Text(), entry.Type);
     return end_ == End::NotYet;
 }
 
-QString IndexReader::SkipExtraFields()
+char IndexReader::SkipExtraFields()
 {
-    while (lastSeparator_ == QLatin1String("\t"))
-        ReadField();
+    while (lastSeparator_ == '\t')
+        ReadField(field_);
     return lastSeparator_;
 }
 
@@ -111,23 +146,22 @@ bool IndexReader::ReadFixedDescription(IndexEntry &entry)
     const QByteArray bytes = ReadFixed(FixedDescriptionWidth);
     if (bytes.isEmpty())
         return false;
-    const QString text = Windows1252::Decode(bytes);
-    ConvertInto(text.mid(0, 3), entry.Id);
-    ConvertInto(text.mid(3, 7), entry.Start);
-    ConvertInto(text.mid(10, 6), entry.Length);
-    entry.Name = text.mid(16, 8).trimmed();
-    entry.Version = text.mid(24, 3);
+    ConvertInto(Slice(bytes, 0, 3), entry.Id);
+    ConvertInto(Slice(bytes, 3, 7), entry.Start);
+    ConvertInto(Slice(bytes, 10, 6), entry.Length);
+    entry.Name = Windows1252::Decode(Slice(bytes, 16, 8)).trimmed();
+    entry.Version = Windows1252::Decode(Slice(bytes, 24, 3));
     return true;
 }
 
-QString IndexReader::ReadFixedTypeAndSeparator(IndexEntry &entry)
+char IndexReader::ReadFixedTypeAndSeparator(IndexEntry &entry)
 {
     const QByteArray bytes = ReadFixed(FixedEndWidth);
     if (bytes.isEmpty())
-        return {};
-    ConvertInto(QString(QLatin1Char(bytes[0])), entry.Type);
+        return Module_DU::NoSeparator;
+    ConvertInto(Slice(bytes, 0, 1), entry.Type);
     const char separator = bytes[1];
     if (separator != ';' && separator != ':')
         end_ = End::Malformed;
-    return QString(QLatin1Char(separator));
+    return separator;
 }

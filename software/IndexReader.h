@@ -1,8 +1,8 @@
 #pragma once
 // Reads the index of a decoder software file part by part, in either layout, from the start of
 // a file open for reading. It reads ahead of the index fields in chunks: afterwards the file's
-// position lies somewhere behind the last field read, so an image is read by seeking to it. Reading ends for good at the end of the file, or as malformed at
-// something no index holds: a field longer than Module_DU::MaxFieldLength, an index longer than
+// position lies somewhere behind the last field read, so an image is read by seeking to it.
+// Reading ends for good at the end of the file, or as malformed at something no index holds: a field longer than Module_DU::MaxFieldLength, an index longer than
 // MaxIndexLength, or a fixed-width entry followed by neither ";" nor ":". Once it has ended,
 // every further read reads nothing and reports so.
 //
@@ -44,24 +44,28 @@ public:
     // its separator.
     bool ReadTokenType(IndexEntry &entry);
     // Skips the EXTRA fields that follow while the last field was ended by a tab; returns the
-    // separator that ends the entry (";" means another entry follows; empty once reading ended).
-    QString SkipExtraFields();
+    // separator that ends the entry (';' means another entry follows; Module_DU::NoSeparator
+    // once reading ended).
+    char SkipExtraFields();
 
     // Fixed-width index. ID, START, LENGTH, NAME and VERSION, the first 27 characters of an
     // entry; false when reading ended before them.
     bool ReadFixedDescription(IndexEntry &entry);
-    // TYPE and the separator after it; returns the separator (";" means another entry follows,
-    // ":" that the index ends), empty when the file ended before it.
-    QString ReadFixedTypeAndSeparator(IndexEntry &entry);
+    // TYPE and the separator after it; returns the separator (';' means another entry follows,
+    // ':' that the index ends), Module_DU::NoSeparator when the file ended before it.
+    char ReadFixedTypeAndSeparator(IndexEntry &entry);
 
 private:
     enum class End { NotYet, EndOfFile, Malformed };
 
     bool StillReading();
-    Module_DU::Token ReadField();
+    // Reads the next field into token; false once reading has ended.
+    bool ReadField(Module_DU::Token &token);
     QByteArray ReadFixed(int width);
 
     IndexInput index_;
     End end_ = End::NotYet;
-    QString lastSeparator_;
+    char lastSeparator_ = Module_DU::NoSeparator;
+    Module_DU::Token field_;
+    QByteArray version_; // MAJOR "." MINOR of the entry being read
 };

@@ -1,6 +1,6 @@
 #include "software/ReadToken.h"
 
-#include "app/Windows1252.h"
+#include <algorithm>
 
 namespace Module_DU {
 namespace {
@@ -10,18 +10,46 @@ bool IsSeparator(char c)
 }
 } // namespace
 
-Token ReadToken(IndexInput &index)
+// Scans what the input has read ahead for the separator. At most one character more than a
+// field may hold is looked at: the one that makes it overlong.
+void ReadToken(IndexInput &index, Token &token)
 {
-    QByteArray field;
-    char c = 0;
-    while (index.GetChar(c)) {
-        if (IsSeparator(c))
-            return {Windows1252::Decode(field), QString(QLatin1Char(c))};
-        if (field.size() == MaxFieldLength)
-            return {Windows1252::Decode(field), QString(), true};
-        field.append(c);
+    token.pieces_.resize(0); // keeps the capacity
+    token.Separator = NoSeparator;
+    token.Overlong = false;
+    bool inPieces = false;
+    const auto finish = [&token, &inPieces](QByteArrayView last) {
+        if (!inPieces) {
+            token.text_ = last;
+            return;
+        }
+        token.pieces_.append(last);
+        token.text_ = token.pieces_;
+    };
+    for (QByteArrayView ahead = index.Ahead(); !ahead.isEmpty(); ahead = index.Ahead()) {
+        const qsizetype room = MaxFieldLength - token.pieces_.size();
+        const QByteArrayView scanned = ahead.first(std::min(ahead.size(), room + 1));
+        const auto separator = std::find_if(scanned.begin(), scanned.end(),
+                                            [](char c) { return IsSeparator(c); });
+        const qsizetype length = separator - scanned.begin();
+        if (separator != scanned.end()) {
+            finish(scanned.first(length));
+            token.Separator = *separator;
+            index.Skip(length + 1);
+            return;
+        }
+        if (length > room) {
+            finish(scanned.first(room));
+            token.Overlong = true;
+            index.Skip(length);
+            return;
+        }
+        // The chunk ends inside the field: keep its part before reading the next chunk.
+        token.pieces_.append(scanned);
+        inPieces = true;
+        index.Skip(length);
     }
-    return {Windows1252::Decode(field), QString()};
+    finish({});
 }
 
 } // namespace Module_DU

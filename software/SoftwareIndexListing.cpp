@@ -2,6 +2,8 @@
 
 #include "software/IndexReader.h"
 
+#include <utility>
+
 namespace {
 // A row is listed once its description is read, even when the file ends inside its TYPE.
 void ListTokenIndex(IndexReader &reader, SoftwareIndexListing &listing)
@@ -14,10 +16,11 @@ void ListTokenIndex(IndexReader &reader, SoftwareIndexListing &listing)
         if (!reader.ReadTokenDescription(entry))
             return;
         reader.ReadTokenType(entry);
-        listing.Entries.append(entry);
         if (entry.Type == KtImageType)
             listing.HasKtEntry = true;
-    } while (reader.SkipExtraFields() == QLatin1String(";"));
+        // Moved: the next description sets the texts again and keeps the numbers.
+        listing.Entries.append(std::move(entry));
+    } while (reader.SkipExtraFields() == ';');
 }
 
 // The TYPE of this layout is never looked at for the KT family.
@@ -26,9 +29,9 @@ void ListFixedIndex(IndexReader &reader, SoftwareIndexListing &listing)
     listing.Recognised = true;
     IndexEntry entry;
     while (reader.ReadFixedDescription(entry)) {
-        const QString separator = reader.ReadFixedTypeAndSeparator(entry);
-        listing.Entries.append(entry);
-        if (separator != QLatin1String(";"))
+        const char separator = reader.ReadFixedTypeAndSeparator(entry);
+        listing.Entries.append(std::move(entry));
+        if (separator != ';')
             return;
     }
 }

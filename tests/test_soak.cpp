@@ -214,7 +214,7 @@ void TestSoak::planReplaysFromItsSeed()
         if (plan.blocks > 256)
             seen.insert("block numbers wrap");
     }
-    for (const QString &kind : {"lost-reply", "bad-block", "lost-block", "slow-reply", "garbage"})
+    for (const char *kind : {"lost-reply", "bad-block", "lost-block", "slow-reply", "garbage"})
         QVERIFY2(seen.contains(kind) && seen.contains(kind + QStringLiteral(" alone")), kind);
     QVERIFY(seen.contains("unplug"));
     QVERIFY(seen.contains("block numbers wrap"));

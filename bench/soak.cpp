@@ -68,6 +68,7 @@ int RunWorker(bool verbose)
     return 0;
 }
 
+// Nothing when the options are wrong; the reason is on standard error.
 std::optional<Options> ReadOptions(const QCoreApplication &app)
 {
     QCommandLineParser parser;
@@ -89,7 +90,12 @@ std::optional<Options> ReadOptions(const QCoreApplication &app)
     QCommandLineOption worker(WorkerOption);
     worker.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({runs, seed, jobs, verbose, worker});
-    parser.process(app);
+    if (!parser.parse(app.arguments())) {
+        std::fprintf(stderr, "soak: %s\n", qPrintable(parser.errorText()));
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp();
 
     Options options;
     bool runsOk = true, seedOk = true, jobsOk = true;
@@ -103,13 +109,14 @@ std::optional<Options> ReadOptions(const QCoreApplication &app)
         std::fprintf(stderr, "soak: --runs and --jobs take a number from 1, --seed one from 0\n");
         return std::nullopt;
     }
+    options.jobs = std::min(options.jobs, options.runs); // no idle workers
     options.verbose = parser.isSet(verbose);
     options.worker = parser.isSet(worker);
     return options;
 }
 
 struct Tally {
-    std::array<int, 4> counts{}; // by SoakResult
+    std::array<int, SoakResultCount> counts{};
     QList<quint32> wrongSeeds;
 
     void Add(const SoakVerdict &verdict)
@@ -123,11 +130,15 @@ struct Tally {
 
 void PrintTable(const Options &options, const Tally &tally, double seconds)
 {
+    constexpr int WhatWidth = 52;
+    constexpr int CountWidth = 5;
+    constexpr int CellPadding = 2; // a blank either side
     const auto row = [](const char *what, int count) {
-        std::printf("| %-52s | %5d |\n", what, count);
+        std::printf("| %-*s | %*d |\n", WhatWidth, what, CountWidth, count);
     };
-    std::printf("\n| %-52s | %5s |\n|%s|%s|\n", "result", "runs", std::string(54, '-').c_str(),
-                std::string(7, '-').c_str());
+    std::printf("\n| %-*s | %*s |\n|%s|%s|\n", WhatWidth, "result", CountWidth, "runs",
+                std::string(WhatWidth + CellPadding, '-').c_str(),
+                std::string(CountWidth + CellPadding, '-').c_str());
     row("flash equals the image", tally.Count(SoakResult::FlashEqual));
     row("finished short at the end, flagged (exit status 3)", tally.Count(SoakResult::Flagged));
     row("failed cleanly", tally.Count(SoakResult::FailedCleanly));
@@ -157,7 +168,7 @@ int RunSoak(const Options &options)
     if (options.verbose)
         workerArguments.append(QStringLiteral("--verbose"));
     SoakPool pool(QCoreApplication::applicationFilePath(), workerArguments,
-                  std::min(options.jobs, options.runs), RunDeadline);
+                  options.jobs, RunDeadline);
 
     Tally tally;
     QElapsedTimer clock;
@@ -172,7 +183,8 @@ int RunSoak(const Options &options)
             Print(QStringLiteral("WRONG seed %1: %2").arg(verdict.seed).arg(verdict.detail));
         }
     });
-    PrintTable(options, tally, clock.elapsed() / 1000.0);
+    constexpr double MsPerSecond = 1000;
+    PrintTable(options, tally, clock.elapsed() / MsPerSecond);
     return tally.wrongSeeds.isEmpty() ? 0 : 1;
 }
 } // namespace

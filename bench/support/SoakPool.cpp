@@ -22,8 +22,16 @@ SoakPool::SoakPool(QString program, QStringList arguments, int workers,
                    std::chrono::milliseconds deadline)
     : program_(std::move(program)), arguments_(std::move(arguments)), deadline_(deadline)
 {
-    for (int i = 0; i < workers; ++i)
+    for (int i = 0; i < workers; ++i) {
         workers_.push_back(std::make_unique<Worker>());
+        Worker &worker = *workers_.back();
+        worker.deadline.setSingleShot(true);
+        QObject::connect(&worker.deadline, &QTimer::timeout, [this, &worker] {
+            GiveUp(worker, QStringLiteral("hang: no verdict within %1 s")
+                               .arg(std::chrono::duration_cast<std::chrono::seconds>(deadline_)
+                                        .count()));
+        });
+    }
 }
 
 SoakPool::~SoakPool()
@@ -41,14 +49,8 @@ void SoakPool::Run(const QList<quint32> &seeds, OnVerdict onVerdict)
         return;
     QEventLoop loop;
     loop_ = &loop;
-    for (auto &worker : workers_) {
-        worker->deadline.setSingleShot(true);
-        QObject::connect(&worker->deadline, &QTimer::timeout, [this, w = worker.get()] {
-            GiveUp(*w, QStringLiteral("hang: no verdict within %1 s")
-                           .arg(std::chrono::duration_cast<std::chrono::seconds>(deadline_).count()));
-        });
+    for (auto &worker : workers_)
         Start(*worker);
-    }
     loop.exec();
     loop_ = nullptr;
     for (auto &worker : workers_)

@@ -7,7 +7,7 @@
 namespace {
 const QString Head = QStringLiteral("RESULT");
 // By SoakResult, in its order.
-const std::array<QString, 4> Words{QStringLiteral("equal"), QStringLiteral("flagged"),
+const std::array<QString, SoakResultCount> Words{QStringLiteral("equal"), QStringLiteral("flagged"),
                                    QStringLiteral("failed"), QStringLiteral("wrong")};
 constexpr int FieldsBeforeDetail = 3; // head, seed, word
 } // namespace

@@ -2,6 +2,7 @@
 // How one soak run ended, and its one-line form, in which a worker hands it to the soak.
 
 #include <QString>
+#include <cstddef>
 #include <optional>
 
 enum class SoakResult {
@@ -10,6 +11,7 @@ enum class SoakResult {
     FailedCleanly, // failed with its failure line, the port closed and the buttons enabled
     Wrong,         // anything else: a flash that differs unflagged, a hang, a crash, an open port
 };
+constexpr size_t SoakResultCount = 4;
 
 struct SoakVerdict {
     quint32 seed = 0;

@@ -4,6 +4,8 @@
 //  (b) over a pseudo-terminal to tobrik-cli simulate --line-rate: how long the block transfer
 //      takes against what the line itself needs, and the CPU time the program spends meanwhile.
 // The calibration and preamble bursts spin by design; neither figure includes them.
+#include "support/BenchSoftware.h"
+
 #include "app/LanguageTexts.h"
 #include "app/Log.h"
 #include "app/Module_DU.h"
@@ -11,12 +13,9 @@
 #include "sim/SimDevice.h"
 #include "sim/SimLineClock.h"
 #include "sim/SimPortAddress.h"
-#include "software/DecoderLookup.h"
-#include "software/DswGenerator.h"
 #include "update/MemoryUpdateView.h"
 #include "update/UpdateProcedure.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -37,7 +36,6 @@ constexpr int BlockBytes = 64;
 constexpr int PayloadBytes = 32 * 1024;
 constexpr int Blocks = PayloadBytes / BlockBytes;
 constexpr int FrameBytes = BlockBytes + 2; // block number, payload, checksum
-constexpr int ImageHeadBytes = 2;          // lead byte, ID byte
 constexpr int ReplyBytes = 1;
 constexpr int ImageType = 2; // 64-byte blocks
 constexpr int DecoderCom = 3;
@@ -124,34 +122,6 @@ private:
     bool inBlocks_ = false;
     std::optional<Clock::time_point> repliedAt_;
 };
-
-// The software file with one image, and its payload as the flash must hold it afterwards.
-struct Software {
-    QString path;
-    QByteArray payload;
-};
-
-Software WriteSoftware(const QTemporaryDir &folder)
-{
-    QString error;
-    const auto entry = DswGenerator::ParseEntry(
-        QStringLiteral("%1:BENCH:1.00:%2:%3").arg(DecoderId).arg(ImageType).arg(PayloadBytes),
-        error);
-    const QByteArray bytes =
-        DswGenerator::Build(DswGenerator::Layout::Token, {*entry}, DswGenerator::DefaultLeadByte,
-                            error)
-            .value_or(QByteArray());
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    const IndexEntry found = LookupDecoder(buffer, DecoderId).Entry;
-    Software software{folder.filePath(QStringLiteral("DECODERSW.DAT")),
-                      bytes.mid(found.Start - 1 + ImageHeadBytes, PayloadBytes)};
-    QFile file(software.path);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write the software file: %s", qPrintable(error));
-    return software;
-}
 
 void PinPorts(const QString &pins)
 {
@@ -268,10 +238,12 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     LanguageTexts::FillBuiltInTexts();
     QTemporaryDir folder;
-    const Software software = WriteSoftware(folder);
+    const QString softwarePath = folder.filePath(QStringLiteral("DECODERSW.DAT"));
+    const QByteArray payload =
+        BenchSoftware::Write(softwarePath, DecoderId, ImageType, PayloadBytes);
     auto &state = Module_DU::State();
     state.SelectedPort = QString::number(DecoderCom);
-    state.SoftwareFilePath = software.path;
+    state.SoftwareFilePath = softwarePath;
     state.ChosenDecoders = QStringList{QString::number(DecoderId)};
 
     // The calibrated loop count carries over from run to run, as on the page.
@@ -279,5 +251,5 @@ int main(int argc, char **argv)
     view.noQuery = true;
     std::printf("%d KiB in %d blocks of %d bytes\n", PayloadBytes / 1024, Blocks, BlockBytes);
     MeasureTurnaround(view);
-    return MeasureOverPseudoTerminal(view, folder, software.payload) ? 0 : 1;
+    return MeasureOverPseudoTerminal(view, folder, payload) ? 0 : 1;
 }

@@ -1,21 +1,17 @@
 // Feeds arbitrary text to the simulated port address reader, alone and as the port pins of
 // TOBRIK_PORTS ("3=sim:box?decoder=12;7=/dev/ttyUSB0"). Neither may crash or hang, and a text
 // that is refused must say why: the log line of a refused pin is all a user sees of it.
+#include "FuzzSupport.h"
 #include "port/PortMap.h"
 #include "sim/SimPortAddress.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 namespace {
-void Require(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
+using FuzzSupport::Require;
 
 // A simulated decoder writes its flash to the file its address names when the port model goes.
 // Fuzzed paths must not reach the machine's files: without "/" and "%" a path names a file in
@@ -31,10 +27,10 @@ QString ConfinedToOwnFolder(QString text)
 
 QString OwnFolder()
 {
-    static QTemporaryDir folder;
-    static const bool entered = QDir::setCurrent(folder.path());
+    static const QString folder = FuzzSupport::ScratchFolder();
+    static const bool entered = QDir::setCurrent(folder);
     Require(entered);
-    return folder.path();
+    return folder;
 }
 } // namespace
 

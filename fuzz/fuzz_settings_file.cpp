@@ -1,27 +1,22 @@
 // Feeds arbitrary bytes to the settings file reader as Inits.ini, then lets the close-down write
 // its values into that file and reads them back: whatever else the file held, the language and
 // the last file written at the end of one run are the ones the next run starts with.
+#include "FuzzSupport.h"
 #include "app/Module_DU.h"
 #include "app/mod_config.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
 
 namespace {
-constexpr int LanguagesWithCode = 3; // de, en, fr
+using FuzzSupport::Require;
 
-void Require(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
+constexpr int LanguagesWithCode = 3; // de, en, fr
 
 QString SettingsFileHolding(const QByteArray &bytes)
 {
-    static QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("Inits.ini"));
+    const QString path = FuzzSupport::ScratchFolder() + QStringLiteral("/Inits.ini");
     QFile file(path);
     Require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
     return path;

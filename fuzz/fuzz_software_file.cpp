@@ -2,16 +2,19 @@
 // index listing and both lookups by ID. None may crash, hang or read past the end; a file that
 // is not recognised lists nothing; and the update must find a decoder the way the page listed
 // it, or the user picks a row the update then calls absent or reads a different image for.
+#include "FuzzSupport.h"
 #include "software/DecoderLookup.h"
 #include "software/SoftwareFilePage.h"
 #include "software/SoftwareIndexListing.h"
 
 #include <QBuffer>
-#include <QTemporaryDir>
+#include <QFile>
 #include <cstddef>
 #include <cstdint>
 
 namespace {
+using FuzzSupport::Require;
+
 class DroppedRows : public DecoderListView {
 public:
     void ClearDecoderList() override {}
@@ -28,12 +31,6 @@ bool SameEntry(const IndexEntry &a, const IndexEntry &b)
            && a.Version == b.Version && a.Type == b.Type;
 }
 
-void Require(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
 // The first listed decoder is the first entry of its ID, so the lookup must return exactly that
 // entry; and once a second row follows it, the first one was read whole and must be found.
 void CheckLookupAgreesWithListing(const SoftwareIndexListing &listing, const LookupResult &result)
@@ -46,11 +43,10 @@ void CheckLookupAgreesWithListing(const SoftwareIndexListing &listing, const Loo
 
 void CheckFileLoading(const QByteArray &bytes)
 {
-    static QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("DECODERSW.DAT"));
+    const QString path = FuzzSupport::ScratchFolder() + QStringLiteral("/DECODERSW.DAT");
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        __builtin_trap(); // a seed that never reaches the loader would test nothing
+    // An input that never reaches the loader would test nothing.
+    Require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
     file.close();
     DroppedRows rows;
     const LoadResult loaded = SoftwareFilePage::LoadSoftwareFile(rows, path);

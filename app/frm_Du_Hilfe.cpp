@@ -91,6 +91,9 @@ frm_Du_Hilfe::frm_Du_Hilfe() : QWidget(nullptr, Qt::Window)
 
 void frm_Du_Hilfe::ShowInFront()
 {
+    // The text starts at its heading; the browser would otherwise keep the place it was
+    // scrolled to, or the end it was filled up to.
+    findChild<QTextBrowser *>(QStringLiteral("txt_hilfe"))->moveCursor(QTextCursor::Start);
     show();
     raise();
     activateWindow();

@@ -38,8 +38,10 @@ frm_log::frm_log()
     cmd_zwischen->setObjectName(QStringLiteral("cmd_zwischen"));
     lst_deb->setGeometry(TwipsToPixels(ListLeft), TwipsToPixels(ListTop),
                          TwipsToPixels(ListWidth), TwipsToPixels(ListHeight));
+    // Wider than designed where this system's font needs it, so the caption is never cut.
     cmd_zwischen->setGeometry(TwipsToPixels(ButtonLeft), TwipsToPixels(ButtonTop),
-                              TwipsToPixels(ButtonWidth), TwipsToPixels(ButtonHeight));
+                              qMax(TwipsToPixels(ButtonWidth), cmd_zwischen->sizeHint().width()),
+                              TwipsToPixels(ButtonHeight));
     resize(TwipsToPixels(ClientWidth), TwipsToPixels(ClientHeight));
     connect(cmd_zwischen, &QPushButton::clicked, this, &frm_log::CopyToClipboard);
     Log::SetSink([this](const QString &line) { AddLine(line); });
@@ -110,7 +112,7 @@ void frm_log::ApplyResizeRules()
     const int height = PixelsToTwips(outer.height());
     lst_deb->resize(qMax(0, TwipsToPixels(width - ListWidthMargin)),
                     qMax(0, TwipsToPixels(height - ListHeightMargin)));
-    cmd_zwischen->move(TwipsToPixels(width / 2 - ButtonWidth / 2),
+    cmd_zwischen->move(TwipsToPixels(width / 2 - PixelsToTwips(cmd_zwischen->width()) / 2),
                        TwipsToPixels(height - ButtonTopMargin));
 }
 

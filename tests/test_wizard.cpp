@@ -28,6 +28,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextBrowser>
 #include <QTimer>
@@ -465,6 +466,7 @@ void WizardTest::helpPageText()
     const auto *text = Control<QTextBrowser>(*help, "txt_hilfe");
     QCOMPARE(text->toPlainText().split(QLatin1Char('\n')), expected);
     QVERIFY(text->isReadOnly());
+    QCOMPARE(text->verticalScrollBar()->value(), 0); // opens at its heading
     QCOMPARE(text->lineWrapMode(), QTextEdit::WidgetWidth);
 
     Button(*help, "cmd_ok")->click();

@@ -93,17 +93,16 @@ shoot() { # window, file
   import -window "$1" "$images/$2"
   echo "took $images/$2"
 }
-# Answers the question in front with its default button (Yes). The dialog is looked up afresh
-# for each try: now and then the window first found is gone again by the time the key is sent.
-answer_attempts=3
+# Answers the question in front with its default button (Yes). xdotool may report the dialog
+# gone while it still works with it, when the key has closed it at once; what counts is that the
+# dialog has gone.
 answer_yes() {
-  local attempt
-  for ((attempt = 1; attempt <= answer_attempts; attempt++)); do
-    xdotool key --window "$(window "$1")" Return 2>/dev/null && return
-    sleep "$settle"
-  done
-  echo "could not answer the question \"$1\"" >&2
-  return 1
+  xdotool key --window "$(window "$1")" Return 2>/dev/null || true
+  sleep "$settle"
+  if xdotool search --onlyvisible --name "$1" >/dev/null; then
+    echo "the question \"$1\" is still open" >&2
+    return 1
+  fi
 }
 # A page with a question in front: the part of the screen the page covers.
 shoot_screen_over() {

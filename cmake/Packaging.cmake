@@ -6,11 +6,14 @@ set(CPACK_PACKAGE_NAME tobrik)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tobrik project")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "firmware updater for model-railway decoders")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Tobrik carries new firmware into model-railway decoders through a serial programmer (an update \
-box, or an adapter switched into update-box mode). A wizard finds the programmer, picks the \
-decoder's image out of a decoder software file and transfers it block by block with checksums, \
-acknowledgements and retries. tobrik-cli does the same without windows, for scripts and checks.")
+# Lines of at most 80 characters, as Debian's control files want them.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Tobrik carries new firmware into model-railway decoders through a serial"
+  "programmer (an update box, or an adapter switched into update-box mode)."
+  "A wizard finds the programmer, picks the decoder's image out of a decoder"
+  "software file and transfers it block by block with checksums,"
+  "acknowledgements and retries. tobrik-cli does the same without windows,"
+  "for scripts and checks.")
 set(TOBRIK_PACKAGE_MAINTAINER "Tobrik maintainers <maintainers@tobrik.example>"
     CACHE STRING "The Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TOBRIK_PACKAGE_MAINTAINER}")

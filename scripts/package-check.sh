@@ -6,8 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh desktop-file-utils
+# Packages of earlier versions go first, so the one made now is the only one.
+rm -f build/tobrik_*.deb
 (cd build && cpack -G DEB >/dev/null)
-package=$(ls -t build/tobrik_*.deb | head -n 1)
+packages=(build/tobrik_*.deb)
+package=${packages[0]}
 echo "Package: $package"
 dpkg-deb --field "$package" Package Version Depends
 sudo=""

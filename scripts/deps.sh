@@ -3,7 +3,7 @@
 # named as arguments are needed as well (a script's own tools).
 set -euo pipefail
 
-packages=(g++ cmake make qt6-base-dev qt6-serialport-dev libgl-dev "$@")
+packages=(g++ cmake make qt6-base-dev qt6-serialport-dev libgl-dev dpkg-dev "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

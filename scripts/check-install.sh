@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Checks a Tobrik installed below PREFIX (PREFIX/bin, PREFIX/share):
+#   bash scripts/check-install.sh PREFIX
+# - tobrik-cli reads the installed texts file and lists the installed sample decoder software file;
+# - the desktop entry validates (when desktop-file-validate is there) and names the installed
+#   program and icon;
+# - the window program starts headless, fills a new user's software folder from the installed
+#   all-users folder (the folder that holds its texts file), is still running a moment later and
+#   closes down cleanly on SIGTERM, writing its settings.
+# The programs run with a bare environment, so only the installed layout leads them to their
+# files. Below a prefix other than /usr, XDG_DATA_DIRS names PREFIX/share, as a desktop session
+# names the data folders it knows.
+set -euo pipefail
+
+prefix=$(realpath "$1")
+share=$prefix/share
+sample=$share/VARNO/PLV/DECSOFT/DECODERSW.DAT
+entry=$share/applications/tobrik.desktop
+icons=$share/icons/hicolor/scalable/apps
+start_limit_s=60   # generous: the machine may be busy; a start normally takes a second
+run_s=2            # time for the first port scans before the program is told to end
+
+scratch=$(mktemp -d)
+window_pid=''
+cleanup() {
+  [ -z "$window_pid" ] || kill -KILL "$window_pid" 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "check-install: $*" >&2
+  exit 1
+}
+
+bare=(env -i PATH=/usr/bin:/bin)
+[ "$prefix" = /usr ] || bare+=("XDG_DATA_DIRS=$share")
+
+check_texts() {
+  local texts
+  texts=$("${bare[@]}" "$prefix/bin/tobrik-cli" texts) ||
+    fail "tobrik-cli texts did not read the installed texts file"
+  grep -qx 'LanguageCount=3' <<<"$texts" ||
+    fail "tobrik-cli texts does not offer the three languages of the installed texts file"
+}
+
+check_list() {
+  local rows
+  rows=$("${bare[@]}" "$prefix/bin/tobrik-cli" list "$sample") ||
+    fail "tobrik-cli list cannot read the installed sample file $sample"
+  [ "$(wc -l <<<"$rows")" -eq 6 ] || fail "the sample file should list 6 decoders: $rows"
+  grep -qx $'TB-M10\t2.14\t12' <<<"$rows" || fail "decoder 12 is missing from the sample file"
+}
+
+check_desktop_entry() {
+  [ -f "$entry" ] || fail "no desktop entry $entry"
+  if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$entry" || fail "the desktop entry does not validate"
+  fi
+  local exec icon program
+  exec=$(sed -n 's/^Exec=//p' "$entry")
+  icon=$(sed -n 's/^Icon=//p' "$entry")
+  program=$(PATH="$prefix/bin" command -v "${exec%% *}") ||
+    fail "the desktop entry's Exec=$exec is not an installed program"
+  [ "$program" = "$prefix/bin/Tobrik" ] || fail "the desktop entry starts $program, not Tobrik"
+  [ -f "$icons/$icon.svg" ] || fail "the desktop entry's icon $icon is not in $icons"
+}
+
+check_window_program() {
+  local home=$scratch/home
+  local user_folder=$home/.local/share/VARNO/PLV
+  # A simulated update box, so the first scans find a programmer without touching the machine's
+  # own serial ports.
+  "${bare[@]}" HOME="$home" QT_QPA_PLATFORM=offscreen 'TOBRIK_PORTS=3=sim:box?decoder=12' \
+    "$prefix/bin/Tobrik" &
+  window_pid=$!
+  local waited_s=0
+  until [ -f "$user_folder/DECSOFT/DECODERSW.DAT" ]; do
+    kill -0 "$window_pid" 2>/dev/null || fail "Tobrik ended during its start"
+    [ "$waited_s" -lt "$start_limit_s" ] ||
+      fail "Tobrik did not fill the user's software folder from the installed one"
+    sleep 1
+    waited_s=$((waited_s + 1))
+  done
+  sleep "$run_s"
+  kill -0 "$window_pid" 2>/dev/null || fail "Tobrik ended by itself"
+  kill -TERM "$window_pid"
+  local status=0
+  wait "$window_pid" || status=$?
+  window_pid=''
+  [ "$status" -eq 0 ] || fail "Tobrik ended with status $status on SIGTERM"
+  [ -f "$user_folder/Inits.ini" ] || fail "Tobrik's close-down wrote no settings file"
+}
+
+check_texts
+check_list
+check_desktop_entry
+check_window_program
+echo "check-install: $prefix is complete"

@@ -63,10 +63,12 @@ const QCommandLineOption YesOption(QStringLiteral("yes"),
                                                  "asked on standard input (y/N, the end of input "
                                                  "is No)"));
 const QCommandLineOption PreambleOption(QStringLiteral("pream"),
-                                       QStringLiteral("the box Preamble Bits, as typed"),
+                                       QStringLiteral("the box Preamble Bits, as typed (%1)")
+                                           .arg(StartValue::Preamble),
                                        QStringLiteral("N"), StartValue::Preamble);
 const QCommandLineOption TimingOption(QStringLiteral("timing-soll"),
-                                     QStringLiteral("the box Timing [ms], as typed"),
+                                     QStringLiteral("the box Timing [ms], as typed (%1)")
+                                         .arg(StartValue::TimingTarget),
                                      QStringLiteral("MS"), StartValue::TimingTarget);
 const QCommandLineOption AlternativeOption(QStringLiteral("alternative"),
                                           QStringLiteral("the page's alternative method instead "

@@ -3,6 +3,7 @@
 #include "app/LanguageTexts.h"
 #include "app/Mod_Getfolder.h"
 #include "app/Module_DU.h"
+#include "app/QtTranslation.h"
 #include "app/SaveFileLeftovers.h"
 #include "app/modFunctions.h"
 #include "app/mod_config.h"
@@ -49,6 +50,11 @@ void PrepareProgram()
     Mod_Getfolder::GetFolders();
     RemoveStaleLeftovers();
     mod_config::LoadConfig();
+    SetProgramVersion();
+}
+
+void SetProgramVersion()
+{
     auto &state = Module_DU::State();
     state.ProgramVersion = modFunctions::FormatVersion(TOBRIK_VERSION_MAJOR, TOBRIK_VERSION_MINOR,
                                                        TOBRIK_VERSION_PATCH);
@@ -57,7 +63,11 @@ void PrepareProgram()
 
 bool ReadTexts()
 {
-    return LanguageTexts::ReadTexts(Module_DU::State().TextsFile);
+    const auto &state = Module_DU::State();
+    const bool read = LanguageTexts::ReadTexts(state.TextsFile);
+    // After the texts file, which may fall back to another language than the one asked for.
+    QtTranslation::Install(modFunctions::LanguageCode(state.LanguageIndex));
+    return read;
 }
 
 } // namespace Startup

@@ -5,11 +5,15 @@
 
 namespace Startup {
 
-// GetFolders, LoadConfig, then ProgramVersion and ProgramDate, in this order.
+// GetFolders, LoadConfig, then SetProgramVersion, in this order.
 void PrepareProgram();
 
-// Reads the texts of the current language from TextsFile over the built-in ones; false when
-// the texts file could not be read (the built-in texts stand).
+// ProgramVersion and ProgramDate, which the info box shows; touches no folder.
+void SetProgramVersion();
+
+// Reads the texts of the current language from TextsFile over the built-in ones, and puts Qt's
+// own texts into that language; false when the texts file could not be read (the built-in
+// texts stand).
 bool ReadTexts();
 
 } // namespace Startup

@@ -25,34 +25,44 @@ public:
     }
 };
 
-int List(const QStringList &args)
+constexpr int KtStatus = 2;
+
+int List(const QCommandLineParser &parsed)
 {
-    if (args.size() != 1) {
-        PrintErr(QStringLiteral("usage: tobrik-cli list FILE\n"));
-        return 64;
-    }
+    const QStringList args = parsed.positionalArguments();
+    if (args.size() != 1)
+        return UsageError("list", QStringLiteral("one FILE, please"));
     const QString path = args.first();
     TerminalDecoderList terminal;
     const LoadResult loaded = SoftwareFilePage::LoadSoftwareFile(terminal, path);
     if (!loaded.Opened) {
         PrintErr(QStringLiteral("list: cannot open %1: %2\n").arg(path, loaded.OpenError));
-        return 1;
+        return CliStatus::Failure;
     }
     if (!loaded.Listing.Recognised) {
         PrintErr(QStringLiteral("list: %1 is not a decoder software file\n").arg(path));
-        return 1;
+        return CliStatus::Failure;
     }
     if (loaded.Listing.Malformed) {
         PrintErr(QStringLiteral("list: the index of %1 breaks off in something no index holds; "
                                 "only the rows before it are listed\n")
                      .arg(path));
-        return 1;
+        return CliStatus::Failure;
     }
-    return loaded.Listing.HasKtEntry ? 2 : 0;
+    return loaded.Listing.HasKtEntry ? KtStatus : CliStatus::Success;
 }
 
 const CliCommand command("list",
-                         "FILE   rows NAME<TAB>VERSION<TAB>ID; status 1 for a file that is not "
-                         "one or a malformed index, 2 for KT files",
+                         {"list the decoders in a decoder software file, as the file page does",
+                          "FILE",
+                          {},
+                          {{"FILE", "the decoder software file"}},
+                          R"(
+Prints the file page's rows, NAME<TAB>VERSION<TAB>ID, as they are read.
+
+Exit status: 0; 2 when the file holds a KT decoder (the warning on standard error); 1 when the
+file cannot be opened, is no decoder software file (nothing listed) or its index breaks off
+malformed (the rows before are listed), each explained on standard error; 64 usage error.
+)"},
                          List);
 } // namespace

@@ -20,22 +20,29 @@ QString Describe(const LookupResult &result)
     return QStringLiteral("malformed");
 }
 
-int Lookup(const QStringList &args)
+int Lookup(const QCommandLineParser &parsed)
 {
+    const QStringList args = parsed.positionalArguments();
     bool idOk = false;
     const int id = args.size() == 2 ? args[1].toInt(&idOk) : 0;
-    if (!idOk) {
-        PrintErr(QStringLiteral("usage: tobrik-cli lookup FILE ID\n"));
-        return 64;
-    }
+    if (!idOk)
+        return UsageError("lookup", QStringLiteral("a FILE and a whole-number ID, please"));
     QFile file(args.first());
     if (!OpenForReading(file, "lookup"))
-        return 1;
+        return CliStatus::Failure;
     PrintOut(Describe(LookupDecoder(file, id)) + QLatin1Char('\n'));
-    return 0;
+    return CliStatus::Success;
 }
 
-const CliCommand command("lookup", "FILE ID   found<TAB>START<TAB>LENGTH<TAB>NAME<TAB>VERSION"
-                                   "<TAB>TYPE, absent or malformed",
+const CliCommand command("lookup",
+                         {"find one decoder ID in a decoder software file's index",
+                          "FILE ID",
+                          {},
+                          {{"FILE", "the decoder software file"}, {"ID", "the decoder ID"}},
+                          R"(
+Prints found<TAB>START<TAB>LENGTH<TAB>NAME<TAB>VERSION<TAB>TYPE, absent or malformed.
+
+Exit status: 0; 1 when FILE cannot be opened; 64 usage error.
+)"},
                          Lookup);
 } // namespace

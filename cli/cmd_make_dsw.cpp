@@ -5,19 +5,26 @@
 #include <QSaveFile>
 
 namespace {
+const QCommandLineOption LayoutOption(QStringLiteral("layout"),
+                                     QStringLiteral("the index layout: token or fixed (width)"),
+                                     QStringLiteral("token|fixed"), QStringLiteral("token"));
+const QCommandLineOption OutOption(QStringLiteral("out"), QStringLiteral("the file to write"),
+                                  QStringLiteral("FILE"));
+const QCommandLineOption LeadOption(QStringLiteral("lead"),
+                                   QStringLiteral("the file's first byte, in hex"),
+                                   QStringLiteral("HEX"),
+                                   QString::number(DswGenerator::DefaultLeadByte, 16));
+
 int Fail(const QString &message)
 {
-    PrintErr(QStringLiteral("make-dsw: %1\n").arg(message));
-    return 64;
+    return UsageError("make-dsw", message);
 }
 
-int MakeDsw(const QStringList &arguments)
+int MakeDsw(const QCommandLineParser &parsed)
 {
-    QStringList args = arguments;
-    const QString layoutName = TakeOption(args, QStringLiteral("--layout"), QStringLiteral("token"));
-    const QString out = TakeOption(args, QStringLiteral("--out"));
-    const QString leadText = TakeOption(args, QStringLiteral("--lead"),
-                                        QString::number(DswGenerator::DefaultLeadByte, 16));
+    const QString layoutName = parsed.value(LayoutOption);
+    const QString out = parsed.value(OutOption);
+    const QString leadText = parsed.value(LeadOption);
     bool leadOk = false;
     const uint lead = leadText.toUInt(&leadOk, 16);
     if (layoutName != QLatin1String("token") && layoutName != QLatin1String("fixed"))
@@ -29,7 +36,7 @@ int MakeDsw(const QStringList &arguments)
 
     QVector<DswGenerator::Entry> entries;
     QString error;
-    for (const QString &text : args) {
+    for (const QString &text : parsed.positionalArguments()) {
         const auto entry = DswGenerator::ParseEntry(text, error);
         if (!entry)
             return Fail(error);
@@ -44,13 +51,22 @@ int MakeDsw(const QStringList &arguments)
     QSaveFile file(out);
     if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
         PrintErr(QStringLiteral("make-dsw: cannot write %1: %2\n").arg(out, file.errorString()));
-        return 1;
+        return CliStatus::Failure;
     }
-    return 0;
+    return CliStatus::Success;
 }
 
 const CliCommand command("make-dsw",
-                         "--layout token|fixed --out FILE [--lead HEX] "
-                         "ID:NAME:VERSION:TYPE:PAYLOAD_LENGTH...",
+                         {"write a decoder software file with made-up images",
+                          "[--layout token|fixed] --out FILE [--lead HEX] "
+                          "ID:NAME:VERSION:TYPE:PAYLOAD_LENGTH...",
+                          {LayoutOption, OutOption, LeadOption},
+                          {{"ID:NAME:VERSION:TYPE:PAYLOAD_LENGTH...",
+                            "one index entry and its image of that many made-up bytes"}},
+                          R"(
+The sample decoder software file is made this way.
+
+Exit status: 0; 1 when FILE cannot be written; 64 usage error.
+)"},
                          MakeDsw);
 } // namespace

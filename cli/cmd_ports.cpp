@@ -23,18 +23,22 @@ void PrintResult(const MemoryPortView &view)
     PrintOut(text);
 }
 
-int Ports(const QStringList &arguments)
+const QCommandLineOption ScansOption(QStringLiteral("scans"),
+                                    QStringLiteral("the number of port scans (one a second)"),
+                                    QStringLiteral("N"), QStringLiteral("1"));
+const QCommandLineOption LogOption(QStringLiteral("log"),
+                                  QStringLiteral("the log window's lines on standard error"));
+
+int Ports(const QCommandLineParser &parsed)
 {
-    QStringList args = arguments;
-    const bool log = TakeFlag(args, QStringLiteral("--log"));
+    bool valid = false;
+    const int scans = parsed.value(ScansOption).toInt(&valid);
+    if (!valid || scans < 1)
+        return UsageError("ports", QStringLiteral("--scans takes a whole number from 1, not %1")
+                                       .arg(parsed.value(ScansOption)));
+    const bool log = parsed.isSet(LogOption);
     if (log)
         Log::SetSink([](const QString &line) { PrintErr(line + QLatin1Char('\n')); });
-    bool valid = false;
-    const int scans = TakeOption(args, QStringLiteral("--scans"), QStringLiteral("1")).toInt(&valid);
-    if (!valid || scans < 1 || !args.isEmpty()) {
-        PrintErr(QStringLiteral("usage: tobrik-cli ports [--scans N] [--log]\n"));
-        return 64;
-    }
 
     Startup::PrepareProgram(); // the settings file may pin COM numbers in its section Ports
     MemoryPortView view;
@@ -48,8 +52,20 @@ int Ports(const QStringList &arguments)
         PortScans::ReportRefusedPins(QStringLiteral("ports"));
     // Leave an adapter as it was found, as the page's close-down does.
     ports.Detection().AdapterOff();
-    return 0;
+    return CliStatus::Success;
 }
 
-const CliCommand command("ports", "[--scans N] [--log]", Ports);
+const CliCommand command("ports",
+                         {"scan the serial ports for a programmer, as the port page does",
+                          "[--scans N] [--log]",
+                          {ScansOption, LogOption},
+                          {},
+                          R"(
+Runs the port page's start-up and N port scans with their programmer detection, then prints the
+32 list entries, Selected=i, SelectedPort=P and AdapterActive=0|1. A refused simulated port is
+named on standard error.
+
+Exit status: 0; 64 usage error.
+)"},
+                         Ports);
 } // namespace

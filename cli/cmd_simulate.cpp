@@ -14,42 +14,61 @@ const char Usage[] = "--adapter --decoder ID [--block 32|64] [--flash PATH] [--l
                      "[--bad-block P] [--lost-block P] [--slow-reply P] [--garbage P] "
                      "[--unplug-at N] [--seed S] [--line-rate]";
 
+const QCommandLineOption AdapterOption(QStringLiteral("adapter"),
+                                      QStringLiteral("simulate the adapter (the only choice)"));
+const QCommandLineOption LineRateOption(
+    QStringLiteral("line-rate"), QStringLiteral("replies at the pace of the real line"));
+
 // Each option with a value is the simulated port's key of the same name.
-const QStringList ValueKeys{"decoder",    "block",      "flash",   "lost-reply",
-                            "bad-block",  "lost-block", "slow-reply", "garbage",
-                            "unplug-at",  "seed"};
+const QList<QCommandLineOption> ValueOptions{
+    {QStringLiteral("decoder"), QStringLiteral("the decoder ID on the track"), QStringLiteral("ID")},
+    {QStringLiteral("block"), QStringLiteral("the decoder's block size, 32 or 64"),
+     QStringLiteral("32|64")},
+    {QStringLiteral("flash"), QStringLiteral("the file that holds the decoder's flash"),
+     QStringLiteral("PATH")},
+    {QStringLiteral("lost-reply"), QStringLiteral("the chance that a reply is lost"),
+     QStringLiteral("P")},
+    {QStringLiteral("bad-block"), QStringLiteral("the chance that a block arrives corrupted"),
+     QStringLiteral("P")},
+    {QStringLiteral("lost-block"), QStringLiteral("the chance that a block is lost"),
+     QStringLiteral("P")},
+    {QStringLiteral("slow-reply"), QStringLiteral("the chance that a reply comes late"),
+     QStringLiteral("P")},
+    {QStringLiteral("garbage"), QStringLiteral("the chance that a reply is garbage"),
+     QStringLiteral("P")},
+    {QStringLiteral("unplug-at"), QStringLiteral("the pseudo-terminal vanishes at block N"),
+     QStringLiteral("N")},
+    {QStringLiteral("seed"), QStringLiteral("the seed of the faults' chances"), QStringLiteral("S")},
+};
 
 int Fail(const QString &message)
 {
-    PrintErr(QStringLiteral("simulate: %1\n").arg(message));
-    return 64;
+    return UsageError("simulate", message);
 }
 
-// The adapter's simulated port text for the options; what is left in args was not understood.
-QString AdapterAddress(QStringList &args)
+// The adapter's simulated port text for the options given.
+QString AdapterAddress(const QCommandLineParser &parsed)
 {
     QStringList pairs;
-    for (const QString &key : ValueKeys) {
-        const QString value = TakeOption(args, QStringLiteral("--") + key);
-        if (!value.isNull())
-            pairs.append(key + QLatin1Char('=') + QString::fromLatin1(QUrl::toPercentEncoding(value)));
+    for (const QCommandLineOption &option : ValueOptions) {
+        if (parsed.isSet(option))
+            pairs.append(option.names().first() + QLatin1Char('=')
+                         + QString::fromLatin1(QUrl::toPercentEncoding(parsed.value(option))));
     }
-    if (TakeFlag(args, QStringLiteral("--line-rate")))
+    if (parsed.isSet(LineRateOption))
         pairs.append(QStringLiteral("line-rate=1"));
     return QStringLiteral("sim:adapter?") + pairs.join(QLatin1Char('&'));
 }
 
-int Simulate(const QStringList &arguments)
+int Simulate(const QCommandLineParser &parsed)
 {
-    QStringList args = arguments;
     // Only the adapter: a pseudo-terminal has no control lines to wake the update box with.
-    const bool adapter = TakeFlag(args, QStringLiteral("--adapter"));
-    const bool decoder = args.contains(QStringLiteral("--decoder"));
-    const QString address = AdapterAddress(args);
-    if (!adapter || !decoder || !args.isEmpty())
-        return Fail(QStringLiteral("usage: tobrik-cli simulate %1").arg(QLatin1String(Usage)));
+    if (!parsed.isSet(AdapterOption))
+        return Fail(QStringLiteral("--adapter is missing"));
+    if (!parsed.isSet(QStringLiteral("decoder")))
+        return Fail(QStringLiteral("--decoder is missing"));
     QString refusal;
-    const auto model = SimPortAddress::Create(address, &refusal);
+    const auto model = SimPortAddress::Create(AdapterAddress(parsed), &refusal);
     if (!model)
         return Fail(refusal);
 
@@ -57,15 +76,28 @@ int Simulate(const QStringList &arguments)
     QString error;
     if (!link.Open(&error)) {
         PrintErr(QStringLiteral("simulate: cannot make a pseudo-terminal: %1\n").arg(error));
-        return 1;
+        return CliStatus::Failure;
     }
     PrintOut(link.Path() + QLatin1Char('\n'));
     QEventLoop loop;
     TerminationSignals::Install([&loop] { loop.quit(); });
     loop.exec();
     TerminationSignals::Install({});
-    return 0;
+    return CliStatus::Success;
 }
 
-const CliCommand command("simulate", Usage, Simulate);
+const CliCommand command("simulate",
+                         {"run a simulated adapter with a decoder on a pseudo-terminal", Usage,
+                          QList<QCommandLineOption>{AdapterOption, LineRateOption} + ValueOptions,
+                          {},
+                          R"(
+Opens a pseudo-terminal and prints its path on the first line; the adapter with decoder ID on
+its track answers there until SIGINT or SIGTERM. Each option is the simulated port's key of the
+same name; chances are written from 0 to 1. Only the adapter: a pseudo-terminal has no control
+lines to wake the update box with. Point the program at it with TOBRIK_PORTS='3=PATH'.
+
+Exit status: 0 after SIGINT or SIGTERM; 1 when no pseudo-terminal can be made; 64 usage error,
+or a value the simulated port refuses (named on standard error).
+)"},
+                         Simulate);
 } // namespace

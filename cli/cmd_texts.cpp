@@ -8,14 +8,19 @@
 #include "app/modFunctions.h"
 
 namespace {
-int RunTexts(QStringList args)
+const QCommandLineOption FileOption(QStringLiteral("file"),
+                                   QStringLiteral("the texts file to read instead of the "
+                                                  "program's own"),
+                                   QStringLiteral("PATH"));
+const QCommandLineOption LanguageOption(QStringLiteral("language"),
+                                       QStringLiteral("the settings file's language code (de, "
+                                                      "en, fr); otherwise the first language"),
+                                       QStringLiteral("CODE"));
+
+int RunTexts(const QCommandLineParser &parsed)
 {
-    const QString language = TakeOption(args, QStringLiteral("--language"));
-    const QString file = TakeOption(args, QStringLiteral("--file"));
-    if (!args.isEmpty()) {
-        PrintErr(QStringLiteral("texts: unexpected argument %1\n").arg(args.first()));
-        return 64;
-    }
+    const QString language = parsed.value(LanguageOption);
+    const QString file = parsed.value(FileOption);
     auto &state = Module_DU::State();
     // Only the paths: a translator's check creates no folders.
     Mod_Getfolder::ComputePaths();
@@ -43,10 +48,23 @@ int RunTexts(QStringList args)
     if (!read) {
         PrintErr(QStringLiteral("texts: %1 could not be read; the table holds the built-in texts "
                                 "only\n").arg(state.TextsFile));
-        return 1;
+        return CliStatus::Failure;
     }
-    return 0;
+    return CliStatus::Success;
 }
 
-const CliCommand command("texts", "[--file PATH] [--language CODE]", RunTexts);
+const CliCommand command(
+    "texts",
+    {"print the language table as the program loads it at start",
+     "[--file PATH] [--language CODE]",
+     {FileOption, LanguageOption},
+     {},
+     R"(
+Prints LanguageIndex=, LanguageValid=, LanguageCount=, each LanguageNames[k]= and each non-empty
+Texts[i]= (UTF-8), for translators checking a texts file.
+
+Exit status: 0; 1 when the texts file cannot be read (the table then holds the built-in texts
+only, the reason is on standard error); 64 usage error.
+)"},
+    RunTexts);
 } // namespace

@@ -23,26 +23,13 @@ namespace {
 const char Usage[] = "[--port N] --file FILE (--decoder ID [--decoder ID ...] [--no-query] "
                      "[--blind] [--pream N] [--timing-soll MS] | --alternative) [--yes] [--log]";
 
-const char Help[] = R"(
+const char Description[] = R"(
 Runs one decoder update as the wizard does: the port page's first scan with its programmer
 detection (then, with --port, a click on that port's entry), FILE loaded as the file page loads
-it, and one run of the update page for the decoder types given, tried in that order.
-
-  --port N          click COM N in the port list after the first scan
-  --file FILE       the decoder software file
-  --decoder ID      a decoder type chosen on the file page; repeat for several
-  --no-query        "Keine Rückfrage": no question before the transfer (one --decoder only)
-  --blind           "Blind Programmieren": no reply awaited (one --decoder only)
-  --yes             answer the question "... found, would you like to update?" with Yes;
-                    otherwise it is asked on standard input (y/N, the end of input is No)
-  --pream N         the box Preamble Bits, as typed (100)
-  --timing-soll MS  the box Timing [ms], as typed (40)
-  --alternative     the page's alternative method instead: it probes the decoder IDs 200 to
-                    209, needs a fixed-width index, always asks, and streams the image without
-                    waiting for answers ("Übertragung beendet" ... is printed on standard
-                    error at its end); none of --decoder, --no-query, --blind, --pream and
-                    --timing-soll goes with it
-  --log             the log window's lines on standard error
+it, and one run of the update page for the decoder types given, tried in that order. With
+--alternative the page's alternative method runs instead: it probes the decoder IDs 200 to 209,
+needs a fixed-width index, always asks, and streams the image without waiting for answers
+("Übertragung beendet" ... is printed on standard error at its end).
 
 Each line the page adds to its list is printed on standard output as it is added; lines that
 the retries take out of the list again stay printed. On a terminal a progress bar is drawn on
@@ -53,17 +40,50 @@ abgeschlossen"); 1 it did not, or FILE cannot be used; 3 it finished but the rep
 block never came, so the decoder may lack that block; 64 usage error.
 )";
 
-constexpr int FinishedStatus = 0;
-constexpr int NotFinishedStatus = 1;
+const QCommandLineOption PortOption(QStringLiteral("port"),
+                                   QStringLiteral("click COM N in the port list after the first "
+                                                  "scan"),
+                                   QStringLiteral("N"));
+const QCommandLineOption FileOption(QStringLiteral("file"),
+                                   QStringLiteral("the decoder software file"),
+                                   QStringLiteral("FILE"));
+const QCommandLineOption DecoderOption(QStringLiteral("decoder"),
+                                      QStringLiteral("a decoder type chosen on the file page; "
+                                                     "repeat for several"),
+                                      QStringLiteral("ID"));
+const QCommandLineOption NoQueryOption(QStringLiteral("no-query"),
+                                      QStringLiteral("\"Keine Rückfrage\": no question before "
+                                                     "the transfer (one --decoder only)"));
+const QCommandLineOption BlindOption(QStringLiteral("blind"),
+                                    QStringLiteral("\"Blind Programmieren\": no reply awaited "
+                                                   "(one --decoder only)"));
+const QCommandLineOption YesOption(QStringLiteral("yes"),
+                                  QStringLiteral("answer the question \"... found, would you "
+                                                 "like to update?\" with Yes; otherwise it is "
+                                                 "asked on standard input (y/N, the end of input "
+                                                 "is No)"));
+const QCommandLineOption PreambleOption(QStringLiteral("pream"),
+                                       QStringLiteral("the box Preamble Bits, as typed (%1)")
+                                           .arg(StartValue::Preamble),
+                                       QStringLiteral("N"), StartValue::Preamble);
+const QCommandLineOption TimingOption(QStringLiteral("timing-soll"),
+                                     QStringLiteral("the box Timing [ms], as typed (%1)")
+                                         .arg(StartValue::TimingTarget),
+                                     QStringLiteral("MS"), StartValue::TimingTarget);
+const QCommandLineOption AlternativeOption(QStringLiteral("alternative"),
+                                          QStringLiteral("the page's alternative method instead "
+                                                         "of the update"));
+const QCommandLineOption LogOption(QStringLiteral("log"),
+                                  QStringLiteral("the log window's lines on standard error"));
+
 constexpr int UnconfirmedStatus = 3;
-constexpr int UsageStatus = 64;
 
 constexpr int HighestDecoderId = 255; // an ID travels as one byte
 constexpr int FirstScan = 1;
 
 // What the alternative method does without.
-const QStringList NotWithAlternative{"--decoder", "--no-query", "--blind", "--pream",
-                                     "--timing-soll"};
+const QList<QCommandLineOption> NotWithAlternative{DecoderOption, NoQueryOption, BlindOption,
+                                                   PreambleOption, TimingOption};
 
 struct UpdateRequest {
     bool alternative = false; // the page's alternative method
@@ -73,13 +93,6 @@ struct UpdateRequest {
     UpdateOptions options;
     bool log = false;
 };
-
-int UsageError(const QString &problem)
-{
-    PrintErr(QStringLiteral("update: %1\nusage: tobrik-cli update %2\n")
-                 .arg(problem, QLatin1String(Usage)));
-    return UsageStatus;
-}
 
 // A whole number from lowest to highest, or nothing.
 std::optional<int> NumberIn(const QString &text, int lowest, int highest)
@@ -91,24 +104,21 @@ std::optional<int> NumberIn(const QString &text, int lowest, int highest)
     return number;
 }
 
-// Fills request from args; the reason when they are not a valid call.
-QString ParseArguments(QStringList args, UpdateRequest &request)
+// Fills request from the parsed call; the reason when it is not a valid one.
+QString ReadRequest(const QCommandLineParser &parsed, UpdateRequest &request)
 {
-    request.alternative = TakeFlag(args, QStringLiteral("--alternative"));
-    for (const QString &option : NotWithAlternative)
-        if (request.alternative && args.contains(option))
-            return QStringLiteral("%1 does not go with --alternative").arg(option);
-    request.log = TakeFlag(args, QStringLiteral("--log"));
-    request.options.noQuery = TakeFlag(args, QStringLiteral("--no-query"));
-    request.options.blind = TakeFlag(args, QStringLiteral("--blind"));
-    request.options.answerYes = TakeFlag(args, QStringLiteral("--yes"));
-    request.options.preamble =
-        TakeOption(args, QStringLiteral("--pream"), request.options.preamble);
-    request.options.timingTarget =
-        TakeOption(args, QStringLiteral("--timing-soll"), request.options.timingTarget);
-    request.file = TakeOption(args, QStringLiteral("--file"));
-    const QString port = TakeOption(args, QStringLiteral("--port"));
-    for (QString id; !(id = TakeOption(args, QStringLiteral("--decoder"))).isNull();) {
+    request.alternative = parsed.isSet(AlternativeOption);
+    for (const QCommandLineOption &option : NotWithAlternative)
+        if (request.alternative && parsed.isSet(option))
+            return QStringLiteral("--%1 does not go with --alternative").arg(option.names().first());
+    request.log = parsed.isSet(LogOption);
+    request.options.noQuery = parsed.isSet(NoQueryOption);
+    request.options.blind = parsed.isSet(BlindOption);
+    request.options.answerYes = parsed.isSet(YesOption);
+    request.options.preamble = parsed.value(PreambleOption);
+    request.options.timingTarget = parsed.value(TimingOption);
+    request.file = parsed.value(FileOption);
+    for (const QString &id : parsed.values(DecoderOption)) {
         const auto decoder = NumberIn(id, 0, HighestDecoderId);
         if (!decoder)
             return QStringLiteral("--decoder takes an ID from 0 to %1, not %2")
@@ -116,9 +126,8 @@ QString ParseArguments(QStringList args, UpdateRequest &request)
                 .arg(id);
         request.decoders.append(QString::number(*decoder));
     }
-    if (!args.isEmpty())
-        return QStringLiteral("unexpected argument %1").arg(args.first());
-    if (!port.isNull()) {
+    if (parsed.isSet(PortOption)) {
+        const QString port = parsed.value(PortOption);
         const auto number = NumberIn(port, 1, PortMap::PortCount);
         if (!number)
             return QStringLiteral("--port takes 1 to %1, not %2").arg(PortMap::PortCount).arg(port);
@@ -182,7 +191,7 @@ int ExitStatus(UpdateOutcome outcome)
 {
     switch (outcome) {
     case UpdateOutcome::Finished:
-        return FinishedStatus;
+        return CliStatus::Success;
     case UpdateOutcome::FinishedUnconfirmed:
         return UnconfirmedStatus;
     case UpdateOutcome::Failed:
@@ -190,7 +199,7 @@ int ExitStatus(UpdateOutcome outcome)
     case UpdateOutcome::WentBack:
         break;
     }
-    return NotFinishedStatus;
+    return CliStatus::Failure;
 }
 
 // The update page's run for the chosen decoders.
@@ -215,7 +224,7 @@ int RunAlternative(const UpdateRequest &request, TerminalProgress &progress)
     UpdateLink link(view);
     const AlternativeOutcome outcome = AlternativeUpdate(view, link).Run();
     progress.End();
-    return outcome == AlternativeOutcome::Completed ? FinishedStatus : NotFinishedStatus;
+    return outcome == AlternativeOutcome::Completed ? CliStatus::Success : CliStatus::Failure;
 }
 
 int RunUpdatePage(const UpdateRequest &request, TerminalProgress &progress)
@@ -239,23 +248,17 @@ int RunFromPortPage(const UpdateRequest &request, TerminalProgress &progress)
     if (!request.log)
         PortScans::ReportRefusedPins(QStringLiteral("update"));
     const int status =
-        LoadSoftware(request.file) ? RunUpdatePage(request, progress) : NotFinishedStatus;
+        LoadSoftware(request.file) ? RunUpdatePage(request, progress) : CliStatus::Failure;
     ports.Detection().AdapterOff();
     return status;
 }
 
-int Update(const QStringList &arguments)
+int Update(const QCommandLineParser &parsed)
 {
-    QStringList args = arguments;
-    if (TakeFlag(args, QStringLiteral("--help"))) {
-        PrintOut(QStringLiteral("usage: tobrik-cli update %1\n").arg(QLatin1String(Usage))
-                 + QString::fromUtf8(Help));
-        return FinishedStatus;
-    }
     UpdateRequest request;
-    const QString problem = ParseArguments(args, request);
+    const QString problem = ReadRequest(parsed, request);
     if (!problem.isEmpty())
-        return UsageError(problem);
+        return UsageError("update", problem);
 
     TerminalProgress progress(IsTerminal(stdout));
     if (request.log)
@@ -265,5 +268,11 @@ int Update(const QStringList &arguments)
     return status;
 }
 
-const CliCommand command("update", Usage, Update);
+const CliCommand command("update",
+                         {"run one decoder update as the wizard does", Usage,
+                          {PortOption, FileOption, DecoderOption, NoQueryOption, BlindOption,
+                           YesOption, PreambleOption, TimingOption, AlternativeOption, LogOption},
+                          {},
+                          Description},
+                         Update);
 } // namespace

@@ -1,8 +1,12 @@
 // tobrik-cli: the program's procedures without windows, for scripts, translators and checks.
 #include "cli/CliCommand.h"
 
+#include "app/Module_DU.h"
+#include "app/Startup.h"
+#include "app/frm_Du_Info.h"
+
 #include <QCoreApplication>
-#include <cstdio>
+#include <QLocale>
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
@@ -12,25 +16,134 @@
 #include <string>
 
 namespace {
+const QString ProgramName = QStringLiteral("tobrik-cli");
+
+const char ProgramDescription[] =
+    "The program's procedures without windows, for scripts, translators and checks.";
+
+// Shared by every command; tobrik-cli --help repeats it, the README holds the same table.
+const char ExitStatuses[] = R"(
+Exit status:
+  0   the command did what was asked
+  1   it could not: a file that cannot be read or used, an update that did not finish,
+      no pseudo-terminal for simulate
+  2   list: the file holds a KT decoder
+  3   update: it finished, but the reply to the last block never came
+  64  usage error: an unknown option, a missing or wrong value, a wrong argument
+)";
+
 std::map<std::string, const CliCommand *> &Registry()
 {
     static std::map<std::string, const CliCommand *> commands;
     return commands;
 }
 
-int Usage()
+const CliCommand *FindCommand(const QString &name)
 {
-    QString text = QStringLiteral("usage: tobrik-cli COMMAND [ARGS]\n");
+    const auto found = Registry().find(name.toStdString());
+    return found == Registry().end() ? nullptr : found->second;
+}
+
+// Our own rather than addHelpOption(): that one adds --help-all for Qt's options, which
+// tobrik-cli does not take.
+const QCommandLineOption &HelpOption()
+{
+    static const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                         QStringLiteral("Displays this help."));
+    return help;
+}
+
+const QCommandLineOption &VersionOption()
+{
+    static const QCommandLineOption version(
+        {QStringLiteral("v"), QStringLiteral("version")},
+        QStringLiteral("Displays the program's version and date, as its info box shows them."));
+    return version;
+}
+
+int ReportUsageError(const QString &where, const QString &usage, const QString &helpCall,
+                     const QString &problem)
+{
+    PrintErr(QStringLiteral("%1: %2\nusage: %3\nTry '%4' for more information.\n")
+                 .arg(where, problem, usage, helpCall));
+    return CliStatus::Usage;
+}
+
+QString CommandUsage(const CliCommand &command)
+{
+    return QStringLiteral("%1 %2 %3")
+        .arg(ProgramName, QLatin1String(command.name), QLatin1String(command.syntax.synopsis));
+}
+
+int ProgramUsageError(const QString &problem)
+{
+    return ReportUsageError(ProgramName, ProgramName + QStringLiteral(" COMMAND [ARGS]"),
+                            ProgramName + QStringLiteral(" --help"), problem);
+}
+
+// Qt's help text with our usage line in place of its first, which names the program by the
+// path it was started with and cannot show a command's alternatives.
+QString HelpText(const QString &usage, const QCommandLineParser &parser)
+{
+    return QStringLiteral("Usage: ") + usage + QLatin1Char('\n')
+           + parser.helpText().section(QLatin1Char('\n'), 1);
+}
+
+QString CommandTable()
+{
+    int width = 0;
+    for (const auto &entry : Registry())
+        width = qMax(width, static_cast<int>(entry.first.size()));
+    QString table = QStringLiteral("\nCommands:\n");
     for (const auto &[name, command] : Registry())
-        text += QStringLiteral("  %1 %2\n").arg(QString::fromLatin1(name.c_str()),
-                                                QString::fromLatin1(command->usage));
-    PrintErr(text);
-    return 64;
+        table += QStringLiteral("  %1  %2\n")
+                     .arg(QString::fromStdString(name), -width)
+                     .arg(QLatin1String(command->syntax.purpose));
+    return table;
+}
+
+QString ProgramHelp(const QCommandLineParser &parser)
+{
+    return HelpText(ProgramName + QStringLiteral(" [--help | --version] COMMAND [ARGS]"), parser)
+           + CommandTable() + QString::fromUtf8(ExitStatuses)
+           + QStringLiteral("\n'%1 COMMAND --help' describes a command.\n").arg(ProgramName);
+}
+
+// The line the info box shows, after the program's name.
+QString VersionText()
+{
+    Startup::SetProgramVersion();
+    const auto &state = Module_DU::State();
+    return ProgramName + QLatin1Char(' ')
+           + InfoVersionLine(state.ProgramVersion, state.ProgramDate, QLocale()) + QLatin1Char('\n');
+}
+
+// words: the command's name, then what followed it.
+int RunCommand(const CliCommand &command, const QStringList &words)
+{
+    const CliSyntax &syntax = command.syntax;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(syntax.purpose));
+    parser.addOption(HelpOption());
+    parser.addOptions(syntax.options);
+    for (const CliArgument &argument : syntax.arguments)
+        parser.addPositionalArgument(QLatin1String(argument.name),
+                                     QString::fromUtf8(argument.description));
+    if (!parser.parse(words))
+        return UsageError(command.name, parser.errorText());
+    if (parser.isSet(HelpOption())) {
+        PrintOut(HelpText(CommandUsage(command), parser) + QString::fromUtf8(syntax.details));
+        return CliStatus::Success;
+    }
+    if (syntax.arguments.isEmpty() && !parser.positionalArguments().isEmpty())
+        return UsageError(command.name, QStringLiteral("unexpected argument %1")
+                                            .arg(parser.positionalArguments().first()));
+    return command.handler(parser);
 }
 } // namespace
 
-CliCommand::CliCommand(const char *name_, const char *usage_, Handler handler_)
-    : name(name_), usage(usage_), handler(std::move(handler_))
+CliCommand::CliCommand(const char *name_, CliSyntax syntax_, Handler handler_)
+    : name(name_), syntax(std::move(syntax_)), handler(std::move(handler_))
 {
     Registry()[name] = this;
 }
@@ -58,19 +171,12 @@ bool IsTerminal(std::FILE *stream)
 #endif
 }
 
-QString TakeOption(QStringList &args, const QString &option, const QString &defaultValue)
+int UsageError(const char *command, const QString &problem)
 {
-    const int at = args.indexOf(option);
-    if (at < 0 || at + 1 >= args.size())
-        return defaultValue;
-    const QString value = args.at(at + 1);
-    args.remove(at, 2);
-    return value;
-}
-
-bool TakeFlag(QStringList &args, const QString &flag)
-{
-    return args.removeAll(flag) > 0;
+    const CliCommand *found = FindCommand(QLatin1String(command));
+    const QString name = QLatin1String(command);
+    return ReportUsageError(name, found ? CommandUsage(*found) : ProgramName + QLatin1Char(' ') + name,
+                            QStringLiteral("%1 %2 --help").arg(ProgramName, name), problem);
 }
 
 bool OpenForReading(QFile &file, const char *command)
@@ -85,11 +191,29 @@ bool OpenForReading(QFile &file, const char *command)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty())
-        return Usage();
-    const auto found = Registry().find(args.takeFirst().toStdString());
-    if (found == Registry().end())
-        return Usage();
-    return found->second->handler(args);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(ProgramDescription));
+    parser.addOption(HelpOption());
+    parser.addOption(VersionOption());
+    parser.addPositionalArgument(QStringLiteral("COMMAND"),
+                                 QStringLiteral("one of the commands below, then its arguments"));
+    // Everything from the command's name on is the command's to parse.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (!parser.parse(app.arguments()))
+        return ProgramUsageError(parser.errorText());
+    if (parser.isSet(HelpOption())) {
+        PrintOut(ProgramHelp(parser));
+        return CliStatus::Success;
+    }
+    if (parser.isSet(VersionOption())) {
+        PrintOut(VersionText());
+        return CliStatus::Success;
+    }
+    const QStringList words = parser.positionalArguments();
+    if (words.isEmpty())
+        return ProgramUsageError(QStringLiteral("no command given"));
+    const CliCommand *command = FindCommand(words.first());
+    if (!command)
+        return ProgramUsageError(QStringLiteral("unknown command %1").arg(words.first()));
+    return RunCommand(*command, words);
 }

@@ -27,5 +27,7 @@ set(CPACK_STRIP_FILES ON)
 # with qt6-qpa-plugins.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+# Qt's own dialog buttons in German and French; without it they stay English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 set(CPACK_GENERATOR DEB)
 include(CPack)

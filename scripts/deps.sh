@@ -3,7 +3,10 @@
 # named as arguments are needed as well (a script's own tools).
 set -euo pipefail
 
-packages=(g++ cmake make qt6-base-dev qt6-serialport-dev libgl-dev dpkg-dev "$@")
+# qt6-translations-l10n: Qt's own dialog texts (message box buttons, file dialog) in German and
+# French; without it they stay English. dpkg-dev: the Debian package's dependencies.
+packages=(g++ cmake make qt6-base-dev qt6-serialport-dev libgl-dev qt6-translations-l10n dpkg-dev
+          "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

@@ -9,7 +9,10 @@
 #include "port/frm_Du_Com.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
@@ -52,6 +55,18 @@ const char *TwoLanguages = "Anzahl_Sprachen, 2\r\n"
                            "Anfang_Strings\r\n"
                            "ID, 2\r\n1, Beenden\r\n2, Quit\r\n"
                            "ID, 9\r\n1, Links stehen die Decoder\r\n";
+
+const char *ThreeLanguages = "Anzahl_Sprachen, 3\r\n"
+                             "Sprache, 1, Deutsch\r\nSprache, 2, English\r\nSprache, 3, Fran\xe7" "ais\r\n"
+                             "Anfang_Strings\r\n";
+
+// The Yes button's text of a message box as Qt's own translation has it now.
+QString QtYesText()
+{
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes);
+    return box.button(QMessageBox::Yes)->text();
+}
 } // namespace
 
 class LanguageTest : public QObject {
@@ -65,6 +80,8 @@ private slots:
     void menuSwitchesAndKeepsPreviousWording();
     void menuWithoutTextsFile();
     void cliPrintsTheTable();
+    void qtTextsFollowTheLanguage_data();
+    void qtTextsFollowTheLanguage();
 };
 
 void LanguageTest::itemReaderSeparators_data()
@@ -181,6 +198,40 @@ void LanguageTest::cliPrintsTheTable()
     QCOMPARE(unread.status, 1);
     QCOMPARE(unread.error.count(path), 2); // the log's reason, then the summary
     QVERIFY(unread.lines.contains("LanguageCount=0") && unread.lines.contains("Texts[2]=Exit"));
+}
+
+void LanguageTest::qtTextsFollowTheLanguage_data()
+{
+    QTest::addColumn<int>("item"); // in the language menu
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("yes");
+
+    QTest::newRow("German") << 0 << "de" << "&Ja";
+    QTest::newRow("French") << 2 << "fr" << "&Oui";
+}
+
+// Message boxes and file dialogs take their buttons from Qt's own translation; it follows the
+// menu, and English after another language brings back Qt's English.
+void LanguageTest::qtTextsFollowTheLanguage()
+{
+    QFETCH(int, item);
+    QFETCH(QString, code);
+    QFETCH(QString, yes);
+    const QString translation =
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_" + code + ".qm";
+    if (!QFileInfo::exists(translation))
+        QSKIP(qPrintable(translation + " is not installed"));
+    TestFolders folders;
+    WriteTexts(folders, ThreeLanguages);
+    frm_Du_Com page;
+    page.Form_Load();
+    const auto items = page.findChildren<QAction *>("mnu_sprachen");
+    QCOMPARE(items.size(), 3);
+
+    items[item]->trigger();
+    QCOMPARE(QtYesText(), yes);
+    items[1]->trigger();
+    QCOMPARE(QtYesText(), QString("&Yes"));
 }
 
 QTEST_MAIN(LanguageTest)

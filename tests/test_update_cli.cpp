@@ -1,10 +1,15 @@
 // tobrik-cli update run as a user runs it, in a child process: the port scan, the file, the
 // whole update against a simulated programmer with a decoder on its track, and its exit status.
+// Also how every command takes its options: refusals, --help and --version.
+#include "app/frm_Du_Info.h"
+#include "app/modFunctions.h"
 #include "support/DswBuilder.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFolders.h"
 #include "support/UpdateRig.h"
 
+#include <QFileInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -108,6 +113,13 @@ private slots:
     void refusesUnusableFile();
     void refusesWrongUsage_data();
     void refusesWrongUsage();
+    void refusesUnknownOptions_data();
+    void refusesUnknownOptions();
+    void helpDescribesEachCommand_data();
+    void helpDescribesEachCommand();
+    void helpListsCommandsAndStatuses();
+    void versionIsTheInfoLine_data();
+    void versionIsTheInfoLine();
 };
 
 void UpdateCliTest::updatesTheDecoder_data()
@@ -289,6 +301,111 @@ void UpdateCliTest::refusesWrongUsage()
     QCOMPARE(run.exitCode, UsageStatus);
     QCOMPARE(run.lines, QStringList());
     QVERIFY2(run.errors.contains("usage: tobrik-cli update"), qPrintable(run.errors));
+}
+
+void UpdateCliTest::refusesUnknownOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("named");   // the word the message must name
+    QTest::addColumn<QString>("helpCall"); // the help it must point to
+
+    const QString program = QStringLiteral("tobrik-cli --help");
+    QTest::newRow("before the command") << QStringList{"--verbose", "list", "x.dat"} << "verbose"
+                                        << program;
+    QTest::newRow("unknown command") << QStringList{"updat", "--file", "x.dat"} << "updat"
+                                     << program;
+    QTest::newRow("texts") << QStringList{"texts", "--langauge", "de"} << "langauge"
+                           << "tobrik-cli texts --help";
+    // Refused before the first scan.
+    QTest::newRow("ports") << QStringList{"ports", "--scan", "2"} << "scan"
+                           << "tobrik-cli ports --help";
+    QTest::newRow("list") << QStringList{"list", "--all", "x.dat"} << "all"
+                          << "tobrik-cli list --help";
+    QTest::newRow("lookup, short") << QStringList{"lookup", "x.dat", "7", "-x"} << "x"
+                                   << "tobrik-cli lookup --help";
+    QTest::newRow("make-dsw") << QStringList{"make-dsw", "--layot", "fixed", "--out", "x.dat"}
+                              << "layot" << "tobrik-cli make-dsw --help";
+    QTest::newRow("update") << QStringList{"update", "--file", "x.dat", "--decoders", "12"}
+                            << "decoders" << "tobrik-cli update --help";
+    QTest::newRow("simulate")
+        << QStringList{"simulate", "--adapter", "--decoder", "12", "--seeed", "1"} << "seeed"
+        << "tobrik-cli simulate --help";
+}
+
+// A misspelt option must not be dropped silently: the run would go on without it.
+void UpdateCliTest::refusesUnknownOptions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, named);
+    QFETCH(QString, helpCall);
+    const CliRun run = RunCli(QString(), arguments);
+    QCOMPARE(run.exitCode, UsageStatus);
+    QCOMPARE(run.lines, QStringList());
+    QVERIFY2(run.errors.contains("'" + named + "'") || run.errors.contains(" " + named + "\n"),
+             qPrintable(run.errors));
+    QVERIFY2(run.errors.contains(helpCall), qPrintable(run.errors));
+}
+
+void UpdateCliTest::helpDescribesEachCommand_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("mentions");
+
+    QTest::newRow("texts") << "texts" << QStringList{"--file <PATH>", "--language <CODE>"};
+    QTest::newRow("ports") << "ports" << QStringList{"--scans <N>", "--log"};
+    QTest::newRow("list") << "list" << QStringList{"FILE", "KT decoder"};
+    QTest::newRow("lookup") << "lookup" << QStringList{"FILE", "ID"};
+    QTest::newRow("make-dsw") << "make-dsw"
+                              << QStringList{"--layout <token|fixed>", "--out <FILE>", "--lead <HEX>"};
+    QTest::newRow("update") << "update"
+                            << QStringList{"--decoder <ID>", "--timing-soll <MS>", "--alternative",
+                                           "--no-query", "3 it finished"};
+    QTest::newRow("simulate") << "simulate"
+                              << QStringList{"--unplug-at <N>", "--line-rate", "--lost-reply <P>"};
+}
+
+void UpdateCliTest::helpDescribesEachCommand()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, mentions);
+    const CliRun run = RunCli(QString(), {command, "--help"});
+    QCOMPARE(run.exitCode, 0);
+    const QString help = run.lines.join('\n');
+    QVERIFY2(help.startsWith("Usage: tobrik-cli " + command + " "), qPrintable(help));
+    for (const QString &mention : mentions + QStringList{"Exit status", "64 usage error"})
+        QVERIFY2(help.contains(mention), qPrintable(mention + " not in:\n" + help));
+}
+
+void UpdateCliTest::helpListsCommandsAndStatuses()
+{
+    const CliRun run = RunCli(QString(), {"--help"});
+    QCOMPARE(run.exitCode, 0);
+    for (const char *command : {"texts", "ports", "list", "lookup", "make-dsw", "update", "simulate"})
+        QVERIFY2(run.lines.filter(QRegularExpression(QStringLiteral("^  %1 +\\w").arg(command))).size() == 1,
+                 command);
+    for (const char *status : {"0", "1", "2", "3", "64"})
+        QVERIFY2(run.lines.filter(QRegularExpression(QStringLiteral("^  %1 +\\w").arg(status))).size() == 1,
+                 status);
+}
+
+void UpdateCliTest::versionIsTheInfoLine_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::newRow("long") << "--version";
+    QTest::newRow("short") << "-v";
+}
+
+// The version and date the info box shows: the program's file beside tobrik-cli dates it.
+void UpdateCliTest::versionIsTheInfoLine()
+{
+    QFETCH(QString, option);
+    const QFileInfo program(QFileInfo(TestEnvironment::CliPath()).dir(), "Tobrik");
+    const QString version = modFunctions::FormatVersion(TOBRIK_VERSION_MAJOR, TOBRIK_VERSION_MINOR,
+                                                        TOBRIK_VERSION_PATCH);
+    const QDateTime date = program.exists() ? program.lastModified() : QDateTime();
+    const CliRun run = RunCli(QString(), {option});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines, QStringList{"tobrik-cli " + InfoVersionLine(version, date, QLocale())});
 }
 
 QTEST_MAIN(UpdateCliTest)

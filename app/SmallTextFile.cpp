@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace SmallTextFile {
 namespace {
+constexpr qint64 PieceSize = 64 * 1024; // bytes
 void ReportUnread(const QString &path, const QString &reason, const QString &insteadText)
 {
     Log::Problem(QStringLiteral("%1 cannot be read: %2. %3").arg(path, reason, insteadText));
@@ -22,8 +25,16 @@ std::optional<QByteArray> Read(const QString &path, const QString &insteadText)
             ReportUnread(path, file.errorString(), insteadText);
         return std::nullopt;
     }
-    // One byte more than allowed tells a file that is too large, whatever size it claims.
-    QByteArray bytes = file.read(MaxSize + 1);
+    // One byte more than allowed tells a file that is too large, whatever size it claims. Read
+    // in pieces: asking for the whole limit at once sets aside megabytes for a file of a few
+    // hundred bytes.
+    QByteArray bytes;
+    while (bytes.size() <= MaxSize) {
+        const QByteArray piece = file.read(std::min<qint64>(PieceSize, MaxSize + 1 - bytes.size()));
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
     if (file.error() != QFileDevice::NoError) {
         // A failed read would otherwise look like an empty file.
         ReportUnread(path, file.errorString(), insteadText);

@@ -143,22 +143,11 @@ QString ReadRequest(const QCommandLineParser &parsed, UpdateRequest &request)
     return {};
 }
 
-// Loading shows nothing here; what matters is the result.
-class QuietDecoderList : public DecoderListView {
-public:
-    void ClearDecoderList() override {}
-    void AddDecoderRow(const QString &, const QString &, const QString &) override {}
-    void SelectAllRows() override {}
-    void SetNextEnabled(bool) override {}
-    void SetCaption(const QString &) override {}
-    void ShowKtWarning() override {}
-};
-
 // FILE as the file page loads it; false, with the reason on standard error, for a file that
 // cannot be used.
 bool LoadSoftware(const QString &path)
 {
-    QuietDecoderList list;
+    SilentDecoderList list;
     const LoadResult loaded = SoftwareFilePage::LoadSoftwareFile(list, path);
     if (!loaded.Opened) {
         PrintErr(QStringLiteral("update: cannot open %1: %2\n").arg(path, loaded.OpenError));

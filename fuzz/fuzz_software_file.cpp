@@ -15,16 +15,6 @@
 namespace {
 using FuzzSupport::Require;
 
-class DroppedRows : public DecoderListView {
-public:
-    void ClearDecoderList() override {}
-    void AddDecoderRow(const QString &, const QString &, const QString &) override {}
-    void SelectAllRows() override {}
-    void SetNextEnabled(bool) override {}
-    void SetCaption(const QString &) override {}
-    void ShowKtWarning() override {}
-};
-
 bool SameEntry(const IndexEntry &a, const IndexEntry &b)
 {
     return a.Id == b.Id && a.Start == b.Start && a.Length == b.Length && a.Name == b.Name
@@ -48,7 +38,7 @@ void CheckFileLoading(const QByteArray &bytes)
     // An input that never reaches the loader would test nothing.
     Require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
     file.close();
-    DroppedRows rows;
+    SilentDecoderList rows;
     const LoadResult loaded = SoftwareFilePage::LoadSoftwareFile(rows, path);
     Require(loaded.Opened);
 }

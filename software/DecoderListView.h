@@ -19,3 +19,14 @@ public:
     // has acknowledged it.
     virtual void ShowKtWarning() = 0;
 };
+
+// Shows nothing: for callers that want only the loading's result.
+class SilentDecoderList : public DecoderListView {
+public:
+    void ClearDecoderList() override {}
+    void AddDecoderRow(const QString &, const QString &, const QString &) override {}
+    void SelectAllRows() override {}
+    void SetNextEnabled(bool) override {}
+    void SetCaption(const QString &) override {}
+    void ShowKtWarning() override {}
+};

@@ -8,7 +8,9 @@
 #include <QDir>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 using FuzzSupport::Require;
@@ -32,6 +34,19 @@ QString OwnFolder()
     Require(entered);
     return folder;
 }
+
+// glibc keeps every distinct value setenv was ever given for the life of the process, so a
+// few million fuzz inputs through qputenv would fill the memory. putenv takes the caller's
+// text instead: the variable points into one buffer of ours, replaced for each input.
+void SetPortsVariable(const QByteArray &value)
+{
+    // Never freed, so the environment stays whole during the exit too.
+    static std::vector<char> &assignment = *new std::vector<char>;
+    const QByteArray text = QByteArrayLiteral("TOBRIK_PORTS=") + value;
+    std::vector<char> next(text.constData(), text.constData() + text.size() + 1);
+    Require(putenv(next.data()) == 0);
+    assignment.swap(next); // the old text goes only once the variable no longer points into it
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -48,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Require(!model || refusal.isEmpty());
     model.reset();
 
-    qputenv("TOBRIK_PORTS", text.toUtf8());
+    SetPortsVariable(text.toUtf8());
     PortMap &map = PortMap::Instance();
     map.Update({});
     map.Reset();

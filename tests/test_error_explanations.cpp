@@ -161,25 +161,23 @@ void ErrorExplanationsTest::unreadableFile()
     QDir().mkpath(folders.UserFolder());
     const QString reason = PlaceObstacle(path, obstacle);
 
+    QString told; // on tobrik-cli's standard error, or in the log
     if (file == QLatin1String("texts")) {
         QProcess cli;
         cli.start(TestEnvironment::CliPath(), {"texts", "--file", path});
         QVERIFY(cli.waitForFinished(CliPatienceMs));
-        const QString errors = QString::fromUtf8(cli.readAllStandardError());
         QCOMPARE(cli.exitCode(), 1);
-        QVERIFY2(errors.contains(path + QStringLiteral(" cannot be read: ")), qPrintable(errors));
-        QVERIFY2(errors.contains(reason, Qt::CaseInsensitive), qPrintable(errors));
         QVERIFY(cli.readAllStandardOutput().contains("Texts[2]=Exit\n"));
-        return;
+        told = QString::fromUtf8(cli.readAllStandardError());
+    } else {
+        LogLines log;
+        QCOMPARE(mod_ini::ReadIniString(QStringLiteral("Config"), QStringLiteral("LANGUAGE"), path,
+                                        QStringLiteral("default")),
+                 QStringLiteral("default"));
+        told = log.Text();
     }
-    LogLines log;
-    const QString value = mod_ini::ReadIniString(QStringLiteral("Config"),
-                                                 QStringLiteral("LANGUAGE"), path,
-                                                 QStringLiteral("default"));
-    QCOMPARE(value, QStringLiteral("default"));
-    QVERIFY2(log.Text().contains(path + QStringLiteral(" cannot be read: ")),
-             qPrintable(log.Text()));
-    QVERIFY2(log.Text().contains(reason, Qt::CaseInsensitive), qPrintable(log.Text()));
+    QVERIFY2(told.contains(path + QStringLiteral(" cannot be read: ")), qPrintable(told));
+    QVERIFY2(told.contains(reason, Qt::CaseInsensitive), qPrintable(told));
 }
 
 // A full disk at the close-down: the old settings stay whole, nothing is left beside them, and

@@ -318,8 +318,7 @@ void TestOnlineUpdate::exchange_data()
     const char *d = "DECODERSW.DAT", *t = "trusted";
     const QList<int> fresh{0, 44, 46}, failed{0, 44, 42}, refused{42};
     row("present file", t, 7, d, "present", {0, 45}, 1);
-    row("fresh download", t, 7, "DS_2.1.VUP", "serve", fresh, 2);
-    row("fresh download, in the window", t, 7, d, "serve", fresh, 2, true);
+    row("fresh download, in the window", t, 7, "DS_2.1.VUP", "serve", fresh, 2, true);
     row("failed download", t, 7, d, "none", failed, 2);
     row("no version list", t, -1, d, "serve", refused, 1);
     row("version 0", t, 0, d, "serve", refused, 1);

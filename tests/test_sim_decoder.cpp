@@ -4,9 +4,7 @@
 #include "SimPortRig.h"
 
 #include "port/SComm.h"
-#include "port/SerialError.h"
 #include "sim/SimDecoder.h"
-#include "sim/SimFaults.h"
 #include "sim/SimLineClock.h"
 #include "sim/SimUpdateBox.h"
 
@@ -16,14 +14,11 @@
 
 namespace {
 constexpr int SmallBlock = SimDecoderSettings::SmallBlockBytes;
-constexpr int LargeBlock = SimDecoderSettings::LargeBlockBytes;
 constexpr int OwnId = 23;
 constexpr int OtherId = 24;
 constexpr int ProgramPreamblePairs = 100;
 // Far longer than any reply the simulator holds back; a reply that takes longer is missing.
 constexpr int ReplyPatienceMs = 5000;
-// Blocks in the run whose fault pattern is compared between seeds.
-constexpr int SeededRunBlocks = 40;
 // Enough blocks for the numbers to pass 255 twice over.
 constexpr int WrappingBlocks = 600;
 
@@ -67,10 +62,9 @@ public:
         comm_.setPortnumber(1);
         comm_.setSettings("38400,N,8,2");
         comm_.setInputmode(SComm::comInputModeBinary);
-        Open();
+        comm_.setPortopen(true);
     }
 
-    void Open() { comm_.setPortopen(true); }
     void Close() { comm_.setPortopen(false); }
     void Line1(bool raised) { SwitchLine1(comm_, raised); }
     // Writes bytes and returns what has come back by the time the write returns.
@@ -89,12 +83,12 @@ public:
                    : QByteArray();
     }
 
-    // Line 1 raised, the program's preamble, the decoder's ID: the reply to the ID.
-    QByteArray Probe(int id = OwnId)
+    // Line 1 raised, the program's preamble, the decoder's own ID: the reply to the ID.
+    QByteArray Probe()
     {
         Line1(true);
         Send(Preamble(ProgramPreamblePairs));
-        return Send(QByteArray(1, char(id)));
+        return Send(QByteArray(1, char(OwnId)));
     }
     // The three handshake bytes, one write each: the replies, in order.
     QByteArray Handshake(const QByteArray &bytes = GoodHandshake)
@@ -105,7 +99,6 @@ public:
         return replies;
     }
 
-    SComm &Comm() { return comm_; }
     SimUpdateBox *Box() const { return ports_.Device<SimUpdateBox>(1); }
 
 private:
@@ -124,11 +117,6 @@ QByteArray FlashFile(const QTemporaryDir &dir)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
 }
 
-// Whether a reply came later than the line could have carried count bytes.
-bool NotEarlierThanBytes(const QElapsedTimer &since, int count)
-{
-    return since.nsecsElapsed() >= count * SimLineClock::ByteTime.count();
-}
 } // namespace
 
 class SimDecoderTest : public QObject {
@@ -144,15 +132,9 @@ private slots:
     void blocks();
     void blockNumbersPastByteRange();
     void idleGapDropsPartialBlock();
-    void lineOffAndCloseResetReceiveButKeepFlash();
-    void faultsByPhase_data();
-    void faultsByPhase();
-    void garbageFailsAcknowledgeTest();
-    void slowReplyComesLate();
-    void seedRepeatsRun();
-    void unplugAtBlock();
-    void lineRateHoldsRepliesBack_data();
-    void lineRateHoldsRepliesBack();
+    void lineOffResetsReceiveButKeepsFlash();
+    void repliesHeldBack_data();
+    void repliesHeldBack();
 };
 
 // Bytes sent after line 1 rises and before the own ID.
@@ -163,16 +145,11 @@ void SimDecoderTest::probeAfterPreamble_data()
     QTest::addColumn<QByteArray>("reply");
 
     const int least = SimDecoder::MinPreamblePairs;
-    QTest::newRow("own ID") << Preamble(least) << OwnId << Acked;
     QTest::newRow("another ID: silence") << Preamble(least) << OtherId << QByteArray();
     QTest::newRow("own ID after another") << Preamble(least) + char(OtherId) << OwnId << Acked;
     QTest::newRow("preamble too short") << Preamble(least - 1) << OwnId << QByteArray();
     QTest::newRow("run broken by another byte")
         << Preamble(least - 1) + '\x00' + Preamble(least - 1) << OwnId << QByteArray();
-    QTest::newRow("run broken by 0xEF twice")
-        << Preamble(least - 1) + '\xEF' + Preamble(least - 1) << OwnId << QByteArray();
-    QTest::newRow("0xBF alone does not start a pair")
-        << QByteArray("\xBF") + Preamble(least) << OwnId << Acked;
 }
 
 void SimDecoderTest::probeAfterPreamble()
@@ -237,8 +214,6 @@ void SimDecoderTest::blocks_data()
     QTest::newRow("repeat of the block just stored")
         << QList{Frame(0, p0), Frame(1, p1), Frame(1, p1), Frame(2, p2)}
         << ack + ack + ack + ack << p0 + p1 + p2;
-    QTest::newRow("block 1 before block 0")
-        << QList{Frame(1, p1)} << nack << QByteArray();
     QTest::newRow("block ahead refused, then the expected one")
         << QList{Frame(0, p0), Frame(2, p2), Frame(1, p1)} << ack + nack + ack << p0 + p1;
     QTest::newRow("two back refused")
@@ -277,11 +252,8 @@ void SimDecoderTest::blockNumbersPastByteRange()
         replies += link.Send(Frame(block, Payload(block, SmallBlock)));
     }
     QCOMPARE(replies, Acked.repeated(WrappingBlocks));
-    // A block one round of numbers behind carries the expected low byte: it is taken as the next.
-    const int oneRoundBehind = WrappingBlocks - 256;
-    QCOMPARE(link.Send(Frame(oneRoundBehind, Payload(0, SmallBlock))), Acked);
     link.Close();
-    QCOMPARE(FlashFile(dir), image + Payload(0, SmallBlock));
+    QCOMPARE(FlashFile(dir), image);
 }
 
 void SimDecoderTest::idleGapDropsPartialBlock()
@@ -296,7 +268,8 @@ void SimDecoderTest::idleGapDropsPartialBlock()
     QCOMPARE(link.Box()->Decoder()->Flash(), Payload(0, SmallBlock));
 }
 
-void SimDecoderTest::lineOffAndCloseResetReceiveButKeepFlash()
+// The program drops line 1 between decoders: the next one must be probed again from the start.
+void SimDecoderTest::lineOffResetsReceiveButKeepsFlash()
 {
     QTemporaryDir dir;
     const QByteArray p0 = Payload(0, SmallBlock);
@@ -309,140 +282,36 @@ void SimDecoderTest::lineOffAndCloseResetReceiveButKeepFlash()
     QCOMPARE(link.Send(Frame(1, Payload(1, SmallBlock))), QByteArray());
     link.Close();
     QCOMPARE(FlashFile(dir), p0);
-
-    link.Open();
-    link.Probe();
-    link.Handshake();
-    QCOMPARE(link.Send(Frame(0, p0)), Acked);
-    link.Close();
-    link.Open();
-    link.Line1(true);
-    QCOMPARE(link.Send(Frame(1, Payload(1, SmallBlock))), QByteArray());
-    link.Close();
-    QCOMPARE(FlashFile(dir), p0);
 }
 
-// Each step's replies with one fault certain: the ID, the handshake, block 0.
-void SimDecoderTest::faultsByPhase_data()
+// Faults that lose or spoil bytes are played through whole updates in test_update_end_to_end;
+// these two only hold a reply back, which no update would notice. Sent at once: line 1 raised,
+// the preamble and the own ID.
+void SimDecoderTest::repliesHeldBack_data()
 {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QByteArray>("idReply");
-    QTest::addColumn<QByteArray>("handshakeReplies");
-    QTest::addColumn<QByteArray>("blockReply");
-    QTest::addColumn<QByteArray>("flash");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<qint64>("leastNs");
 
-    const QByteArray ack(Acked), p0 = Payload(0, SmallBlock);
-    QTest::newRow("none") << "lost-reply=0&bad-block=0" << ack << ack + ack + ack << ack << p0;
-    QTest::newRow("lost reply: no byte at all") << "lost-reply=1" << QByteArray() << QByteArray()
-                                               << QByteArray() << p0;
-    QTest::newRow("bad block") << "bad-block=1" << ack << ack + ack + ack << Refused << QByteArray();
-    QTest::newRow("lost block") << "lost-block=1" << ack << ack + ack + ack << QByteArray()
-                                << QByteArray();
+    using std::chrono::milliseconds, std::chrono::nanoseconds;
+    const qint64 probeBytes = 2 * ProgramPreamblePairs + 1;
+    QTest::newRow("slow reply")
+        << "slow-reply=1" << qint64(nanoseconds(milliseconds(SimDecoder::SlowReplyDelayMs)).count());
+    // Every byte crosses the line before the reply, which takes a byte's time of its own.
+    QTest::newRow("line rate") << "line-rate=1"
+                               << (probeBytes + 1) * SimLineClock::ByteTime.count();
 }
 
-void SimDecoderTest::faultsByPhase()
+void SimDecoderTest::repliesHeldBack()
 {
-    QFETCH(QString, fault);
-    QFETCH(QByteArray, idReply);
-    QFETCH(QByteArray, handshakeReplies);
-    QFETCH(QByteArray, blockReply);
-    QFETCH(QByteArray, flash);
-    QTemporaryDir dir;
-    Link link(QString("decoder=%1&seed=3&%2&").arg(OwnId).arg(fault) + FlashKey(dir));
-    QCOMPARE(link.Probe(), idReply);
-    QCOMPARE(link.Handshake(), handshakeReplies);
-    QCOMPARE(link.Send(Frame(0, Payload(0, SmallBlock))), blockReply);
-    link.Close();
-    QCOMPARE(FlashFile(dir), flash);
-}
-
-void SimDecoderTest::garbageFailsAcknowledgeTest()
-{
-    Link link(QString("decoder=%1&garbage=1&seed=5").arg(OwnId));
-    QByteArray replies = link.Probe();
-    QVERIFY(replies.size() >= 1 && replies.size() <= 3);
-    replies += link.Handshake();
-    for (const char byte : replies)
-        QVERIFY2(!SimFaults::PassesAcknowledgeTest(quint8(byte)), QByteArray(1, byte).toHex());
-}
-
-void SimDecoderTest::slowReplyComesLate()
-{
-    Link link(QString("decoder=%1&slow-reply=1").arg(OwnId));
-    link.Line1(true);
-    link.Send(Preamble(ProgramPreamblePairs));
-    QElapsedTimer sent;
-    sent.start();
-    QCOMPARE(link.Send(QByteArray(1, char(OwnId))), QByteArray());
-    QCOMPARE(link.AwaitReply(), Acked);
-    QVERIFY(sent.elapsed() >= SimDecoder::SlowReplyDelayMs);
-}
-
-// Which of a run of blocks are answered, with half the replies lost.
-void SimDecoderTest::seedRepeatsRun()
-{
-    const auto pattern = [](int seed) {
-        Link link(QString("decoder=%1&lost-reply=0.5&seed=%2").arg(OwnId).arg(seed));
-        // A lost reply changes nothing in the decoder: it goes on as if heard.
-        link.Probe();
-        link.Handshake();
-        QString answered;
-        for (int block = 0; block < SeededRunBlocks; ++block)
-            answered += link.Send(Frame(block, Payload(block, SmallBlock))).isEmpty() ? '-' : 'A';
-        return answered;
-    };
-    const QString first = pattern(11);
-    QCOMPARE(pattern(11), first);
-    QVERIFY(first.contains('-') && first.contains('A'));
-    QVERIFY(pattern(12) != first);
-}
-
-void SimDecoderTest::unplugAtBlock()
-{
-    QTemporaryDir dir;
-    Link link(QString("decoder=%1&unplug-at=1&").arg(OwnId) + FlashKey(dir));
-    link.Probe();
-    link.Handshake();
-    QCOMPARE(link.Send(Frame(0, Payload(0, SmallBlock))), Acked);
-    QVERIFY_THROWS_EXCEPTION(SerialError, link.Send(Frame(1, Payload(1, SmallBlock))));
-    QVERIFY_THROWS_EXCEPTION(SerialError, link.Comm().incount());
-    // The next port scan finds the port gone.
-    PortMap::Instance().Refresh();
-    QVERIFY(!PortMap::Instance().Present(1));
-    link.Close();
-    QCOMPARE(FlashFile(dir), Payload(0, SmallBlock));
-}
-
-// Bytes written at once: the reply waits for all of them to cross the line, and its own byte.
-void SimDecoderTest::lineRateHoldsRepliesBack_data()
-{
-    QTest::addColumn<bool>("handshakeFirst");
-    QTest::addColumn<QByteArray>("bytes");
-
-    QTest::newRow("ID behind the preamble") << false << Preamble(ProgramPreamblePairs) + char(OwnId);
-    QTest::newRow("64-byte block") << true << Frame(0, Payload(0, LargeBlock));
-}
-
-void SimDecoderTest::lineRateHoldsRepliesBack()
-{
-    QFETCH(bool, handshakeFirst);
-    QFETCH(QByteArray, bytes);
-    Link link(QString("decoder=%1&block=%2&line-rate=1").arg(OwnId).arg(LargeBlock));
-    if (handshakeFirst) {
-        link.Line1(true);
-        link.Send(Preamble(ProgramPreamblePairs) + char(OwnId));
-        QCOMPARE(link.AwaitReply(), Acked);
-        for (const char byte : GoodHandshake) {
-            link.Send(QByteArray(1, byte));
-            QCOMPARE(link.AwaitReply(), Acked);
-        }
-    }
+    QFETCH(QString, keys);
+    QFETCH(qint64, leastNs);
+    Link link(QString("decoder=%1&%2").arg(OwnId).arg(keys));
     link.Line1(true);
     QElapsedTimer sent;
     sent.start();
-    QCOMPARE(link.Send(bytes), QByteArray());
+    QCOMPARE(link.Send(Preamble(ProgramPreamblePairs) + char(OwnId)), QByteArray());
     QCOMPARE(link.AwaitReply(), Acked);
-    QVERIFY(NotEarlierThanBytes(sent, int(bytes.size()) + 1));
+    QVERIFY(sent.nsecsElapsed() >= leastNs);
 }
 
 QTEST_MAIN(SimDecoderTest)

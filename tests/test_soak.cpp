@@ -10,7 +10,6 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(SoakResult)
-Q_DECLARE_METATYPE(std::optional<int>)
 
 namespace {
 constexpr int BlockBytes = 32;
@@ -28,6 +27,17 @@ QByteArray Payload()
         payload.append(static_cast<char>(i));
     return payload;
 }
+
+// What a run left behind: by default a clean finish with the whole image in the flash.
+struct JudgedRun {
+    UpdateOutcome outcome = UpdateOutcome::Finished;
+    QList<QColor> colours{InfoColour::Sending, InfoColour::Finished};
+    QStringList lines{T(TextId::UpdateFinished), T(TextId::PortClosed)};
+    std::optional<int> unconfirmed; // the block the log names as unconfirmed
+    QByteArray flash = Payload();
+    bool portOpen = false;
+    bool buttonsEnabled = true;
+};
 
 // A worker played by the shell; each reads its seeds from standard input.
 const QString Shell = QStringLiteral("/bin/sh");
@@ -63,6 +73,8 @@ constexpr std::chrono::milliseconds AnswerDeadline{60000};
 constexpr std::chrono::milliseconds HangDeadline{300};
 } // namespace
 
+Q_DECLARE_METATYPE(JudgedRun)
+
 class TestSoak : public QObject {
     Q_OBJECT
 private slots:
@@ -78,97 +90,82 @@ private slots:
 
 void TestSoak::judge_data()
 {
-    const QString closed = T(TextId::PortClosed);
-    const QString finished = T(TextId::UpdateFinished);
-    const QString failedLine = T(TextId::UpdateFailedOnPosition) + QStringLiteral(" 77");
-    const QByteArray whole = Payload();
-    const QByteArray lastMissing = whole.left((Blocks - 1) * BlockBytes);
-    QByteArray oneByteOff = whole;
-    oneByteOff[BlockBytes] = '\x7F';
-    const QList<QColor> green{InfoColour::Sending, InfoColour::Finished};
-    const QList<QColor> red{InfoColour::Sending, InfoColour::Failed};
-    const QList<QColor> none;
-    const std::optional<int> unflagged;
-    const std::optional<int> lastFlagged = Blocks - 1;
-
-    QTest::addColumn<UpdateOutcome>("outcome");
-    QTest::addColumn<QList<QColor>>("colours");
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<std::optional<int>>("unconfirmed");
-    QTest::addColumn<QByteArray>("flash");
-    QTest::addColumn<bool>("portOpen");
-    QTest::addColumn<bool>("buttonsEnabled");
+    QTest::addColumn<JudgedRun>("run");
     QTest::addColumn<SoakResult>("result");
+    const auto row = [](const char *name, const std::function<void(JudgedRun &)> &change,
+                        SoakResult result) {
+        JudgedRun run;
+        change(run);
+        QTest::newRow(name) << run << result;
+    };
+    const QByteArray lastMissing = Payload().left((Blocks - 1) * BlockBytes);
+    QByteArray oneByteOff = Payload();
+    oneByteOff[BlockBytes] = '\x7F';
+    const auto flagged = [](JudgedRun &run) {
+        run.outcome = UpdateOutcome::FinishedUnconfirmed;
+        run.unconfirmed = Blocks - 1;
+    };
+    const auto failed = [](JudgedRun &run) {
+        run.outcome = UpdateOutcome::Failed;
+        run.colours.last() = InfoColour::Failed;
+        run.lines.first() = T(TextId::UpdateFailedOnPosition) + QStringLiteral(" 77");
+        run.flash.clear();
+    };
+    const auto endedBefore = [](JudgedRun &run) {
+        run.outcome = UpdateOutcome::EndedBeforeTransfer;
+        run.colours.clear();
+        run.lines.first() = T(TextId::ConnectionFailed);
+        run.flash.clear();
+    };
+    const SoakResult wrong = SoakResult::Wrong;
 
-    const auto F = UpdateOutcome::Finished;
-    const auto U = UpdateOutcome::FinishedUnconfirmed;
-    QTest::newRow("finished, flash whole")
-        << F << green << QStringList{finished, closed} << unflagged << whole << false << true
-        << SoakResult::FlashEqual;
-    QTest::newRow("finished unflagged, one byte differs")
-        << F << green << QStringList{finished, closed} << unflagged << oneByteOff << false << true
-        << SoakResult::Wrong;
-    QTest::newRow("finished unflagged, last block missing")
-        << F << green << QStringList{finished, closed} << unflagged << lastMissing << false
-        << true << SoakResult::Wrong;
-    QTest::newRow("finished, but the list stayed orange")
-        << F << QList<QColor>{InfoColour::Sending} << QStringList{finished, closed} << unflagged
-        << whole << false << true << SoakResult::Wrong;
-    QTest::newRow("flagged, last block missing")
-        << U << green << QStringList{finished, closed} << lastFlagged << lastMissing << false
-        << true << SoakResult::Flagged;
-    QTest::newRow("flagged, but the log does not say so")
-        << U << green << QStringList{finished, closed} << unflagged << lastMissing << false
-        << true << SoakResult::Wrong;
-    QTest::newRow("flagged at the last block, an earlier one differs")
-        << U << green << QStringList{finished, closed} << lastFlagged << oneByteOff << false
-        << true << SoakResult::Wrong;
-    QTest::newRow("flagged at the last block, an earlier one missing")
-        << U << green << QStringList{finished, closed} << lastFlagged << whole.left(BlockBytes)
-        << false << true << SoakResult::Wrong;
-    QTest::newRow("failed on red")
-        << UpdateOutcome::Failed << red << QStringList{failedLine, closed} << unflagged
-        << QByteArray() << false << true << SoakResult::FailedCleanly;
-    QTest::newRow("failed, but the list stayed orange")
-        << UpdateOutcome::Failed << QList<QColor>{InfoColour::Sending}
-        << QStringList{failedLine, closed} << unflagged << QByteArray() << false << true
-        << SoakResult::Wrong;
-    QTest::newRow("no decoder answered")
-        << UpdateOutcome::EndedBeforeTransfer << none
-        << QStringList{T(TextId::ConnectionFailed), closed} << unflagged << QByteArray() << false
-        << true << SoakResult::FailedCleanly;
-    QTest::newRow("ended before the transfer without its line")
-        << UpdateOutcome::EndedBeforeTransfer << none
-        << QStringList{T(TextId::ConnectingToDecoder), closed} << unflagged << QByteArray()
-        << false << true << SoakResult::Wrong;
-    QTest::newRow("port left open")
-        << F << green << QStringList{finished, closed} << unflagged << whole << true << true
-        << SoakResult::Wrong;
-    QTest::newRow("buttons left disabled")
-        << F << green << QStringList{finished, closed} << unflagged << whole << false << false
-        << SoakResult::Wrong;
-    QTest::newRow("no closing line")
-        << F << green << QStringList{finished} << unflagged << whole << false << true
-        << SoakResult::Wrong;
+    row("finished, flash whole", [](JudgedRun &) {}, SoakResult::FlashEqual);
+    row("finished unflagged, one byte differs", [&](JudgedRun &run) { run.flash = oneByteOff; },
+        wrong);
+    row("finished, but the list stayed orange", [](JudgedRun &run) { run.colours.removeLast(); },
+        wrong);
+    row("flagged, last block missing", [&](JudgedRun &run) {
+        flagged(run);
+        run.flash = lastMissing;
+    }, SoakResult::Flagged);
+    row("flagged, but the log does not say so", [&](JudgedRun &run) {
+        flagged(run);
+        run.unconfirmed.reset();
+        run.flash = lastMissing;
+    }, wrong);
+    row("flagged at the last block, an earlier one differs", [&](JudgedRun &run) {
+        flagged(run);
+        run.flash = oneByteOff;
+    }, wrong);
+    row("flagged at the last block, an earlier one missing", [&](JudgedRun &run) {
+        flagged(run);
+        run.flash = Payload().left(BlockBytes);
+    }, wrong);
+    row("failed on red", failed, SoakResult::FailedCleanly);
+    row("failed, but the list stayed orange", [&](JudgedRun &run) {
+        failed(run);
+        run.colours.removeLast();
+    }, wrong);
+    row("no decoder answered", endedBefore, SoakResult::FailedCleanly);
+    row("ended before the transfer without its line", [&](JudgedRun &run) {
+        endedBefore(run);
+        run.lines.first() = T(TextId::ConnectingToDecoder);
+    }, wrong);
+    row("port left open", [](JudgedRun &run) { run.portOpen = true; }, wrong);
+    row("buttons left disabled", [](JudgedRun &run) { run.buttonsEnabled = false; }, wrong);
+    row("no closing line", [](JudgedRun &run) { run.lines.removeLast(); }, wrong);
 }
 
 void TestSoak::judge()
 {
-    QFETCH(UpdateOutcome, outcome);
-    QFETCH(QList<QColor>, colours);
-    QFETCH(QStringList, lines);
-    QFETCH(std::optional<int>, unconfirmed);
-    QFETCH(QByteArray, flash);
-    QFETCH(bool, portOpen);
-    QFETCH(bool, buttonsEnabled);
+    QFETCH(JudgedRun, run);
     QFETCH(SoakResult, result);
-
     MemoryUpdateView view;
-    view.colours = colours;
-    view.infoLines = lines;
-    view.buttonStates = {false, buttonsEnabled};
-    const SoakRecord record{outcome, view, unconfirmed, flash, Payload(), BlockBytes, portOpen};
-    const SoakVerdict verdict = JudgeSoakRun(record);
+    view.colours = run.colours;
+    view.infoLines = run.lines;
+    view.buttonStates = {false, run.buttonsEnabled};
+    const SoakVerdict verdict = JudgeSoakRun(
+        {run.outcome, view, run.unconfirmed, run.flash, Payload(), BlockBytes, run.portOpen});
     QVERIFY2(verdict.result == result, qPrintable(verdict.detail));
 }
 

@@ -76,7 +76,6 @@ private slots:
     void itemReaderSeparators_data();
     void itemReaderSeparators();
     void oddItemsAreSkipped();
-    void languageWithoutTextsFallsBack();
     void menuSwitchesAndKeepsPreviousWording();
     void menuWithoutTextsFile();
     void cliPrintsTheTable();
@@ -129,18 +128,6 @@ void LanguageTest::oddItemsAreSkipped()
     QCOMPARE(state.Texts[100], QString("Letzter"));
     QCOMPARE(state.Texts[0], LanguageTexts::BuiltInText(0));
     QCOMPARE(state.Texts[2], QString("Exit"));
-}
-
-void LanguageTest::languageWithoutTextsFallsBack()
-{
-    TestFolders folders;
-    auto &state = Module_DU::State();
-    state.LanguageIndex = 1;
-    LanguageTexts::ReadTexts(WriteTexts(
-        folders, "Anzahl_Sprachen, 2\nAnfang_Strings\nID, 2\n1, Beenden\nID, 3\n1, Weiter\n"));
-    for (int i = 0; i <= 50; ++i)
-        QCOMPARE(state.Texts[i], LanguageTexts::BuiltInText(i));
-    QVERIFY(state.Texts[51].isEmpty());
 }
 
 // The second language lacks text 9, which keeps the first language's wording.

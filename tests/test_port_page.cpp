@@ -33,6 +33,29 @@ public:
     frm_Du_Com page;
     QListWidget *list = nullptr;
 };
+
+constexpr int CliTimeoutMs = 20000;
+
+struct CliRun {
+    int status = -1;
+    QStringList lines; // of standard output
+    QString errors;
+};
+
+// tobrik-cli ports with these pins, in its own temporary folders.
+CliRun RunCliPorts(const QString &pins, const QStringList &arguments)
+{
+    const TestFolders folders;
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TOBRIK_PORTS", pins);
+    cli.setProcessEnvironment(environment);
+    cli.start(TestEnvironment::CliPath(), QStringList{"ports"} + arguments);
+    if (!cli.waitForFinished(CliTimeoutMs))
+        return {};
+    return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+            QString::fromUtf8(cli.readAllStandardError())};
+}
 } // namespace
 
 class PortPageTest : public QObject {
@@ -43,7 +66,6 @@ private slots:
     void clickProbesPortForBox();
     void clickOnAnotherPortSwitchesAdapterOff();
     void dragSelectionActsOnReleaseRow();
-    void secondPortPluggedStartsNewDetection();
     void closeDownSwitchesAdapterOff();
     void nextDuringDetectionWaitThenBack();
     void closeDuringProbeWaitOpensNoPort();
@@ -131,22 +153,6 @@ void PortPageTest::dragSelectionActsOnReleaseRow()
     QCOMPARE(rig.Entry(2), QString("COM3 - exists"));
 }
 
-void PortPageTest::secondPortPluggedStartsNewDetection()
-{
-    PageRig rig("2=sim:adapter;6=sim:box");
-    rig.Device(6)->Unplug();
-    QVERIFY(rig.WaitForScans());
-    QCOMPARE(rig.CountLog("Search Programmer"), 1);
-
-    rig.Device(6)->Plug();
-    QVERIFY(rig.WaitForScans());
-    QCOMPARE(rig.CountLog("Search Programmer"), 2);
-    QCOMPARE(rig.Entry(5), QString("COM6 - exists"));
-    // The adapter answered again, so the box was not probed.
-    QCOMPARE(rig.CountLog("No QXBRISK/QXHALDA found, search QXFLINT"), 0);
-    QCOMPARE(rig.SelectedPort(), QString("2"));
-}
-
 void PortPageTest::closeDownSwitchesAdapterOff()
 {
     PageRig rig("4=sim:adapter");
@@ -226,50 +232,35 @@ void PortPageTest::closeDuringProbeWaitOpensNoPort()
 
 void PortPageTest::cliPrintsListAndHandOver()
 {
-    TestFolders folders;
-    QProcess cli;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("TOBRIK_PORTS", "3=sim:box;7=sim:adapter");
-    cli.setProcessEnvironment(environment);
-    cli.start(TestEnvironment::CliPath(), {"ports", "--log", "--scans", "1"});
-    QVERIFY(cli.waitForFinished(20000));
-    QCOMPARE(cli.exitCode(), 0);
-    const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 35);
-    QCOMPARE(lines[2], QString("COM3 - exists"));
-    QCOMPARE(lines[6], QString("COM7 - QXBRISK/QXHALDA"));
-    QCOMPARE(lines.mid(32), (QStringList{"Selected=6", "SelectedPort=7", "AdapterActive=1"}));
-    QVERIFY(cli.readAllStandardError().contains("QXBRISK/QXHALDA on Comm 7 found\n"));
+    const CliRun run = RunCliPorts("3=sim:box;7=sim:adapter", {"--log", "--scans", "1"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.lines.size(), 35);
+    QCOMPARE(run.lines[2], QString("COM3 - exists"));
+    QCOMPARE(run.lines[6], QString("COM7 - QXBRISK/QXHALDA"));
+    QCOMPARE(run.lines.mid(32), (QStringList{"Selected=6", "SelectedPort=7", "AdapterActive=1"}));
+    QVERIFY(run.errors.contains("QXBRISK/QXHALDA on Comm 7 found\n"));
 }
 
 void PortPageTest::cliNamesRefusedPins_data()
 {
-    QTest::addColumn<bool>("log");
-    QTest::newRow("without the log") << false;
-    QTest::newRow("with the log") << true;
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("without the log") << QStringList{};
+    QTest::newRow("with the log") << QStringList{"--log"};
 }
 
 // Pins the simulator does not understand are left out of the list, and standard error names
 // each of them once, with or without the log there.
 void PortPageTest::cliNamesRefusedPins()
 {
-    QFETCH(bool, log);
-    TestFolders folders;
-    QProcess cli;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("TOBRIK_PORTS", "3=sim:box;5=sim:adapter?replay=OK;6=sim:bx");
-    cli.setProcessEnvironment(environment);
-    cli.start(TestEnvironment::CliPath(), log ? QStringList{"ports", "--log"} : QStringList{"ports"});
-    QVERIFY(cli.waitForFinished(20000));
-    QCOMPARE(cli.exitCode(), 0);
-    const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n');
-    QCOMPARE(lines.mid(2, 4), (QStringList{"COM3 - QXFLINT", "COM4", "COM5", "COM6"}));
-    const QString errors = QString::fromUtf8(cli.readAllStandardError());
+    QFETCH(QStringList, arguments);
+    const CliRun run = RunCliPorts("3=sim:box;5=sim:adapter?replay=OK;6=sim:bx", arguments);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.lines.mid(2, 4), (QStringList{"COM3 - QXFLINT", "COM4", "COM5", "COM6"}));
     const QStringList refusals{
         "COM5=sim:adapter?replay=OK from TOBRIK_PORTS refused: adapter takes no key \"replay\"",
         "COM6=sim:bx from TOBRIK_PORTS refused: unknown kind \"bx\""};
     for (const QString &refused : refusals)
-        QVERIFY2(errors.count(refused) == 1, qPrintable(errors));
+        QVERIFY2(run.errors.count(refused) == 1, qPrintable(run.errors));
 }
 
 QTEST_MAIN(PortPageTest)

@@ -49,8 +49,6 @@ class SettingsTest : public QObject {
 private slots:
     void readMatchesSectionAndKeyWithoutCase();
     void writeKeepsOtherLinesAndReplacesInPlace();
-    void storedLanguageCodes_data();
-    void storedLanguageCodes();
     void killedSaveLeavesOldOrNewFile();
 };
 
@@ -61,7 +59,6 @@ void SettingsTest::readMatchesSectionAndKeyWithoutCase()
         folders.UserFolder() + "a.ini",
         "[other]\nLANGUAGE=xx\n[CONFIG]\n  Language = fr  \n");
     QCOMPARE(mod_ini::ReadIniString("config", "language", ini, "d"), QString("fr"));
-    QCOMPARE(mod_ini::ReadIniString("Config", "LANGUAGE", ini, "d"), QString("fr"));
     QCOMPARE(mod_ini::ReadIniString("Other", "language", ini, "d"), QString("xx"));
     QCOMPARE(mod_ini::ReadIniString("Config", "missing", ini, "def"), QString("def"));
     QCOMPARE(mod_ini::ReadIniString("Config", "language", ini + "x", "none"), QString("none"));
@@ -84,31 +81,6 @@ void SettingsTest::writeKeepsOtherLinesAndReplacesInPlace()
     QVERIFY(mod_ini::WriteIniString("A", "k", "1", created));
     QCOMPARE(TestFolders::ReadFile(created), QByteArray("[A]\nK=1\n"));
     QVERIFY(!mod_ini::WriteIniString("A", "k", "1", folders.UserFolder() + "no/such/dir/x.ini"));
-}
-
-void SettingsTest::storedLanguageCodes_data()
-{
-    QTest::addColumn<QByteArray>("stored");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("writtenBack");
-    QTest::newRow("Fr") << QByteArray("Fr") << 2 << "fr";
-    QTest::newRow("unknown keeps first") << QByteArray("xx") << 0 << "de";
-}
-
-void SettingsTest::storedLanguageCodes()
-{
-    QFETCH(QByteArray, stored);
-    QFETCH(int, index);
-    QFETCH(QString, writtenBack);
-    TestFolders folders;
-    auto &state = Module_DU::State();
-    state.SettingsFile = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini",
-                                                "[Config]\nLANGUAGE=" + stored + "\n");
-    mod_config::LoadConfig();
-    QCOMPARE(state.LanguageIndex, index);
-    QVERIFY(state.LanguageValid);
-    mod_config::SaveConfig();
-    QCOMPARE(mod_ini::ReadIniString("Config", "LANGUAGE", state.SettingsFile, "?"), writtenBack);
 }
 
 // A save writes all three values and keeps the user's other lines; killed at any moment, it

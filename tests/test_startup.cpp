@@ -3,15 +3,12 @@
 
 #include "app/Dialogs.h"
 #include "app/Module_DU.h"
-#include "app/TerminationSignals.h"
 #include "app/Wizard.h"
-#include "app/frm_log.h"
 #include "online/mod_URLDownload.h"
 #include "port/frm_Du_Com.h"
 #include "software/frm_Du_File.h"
 #include "support/HttpsTestServer.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
@@ -65,15 +62,10 @@ private slots:
     void seedingRule_data();
     void seedingRule();
     void portPageAfterStart();
-    void closeDownWritesSettings();
     void storedLanguageSurvivesARun_data();
     void storedLanguageSurvivesARun();
-    void fileExitLeavesSettingsAlone();
     void unusableFoldersStillStart();
-    void exitingShowsAndUnloads();
-    void terminationSignalRunsCloseDown();
     void terminationDuringOnlineUpdate();
-    void logFromEitherPageUntilCloseDown();
 };
 
 void StartupTest::firstStartCreatesAndSeedsFolders()
@@ -138,38 +130,24 @@ void StartupTest::portPageAfterStart()
     QTRY_VERIFY(next->isEnabled());
 }
 
-void StartupTest::closeDownWritesSettings()
-{
-    TestFolders folders;
-    frm_Du_Com page;
-    QSignalSpy unloaded(&page, &frm_Du_Com::Unloaded);
-    page.Form_Load();
-    page.show();
-    page.close();
-    QCOMPARE(unloaded.count(), 1);
-    QVERIFY(Module_DU::State().Exiting);
-    QVERIFY(!page.findChild<QTimer *>("Timer2")->isActive());
-    const QByteArray expected = "[Config]\nLANGUAGE=de\n[LastFolders]\nDECSOFTWARE="
-        + folders.SoftwareFolder().toUtf8() + "\n[LastFiles]\nDECSOFTWARE=\n";
-    QCOMPARE(TestFolders::ReadFile(folders.UserFolder() + "Inits.ini"), expected);
-}
-
 void StartupTest::storedLanguageSurvivesARun_data()
 {
     QTest::addColumn<QByteArray>("stored");
     QTest::addColumn<bool>("threeLanguages");
-    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("index");
     QTest::addColumn<QString>("writtenBack");
-    QTest::newRow("EN offered") << QByteArray("EN") << true << "Comm port selection" << "en";
-    QTest::newRow("fr not offered") << QByteArray("fr") << false << "Comm port selection" << "fr";
+    QTest::newRow("EN offered") << QByteArray("EN") << true << 1 << "en";
+    QTest::newRow("fr not offered") << QByteArray("fr") << false << 1 << "fr";
+    QTest::newRow("unknown keeps the first") << QByteArray("xx") << true << 0 << "de";
 }
 
-// The close-down writes what the start-up read, unless the texts file lacked the language.
+// The close-down writes back the code the start-up read, even one the texts file does not
+// offer; a code that names no language keeps the first, and the first's code is written.
 void StartupTest::storedLanguageSurvivesARun()
 {
     QFETCH(QByteArray, stored);
     QFETCH(bool, threeLanguages);
-    QFETCH(QString, title);
+    QFETCH(int, index);
     QFETCH(QString, writtenBack);
     TestFolders folders;
     if (threeLanguages)
@@ -180,24 +158,11 @@ void StartupTest::storedLanguageSurvivesARun()
                            "[Config]\nLANGUAGE=" + stored + "\n[LastFiles]\nDECSOFTWARE=/a/b.dat\n");
     frm_Du_Com page;
     page.Form_Load();
-    QCOMPARE(Module_DU::State().LanguageIndex, 1);
-    QCOMPARE(page.windowTitle(), title);
+    QCOMPARE(Module_DU::State().LanguageIndex, index);
     page.close();
     const QByteArray written = TestFolders::ReadFile(folders.UserFolder() + "Inits.ini");
     QVERIFY2(written.startsWith("[Config]\nLANGUAGE=" + writtenBack.toUtf8() + "\n"), written);
     QVERIFY(written.contains("[LastFiles]\nDECSOFTWARE=/a/b.dat\n"));
-}
-
-void StartupTest::fileExitLeavesSettingsAlone()
-{
-    TestFolders folders;
-    frm_Du_Com page;
-    QSignalSpy ended(&page, &frm_Du_Com::EndRequested);
-    page.Form_Load();
-    page.findChild<QAction *>("men_ende")->trigger();
-    QCOMPARE(ended.count(), 1);
-    page.close();
-    QVERIFY(!QFileInfo::exists(folders.UserFolder() + "Inits.ini"));
 }
 
 void StartupTest::unusableFoldersStillStart()
@@ -213,30 +178,6 @@ void StartupTest::unusableFoldersStillStart()
     QCOMPARE(Module_DU::State().Texts[2], QString("Exit"));
     page.close();
     QVERIFY(Module_DU::State().Exiting);
-}
-
-void StartupTest::exitingShowsAndUnloads()
-{
-    TestFolders folders;
-    frm_Du_Com page;
-    QSignalSpy unloaded(&page, &frm_Du_Com::Unloaded);
-    page.Form_Load();
-    Module_DU::State().Exiting = true; // another page is ending the program
-    page.show();
-    QTRY_COMPARE(unloaded.count(), 1);
-    QVERIFY(QFileInfo::exists(folders.UserFolder() + "Inits.ini"));
-}
-
-void StartupTest::terminationSignalRunsCloseDown()
-{
-    TestFolders folders;
-    frm_Du_Com page;
-    QSignalSpy unloaded(&page, &frm_Du_Com::Unloaded);
-    page.Form_Load();
-    TerminationSignals::Install([&page] { page.close(); });
-    std::raise(SIGTERM);
-    QTRY_COMPARE(unloaded.count(), 1);
-    QVERIFY(QFileInfo::exists(folders.UserFolder() + "Inits.ini"));
 }
 
 // SIGTERM while the file page's online update window downloads the software file: the
@@ -285,38 +226,6 @@ void StartupTest::terminationDuringOnlineUpdate()
     QVERIFY(!wizard.FilePage()); // deleted once its online update had returned
     const QByteArray settings = TestFolders::ReadFile(folders.UserFolder() + "Inits.ini");
     QVERIFY2(settings.contains("[Online]") && settings.contains("[LastFolders]"), settings);
-}
-
-// Log from either page's menu shows the log window the wizard holds; ending the program from
-// the file page unloads it and the file page.
-void StartupTest::logFromEitherPageUntilCloseDown()
-{
-    TestFolders folders;
-    ShipSoftware(folders); // the file page finds a file and opens no online update
-    CountingDialogs dialogs;
-    Wizard wizard;
-    QSignalSpy finished(&wizard, &Wizard::Finished);
-    wizard.Start();
-    frm_Du_Com *portPage = wizard.PortPage();
-    portPage->findChild<QAction *>("men_log")->trigger();
-    QVERIFY(wizard.LogWindow() && wizard.LogWindow()->isVisible());
-    wizard.LogWindow()->close();
-
-    auto *next = portPage->findChild<QPushButton *>("Command6");
-    QTRY_VERIFY(next->isEnabled());
-    next->click();
-    const QPointer<frm_Du_File> filePage = wizard.FilePage();
-    QVERIFY(filePage && filePage->isVisible() && !portPage->isVisible());
-    QTRY_VERIFY(!Module_DU::State().SoftwareFilePath.isEmpty()); // its first activation ran
-    filePage->findChild<QAction *>("men_log")->trigger();
-    const QPointer<frm_log> log = wizard.LogWindow();
-    QVERIFY(log && log->isVisible());
-
-    filePage->findChild<QPushButton *>("Command2")->click();
-    QTRY_COMPARE(finished.count(), 1);
-    QVERIFY(!wizard.LogWindow());
-    QTRY_VERIFY(!log && !filePage && !wizard.FilePage());
-    QVERIFY(QFileInfo::exists(folders.UserFolder() + "Inits.ini"));
 }
 
 QTEST_MAIN(StartupTest)

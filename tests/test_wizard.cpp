@@ -103,14 +103,6 @@ void QuickBursts(const frm_update &page)
     Control<QLineEdit>(page, "txt_pream")->setText(QStringLiteral("10"));
 }
 
-QAction *Item(const QWidget &page, const char *name)
-{
-    auto *item = page.findChild<QAction *>(QString::fromUtf8(name));
-    if (!item)
-        qFatal("no menu item %s", name);
-    return item;
-}
-
 // The modal box the next trigger opens: its title and version line, then OK.
 struct InfoBoxSeen {
     QString title;
@@ -128,7 +120,7 @@ InfoBoxSeen OpenInfo(const QWidget &page, const char *item)
         seen.versionLine = Control<QLabel>(*box, "Label2")->text();
         Button(*box, "cmd_ok")->click();
     });
-    Item(page, item)->trigger();
+    Control<QAction>(page, item)->trigger();
     return seen;
 }
 
@@ -179,6 +171,22 @@ public:
         start(RunGiveUpMs);
     }
 };
+
+// Runs the program and, once the port page shows, goes on to the update page and starts the
+// update there, beforeStart first; returns Run's exit status.
+int RunAndStartUpdate(Wizard &wizard, const std::function<void()> &beforeStart = {})
+{
+    const GiveUp giveUp;
+    OnceStarted(wizard, [&wizard, beforeStart] {
+        if (!ToUpdatePage(wizard))
+            return QCoreApplication::exit(1);
+        QuickBursts(*wizard.UpdatePage());
+        if (beforeStart)
+            beforeStart();
+        Button(*wizard.UpdatePage(), "Command3")->click();
+    });
+    return wizard.Run();
+}
 } // namespace
 
 class WizardTest : public QObject {
@@ -193,7 +201,6 @@ private slots:
     void backAndForwardPrepareUpdatePageAfresh();
     void detectionAfterBackFromFilePage();
     void sideWindowsFromEveryPage();
-    void helpPageText();
     void infoVersionLine_data();
     void infoVersionLine();
     void closeDownDuringUpdateKeepsThePage();
@@ -209,25 +216,24 @@ void WizardTest::init()
 
 void WizardTest::endings_data()
 {
-    QTest::addColumn<int>("page"); // 1 port, 2 file, 3 update
+    QTest::addColumn<bool>("onFilePage"); // else on the port page
     QTest::addColumn<QString>("request");
     QTest::addColumn<bool>("closeDown");
-    QTest::newRow("port page Exit") << 1 << "Command2" << true;
-    QTest::newRow("port page close box") << 1 << "close" << true;
-    QTest::newRow("port page File -> Exit") << 1 << "men_ende" << false;
-    QTest::newRow("file page Exit") << 2 << "Command2" << true;
-    QTest::newRow("file page close box") << 2 << "close" << true;
-    QTest::newRow("file page File -> Exit") << 2 << "mnu_beenden" << true;
-    QTest::newRow("update page Exit") << 3 << "cmd_beenden" << true;
-    QTest::newRow("update page close box") << 3 << "close" << true;
-    QTest::newRow("update page File -> Exit") << 3 << "mnu_beenden" << true;
+    QTest::newRow("port page Exit") << false << "Command2" << true;
+    QTest::newRow("port page close box") << false << "close" << true;
+    QTest::newRow("port page File -> Exit") << false << "men_ende" << false;
+    QTest::newRow("file page Exit") << true << "Command2" << true;
+    QTest::newRow("file page close box") << true << "close" << true;
+    QTest::newRow("file page File -> Exit") << true << "mnu_beenden" << true;
 }
 
 // Every way out ends the program. All but the port page's File -> Exit run the close-down: it
-// unloads every page and side window there is and writes the settings file.
+// stops the port scan, unloads and deletes every page and side window there is and writes the
+// settings file. After File -> Exit not even a later close writes it. (The update page's ways
+// out, once its update has ended, are exitDuringUpdate's.)
 void WizardTest::endings()
 {
-    QFETCH(int, page);
+    QFETCH(bool, onFilePage);
     QFETCH(QString, request);
     QFETCH(bool, closeDown);
     TestFolders folders;
@@ -236,15 +242,12 @@ void WizardTest::endings()
     Wizard wizard;
     QSignalSpy finished(&wizard, &Wizard::Finished);
     wizard.Start();
-    wizard.ShowLog();
+    const QPointer<frm_log> log = wizard.ShowLog();
     wizard.ShowHelp();
     QWidget *current = wizard.PortPage();
-    if (page == 2) {
+    if (onFilePage) {
         QVERIFY(ToFilePage(wizard));
         current = wizard.FilePage();
-    } else if (page == 3) {
-        QVERIFY(ToUpdatePage(wizard));
-        current = wizard.UpdatePage();
     }
 
     const QByteArray name = request.toUtf8();
@@ -253,15 +256,18 @@ void WizardTest::endings()
     else if (auto *button = current->findChild<QPushButton *>(request))
         button->click();
     else
-        Item(*current, name.constData())->trigger();
+        Control<QAction>(*current, name.constData())->trigger();
 
     QTRY_COMPARE(finished.count(), 1);
+    if (!closeDown)
+        current->close();
     QCOMPARE(QFileInfo::exists(SettingsFile(folders)), closeDown);
     if (!closeDown)
         return;
     QVERIFY(Module_DU::State().Exiting);
     QVERIFY(!wizard.LogWindow() && !wizard.HelpPage());
-    QTRY_VERIFY(!wizard.FilePage() && !wizard.UpdatePage());
+    QVERIFY(!wizard.PortPage()->findChild<QTimer *>(QStringLiteral("Timer2"))->isActive());
+    QTRY_VERIFY(!log && !wizard.FilePage() && !wizard.UpdatePage());
     QVERIFY(wizard.PortPage()->isHidden());
 }
 
@@ -292,7 +298,7 @@ void WizardTest::exitDuringUpdate()
         else if (request == "cmd_beenden")
             Button(page, "cmd_beenden")->click();
         else
-            Item(page, "mnu_beenden")->trigger();
+            Control<QAction>(page, "mnu_beenden")->trigger();
     };
     bool visibleWhileRunning = false;
     dialogs.onQuestion = [&] {
@@ -327,10 +333,8 @@ void WizardTest::backAndForwardPrepareUpdatePageAfresh()
     QVERIFY(ToUpdatePage(wizard));
     frm_Du_File &filePage = *wizard.FilePage();
     frm_update &updatePage = *wizard.UpdatePage();
-    const QString germanStart = Button(updatePage, "Command3")->text();
-    QCOMPARE(germanStart, QStringLiteral("Update starten!"));
+    QCOMPARE(Button(updatePage, "Command3")->text(), QStringLiteral("Update starten!"));
     QVERIFY(!Control<QCheckBox>(updatePage, "Check1")->isEnabled());
-    QVERIFY(Control(updatePage, "Label3")->isVisible());
 
     Button(updatePage, Back)->click();
     auto *rows = Control<QTreeWidget>(filePage, "ListView1");
@@ -339,8 +343,6 @@ void WizardTest::backAndForwardPrepareUpdatePageAfresh()
     Button(filePage, "Command3")->click();
     QCOMPARE(Module_DU::State().ChosenDecoders, QStringList{"34"});
     QVERIFY(Control<QCheckBox>(updatePage, "Check1")->isEnabled());
-    QVERIFY(Control<QCheckBox>(updatePage, "Check2")->isEnabled());
-    QVERIFY(Control(updatePage, "Label3")->isHidden());
 
     // Back to the port page, English from the language menu, and forward again.
     Button(updatePage, Back)->click();
@@ -380,7 +382,8 @@ void WizardTest::detectionAfterBackFromFilePage()
 }
 
 // Help, Log and Info on every page: one help page and one log window for all, shown without
-// blocking; the info box modal above the page it was asked from.
+// blocking; the info box modal above the page it was asked from. The help page holds its static
+// German text, paragraph by paragraph with every space as written; OK unloads it.
 void WizardTest::sideWindowsFromEveryPage()
 {
     TestFolders folders;
@@ -402,14 +405,14 @@ void WizardTest::sideWindowsFromEveryPage()
     };
     const auto &state = Module_DU::State();
     const QString versionLine = InfoVersionLine(state.ProgramVersion, state.ProgramDate, QLocale());
-    frm_Du_Hilfe *help = nullptr;
+    QPointer<frm_Du_Hilfe> help;
     for (const Items &items : pages) {
         const QByteArray page = items.page->objectName().toUtf8();
-        Item(*items.page, items.help)->trigger();
+        Control<QAction>(*items.page, items.help)->trigger();
         QVERIFY2(wizard.HelpPage() && wizard.HelpPage()->isVisible(), page);
         QVERIFY2(!help || wizard.HelpPage() == help, page);
         help = wizard.HelpPage();
-        Item(*items.page, items.log)->trigger();
+        Control<QAction>(*items.page, items.log)->trigger();
         QVERIFY2(wizard.LogWindow() && wizard.LogWindow()->isVisible(), page);
 
         const InfoBoxSeen info = OpenInfo(*items.page, items.info);
@@ -417,18 +420,7 @@ void WizardTest::sideWindowsFromEveryPage()
         QCOMPARE(info.versionLine, versionLine);
         QVERIFY(!QApplication::activeModalWidget());
     }
-}
 
-// The help page's static German text, paragraph by paragraph with every space as written; OK
-// unloads it.
-void WizardTest::helpPageText()
-{
-    TestFolders folders;
-    Wizard wizard;
-    wizard.Start();
-    Item(*wizard.PortPage(), "men_hilfe")->trigger();
-    const QPointer<frm_Du_Hilfe> help = wizard.HelpPage();
-    QVERIFY(help);
     QCOMPARE(help->windowTitle(), QStringLiteral("Hilfe"));
     const QStringList expected{
         R"(VARNO Decoder Update)",
@@ -465,9 +457,7 @@ void WizardTest::helpPageText()
     };
     const auto *text = Control<QTextBrowser>(*help, "txt_hilfe");
     QCOMPARE(text->toPlainText().split(QLatin1Char('\n')), expected);
-    QVERIFY(text->isReadOnly());
     QCOMPARE(text->verticalScrollBar()->value(), 0); // opens at its heading
-    QCOMPARE(text->lineWrapMode(), QTextEdit::WidgetWidth);
 
     Button(*help, "cmd_ok")->click();
     QVERIFY(!wizard.HelpPage());
@@ -480,8 +470,6 @@ void WizardTest::infoVersionLine_data()
     QTest::addColumn<QDateTime>("date");
     QTest::addColumn<QString>("line");
     const QDate day(2015, 8, 17);
-    QTest::newRow("German") << "de_DE" << QDateTime(day, QTime(10, 23))
-                            << "Version 1.24.07     17.08.2015";
     QTest::newRow("US, year widened") << "en_US" << QDateTime(day, QTime(10, 23))
                                       << "Version 1.24.07     8/17/2015";
     QTest::newRow("a date with spaces") << "C" << QDateTime(day, QTime(10, 23))
@@ -549,14 +537,7 @@ void WizardTest::signalDuringTransferWaitsForItsEnd()
     };
     Wizard wizard;
     QSignalSpy finished(&wizard, &Wizard::Finished);
-    const GiveUp giveUp;
-    OnceStarted(wizard, [&wizard] {
-        if (!ToUpdatePage(wizard))
-            return QCoreApplication::exit(1);
-        QuickBursts(*wizard.UpdatePage());
-        Button(*wizard.UpdatePage(), "Command3")->click();
-    });
-    QCOMPARE(wizard.Run(), 0);
+    QCOMPARE(RunAndStartUpdate(wizard), 0);
 
     QCOMPARE(finished.count(), 1);
     QCOMPARE(box.Flash(), UpdateRig::PayloadOf(TestFolders::ReadFile(SharedSample()), DecoderId));
@@ -574,7 +555,6 @@ void WizardTest::signalAtTheQuestionAnswersNo()
     BoxWithDecoder box;
     Wizard wizard;
     QSignalSpy finished(&wizard, &Wizard::Finished);
-    const GiveUp giveUp;
     QTimer question;
     connect(&question, &QTimer::timeout, [&question] {
         if (qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
@@ -582,14 +562,7 @@ void WizardTest::signalAtTheQuestionAnswersNo()
             std::raise(SIGTERM);
         }
     });
-    OnceStarted(wizard, [&wizard, &question] {
-        if (!ToUpdatePage(wizard))
-            return QCoreApplication::exit(1);
-        QuickBursts(*wizard.UpdatePage());
-        question.start(PollMs);
-        Button(*wizard.UpdatePage(), "Command3")->click();
-    });
-    QCOMPARE(wizard.Run(), 0);
+    QCOMPARE(RunAndStartUpdate(wizard, [&question] { question.start(PollMs); }), 0);
 
     QCOMPARE(finished.count(), 1);
     QCOMPARE(box.ports.CountLog(QStringLiteral("--- Update Start ---")), 1);
@@ -619,10 +592,8 @@ void WizardTest::wholeWizard()
     QVERIFY(ToFilePage(wizard));
     frm_Du_File &filePage = *wizard.FilePage();
     QCOMPARE(Module_DU::State().SoftwareFilePath, folders.SoftwareFolder() + "DECODERSW.DAT");
-    const auto *rows = Control<QTreeWidget>(filePage, "ListView1");
-    QVERIFY(rows->topLevelItemCount() > 1);
-    QCOMPARE(rows->selectedItems().size(), rows->topLevelItemCount());
-    QCOMPARE(rows->topLevelItem(0)->text(0), QStringLiteral("TB-M10"));
+    QCOMPARE(Control<QTreeWidget>(filePage, "ListView1")->topLevelItem(0)->text(0),
+             QStringLiteral("TB-M10"));
 
     Button(filePage, "Command3")->click();
     frm_update &updatePage = *wizard.UpdatePage();
@@ -632,7 +603,6 @@ void WizardTest::wholeWizard()
              QStringList{"Decoder found|TB-M10 found, would you like to update?"});
     QVERIFY2(Lines(updatePage).contains(QStringLiteral("Update finished")),
              qPrintable(Lines(updatePage).join('\n')));
-    QCOMPARE(Control(updatePage, "List2")->palette().color(QPalette::Base), QColor(0, 220, 0));
     QCOMPARE(box.Flash(), UpdateRig::PayloadOf(TestFolders::ReadFile(SharedSample()), DecoderId));
 
     Button(updatePage, "cmd_beenden")->click();

@@ -11,7 +11,7 @@
 namespace LanguageTexts {
 namespace {
 
-constexpr int BuiltInCount = 51;
+constexpr int BuiltInCount = 58;
 
 const std::array<const char *, BuiltInCount> BuiltIn = {
     "The comm port should be located automatically.",
@@ -66,6 +66,13 @@ const std::array<const char *, BuiltInCount> BuiltIn = {
     "Connection failed!",
     "Close Window",
     "Abort download",
+    "Not confirmed by the decoder: block",
+    "Bytes at the end not sent (less than one block):",
+    "Blocks never acknowledged:",
+    "The image holds no whole block; nothing was sent",
+    "Update stopped on request",
+    "Preamble Bits, allowed:",
+    "Timing [ms], allowed:",
 };
 
 std::optional<int> WholeNumber(const QString &item)

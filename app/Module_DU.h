@@ -17,6 +17,9 @@ struct ProgramState {
     QString ProgramVersion;
     QDateTime ProgramDate; // invalid stands for "zero"
     bool Exiting = false;
+    // The user asked, a second time, to stop a running update now: the transfer ends after the
+    // block it is sending and the update still runs its end step.
+    bool StopUpdate = false;
 
     // Folders end in the platform's separator.
     QString CommonFolder;

@@ -1,5 +1,6 @@
 #include "update/AlternativeUpdate.h"
 
+#include "app/LanguageTexts.h"
 #include "app/Log.h"
 #include "app/Module_DU.h"
 #include "port/SComm.h"
@@ -92,8 +93,7 @@ AlternativeOutcome AlternativeUpdate::RunUntilCloseDown()
         Guarded([this] { link_.LineOff(); });
         return AlternativeOutcome::Declined;
     }
-    Transfer();
-    return AlternativeOutcome::Completed;
+    return Transfer();
 }
 
 // Line 1 is raised directly, without the handshake edge that LineOn adds; a port whose line
@@ -194,14 +194,18 @@ bool AlternativeUpdate::ImageIsForDecoder()
     return false;
 }
 
-void AlternativeUpdate::Transfer()
+AlternativeOutcome AlternativeUpdate::Transfer()
 {
     view_.AddInfoLine(InProgress);
     Handshake();
-    SendBlocks();
+    if (!SendBlocks()) {
+        view_.AddInfoLine(Text(TextId::UpdateStopped));
+        return AlternativeOutcome::Stopped;
+    }
     Guarded([this] { link_.LineOff(); });
     view_.AddInfoLine(Completed);
     view_.ShowInformation(CompletedTitle, CompletedText);
+    return AlternativeOutcome::Completed;
 }
 
 // A lead byte that cannot be read leaves 0, whose predecessor is no byte: that send fails and
@@ -221,17 +225,19 @@ void AlternativeUpdate::Handshake()
 // past the image, wherever that falls: a last block that is not full goes without its checksum,
 // and after a full last block its successor's number still goes out. A byte that cannot be read
 // goes as 0, so the blocks after it keep their framing.
-void AlternativeUpdate::SendBlocks()
+bool AlternativeUpdate::SendBlocks()
 {
     const int32_t blockSize = BlockSizeOf(entry_.Type);
     const int64_t lastPosition = int64_t{entry_.Start} + entry_.Length - 1;
     int64_t position = int64_t{entry_.Start} + 1;
     for (int32_t blockNumber = 0;; blockNumber = (blockNumber + 1) & BlockNumberMask) {
+        if (Module_DU::State().StopUpdate)
+            return false;
         uint8_t checksum = static_cast<uint8_t>(blockNumber);
         Guarded([&] { link_.send(blockNumber); });
         for (int32_t i = 0; i < blockSize; ++i) {
             if (++position > lastPosition)
-                return;
+                return true;
             const uint8_t byte = GuardedOr<uint8_t>(0, [&] { return file_.ByteAt(position); });
             checksum ^= byte;
             Guarded([&] { link_.send(byte); });

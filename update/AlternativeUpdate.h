@@ -29,6 +29,7 @@ enum class AlternativeOutcome {
     DecoderUnknown, // the answering ID is not in the index
     WrongImage,     // the image's ID byte names another decoder
     Declined,       // the user answered No
+    Stopped,        // the user asked to stop during the transfer
 };
 
 class AlternativeUpdate {
@@ -51,9 +52,9 @@ private:
     void SendWakeUp();
     std::optional<AlternativeOutcome> LookUpImage();
     bool ImageIsForDecoder();
-    void Transfer();
+    AlternativeOutcome Transfer();
     void Handshake();
-    void SendBlocks();
+    bool SendBlocks(); // false when the user asked to stop
     void CloseDown();
 
     UpdateView &view_;

@@ -2,6 +2,7 @@
 
 #include "app/LanguageTexts.h"
 #include "app/Log.h"
+#include "app/Module_DU.h"
 #include "port/SComm.h"
 #include "update/GuardedStep.h"
 #include "update/ImageFile.h"
@@ -97,6 +98,8 @@ TransferEnd BlockTransfer::SendBlocks(ImageFile &file)
     for (;;) {
         retryCounter_ = 0;
         for (;;) { // the attempts of one block
+            if (Module_DU::State().StopUpdate)
+                return Stop();
             StartAttempt();
             if (GuardedOr(false, [&] { return FillBlock(file); }))
                 return Finish();
@@ -214,6 +217,13 @@ TransferEnd BlockTransfer::Finish()
         return TransferEnd::Finished;
     Log::Line(QStringLiteral("Ende erreicht, Block %1 nicht bestätigt").arg(savedBlockNumber_));
     return TransferEnd::FinishedUnconfirmed;
+}
+
+TransferEnd BlockTransfer::Stop()
+{
+    Log::Line(QStringLiteral("Update stopped at block %1").arg(blockNumber_));
+    view_.AddInfoLine(Text(TextId::UpdateStopped));
+    return Fail();
 }
 
 TransferEnd BlockTransfer::Fail()

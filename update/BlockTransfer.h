@@ -51,6 +51,8 @@ private:
     bool RetryAllowed(Reply reply);
     void ChooseProbe();
     TransferEnd Finish();
+    // The user asked to stop now: the transfer fails where it stands.
+    TransferEnd Stop();
     TransferEnd Fail();
 
     UpdateLink &link_;

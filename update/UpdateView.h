@@ -7,10 +7,13 @@
 #include <QColor>
 #include <QString>
 
-// List2's background: while the image is sent, when the update has finished, when it failed.
+// List2's background: while the image is sent, when the update has finished, when it reached
+// the end with at most its last block unconfirmed (amber, far from the orange of sending), when
+// it failed.
 namespace InfoColour {
 inline const QColor Sending(255, 150, 0);
 inline const QColor Finished(0, 220, 0);
+inline const QColor Unconfirmed(255, 210, 0);
 inline const QColor Failed(255, 0, 0);
 } // namespace InfoColour
 

@@ -11,11 +11,12 @@ namespace mod_URLDownload {
 // What is fetched; each kind has a size limit of its own.
 enum class Payload { VersionList, SoftwareFile };
 
-// Fetches url into localPath. True when the whole body arrived and was stored. On any failure
-// an existing file at localPath is left as it was and no partial file is left behind. Failures:
-// a refused address or redirect, a network or TLS error, an HTTP error, an empty body, fewer
-// bytes than the server announced, a stall, a body beyond the size limit, the overall deadline,
-// the start of the close-down (Exiting), a wait ended from outside, a disk error.
+// Fetches url into localPath. True when the whole body arrived and was stored. On any failure,
+// logged with its reason, an existing file at localPath is left as it was and no partial file
+// is left behind. Failures: a refused address or redirect, a network or
+// TLS error, an HTTP error, an empty body, a body without an announced length (a chunked reply),
+// fewer or more bytes than announced, a stall, a body beyond the size limit, the overall
+// deadline, the start of the close-down (Exiting), a wait ended from outside, a disk error.
 bool DownloadFile(const QString &url, const QString &localPath, Payload payload);
 
 // The same, never served from a cache.

@@ -4,7 +4,9 @@
 #include "app/Module_DU.h"
 #include "online/HttpExchange.h"
 #include "online/UpdateServer.h"
+#include "software/SoftwareFileCheck.h"
 
+#include <QBuffer>
 #include <QSaveFile>
 #include <cerrno>
 #include <utility>
@@ -71,6 +73,16 @@ QString Fetch(QUrl address, qint64 maxBytes, QByteArray &body)
     }
 }
 
+// Why a whole body may not be stored as payload; empty when it may.
+QString ContentProblem(Payload payload, QByteArray &body)
+{
+    if (payload != Payload::SoftwareFile)
+        return {};
+    QBuffer file(&body);
+    file.open(QIODevice::ReadOnly);
+    return SoftwareFileProblem(file);
+}
+
 // Replaces the file at localPath with body in one step; on failure it is left as it was.
 bool Store(const QString &url, const QString &localPath, const QByteArray &body)
 {
@@ -97,11 +109,15 @@ bool DownloadFile(const QString &url, const QString &localPath, Payload payload)
         Log::Line(QStringLiteral("Download refused: %1").arg(url));
         return false;
     }
-    // Held in memory, at most the size limit, until it is whole: nothing on the disk changes
-    // before.
+    // Held in memory, at most the size limit, until it is whole and checked: nothing on the
+    // disk changes before.
     QByteArray body;
     if (const QString failure = Fetch(address, SizeLimit(payload), body); !failure.isEmpty()) {
         Log::Problem(QStringLiteral("Download %1 failed: %2").arg(url, failure));
+        return false;
+    }
+    if (const QString problem = ContentProblem(payload, body); !problem.isEmpty()) {
+        Log::Problem(QStringLiteral("Download %1 refused: %2").arg(url, problem));
         return false;
     }
     return Store(url, localPath, body);

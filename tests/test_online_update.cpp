@@ -228,7 +228,7 @@ void TestOnlineUpdate::download_data()
                         const char *twist, bool ok, const QString &logged = {}) {
         QTest::newRow(name) << body << int(delivery) << QString(twist) << ok << logged;
     };
-    const QByteArray atLimit(TestSoftwareLimit, 'x');
+    const QByteArray atLimit = Software.leftJustified(TestSoftwareLimit, 'x');
     row("body at the limit", atLimit, Delivery::Whole, "", true);
     row("body beyond the limit", atLimit + "x", Delivery::Whole, "", false);
     row("version list beyond its own limit", QByteArray(2 * TestListLimit, 'v'), Delivery::Whole,
@@ -250,6 +250,22 @@ void TestOnlineUpdate::download_data()
     row("close-down begins", Software, Delivery::Whole, "close-down", false);
     row("event loops ended", Software, Delivery::Stall, "loop ended", false);
     row("disk full", Software, Delivery::Whole, "disk full", false, FileSizeLimit::FailureText());
+    // A software file must read as one, every image within it (a version list need not: the
+    // exchange's rows fetch lists). Software's image covers bytes 20 to 53.
+    row("no decoder software file", QByteArray("<html>moved</html>"), Delivery::Whole, "", false,
+        "no decoder software file");
+    const QByteArray padding(64, 'x');
+    row("a malformed index", "; 12      1    10NEW     1002x" + padding, Delivery::Whole, "",
+        false, "index is malformed");
+    row("an image ending at the last byte", Software.left(53), Delivery::Whole, "", true);
+    row("an image one byte beyond the end", Software.left(52), Delivery::Whole, "", false,
+        "decoder 12 (bytes 20 to 53) does not lie within its 52 bytes");
+    row("an image starting before the file", "DF;0;12;0;10;NEW;2;0;1." + padding,
+        Delivery::Whole, "", false, "does not lie within");
+    row("an empty image", "DF;0;12;20;0;NEW;2;0;1." + padding, Delivery::Whole, "", false,
+        "does not lie within");
+    row("an image that wraps in 32 bits", "DF;0;12;2147483647;2;NEW;2;0;1." + padding,
+        Delivery::Whole, "", false, "does not lie within");
 }
 
 // Whatever goes wrong, the file at the path is either the whole new body or the old file.

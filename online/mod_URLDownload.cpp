@@ -2,21 +2,21 @@
 
 #include "app/Log.h"
 #include "app/Module_DU.h"
+#include "online/HttpExchange.h"
 #include "online/UpdateServer.h"
+#include "software/SoftwareFileCheck.h"
 
-#include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QBuffer>
 #include <QSaveFile>
-#include <QSslConfiguration>
-#include <QTimer>
 #include <cerrno>
+#include <utility>
 
 namespace mod_URLDownload {
 namespace {
 constexpr qint64 KiB = 1024;
 constexpr qint64 MiB = 1024 * KiB;
+// A chain of redirects longer than this leads nowhere useful.
+constexpr int MaxRedirects = 5;
 
 struct Limits {
     int StallTimeoutMs = 30 * 1000;
@@ -26,9 +26,6 @@ struct Limits {
     qint64 VersionListBytes = 64 * KiB;
     qint64 SoftwareFileBytes = 16 * MiB;
 };
-
-// How often a running download looks whether the close-down has begun.
-constexpr int ExitingCheckIntervalMs = 100;
 
 Limits &CurrentLimits()
 {
@@ -48,142 +45,60 @@ QList<QSslCertificate> &ExtraCaCertificates()
     return certificates;
 }
 
-QNetworkRequest FreshRequest(const QUrl &url)
+QString ExitingReason()
 {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setRawHeader("Cache-Control", "no-cache");
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setTransferTimeout(CurrentLimits().StallTimeoutMs);
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.addCaCertificates(ExtraCaCertificates());
-    request.setSslConfiguration(tls);
-    return request;
+    return Module_DU::State().Exiting ? QStringLiteral("the program is closing") : QString();
 }
 
-// One download's wait. The body goes into the file as it arrives; the transfer is cut short
-// by a refused redirect, a body beyond the size limit, the deadline or the close-down.
-class Transfer {
-public:
-    Transfer(QNetworkReply &reply, QSaveFile &file, qint64 maxBytes)
-        : reply_(reply), file_(file), maxBytes_(maxBytes)
-    {
-    }
-
-    // True when the reply really finished with the whole body stored.
-    bool Run()
-    {
-        QObject::connect(&reply_, &QNetworkReply::redirected, &reply_,
-                         [this](const QUrl &target) { CheckRedirect(target); });
-        QObject::connect(&reply_, &QNetworkReply::metaDataChanged, &reply_,
-                         [this] { CheckAnnouncedSize(); });
-        QObject::connect(&reply_, &QNetworkReply::readyRead, &reply_, [this] { Store(); });
-        QObject::connect(&reply_, &QNetworkReply::finished, &loop_, &QEventLoop::quit);
-
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &reply_,
-                         [this] { Abort(QStringLiteral("took too long")); });
-        deadline.start(CurrentLimits().DeadlineMs);
-        QTimer exitingCheck;
-        QObject::connect(&exitingCheck, &QTimer::timeout, &reply_, [this] { CheckExiting(); });
-        exitingCheck.start(ExitingCheckIntervalMs);
-
-        CheckExiting();
-        if (reply_.isRunning())
-            loop_.exec();
-        // The wait also ends when the close-down quits every event loop: then the reply is
-        // still running and the file holds only a part of the body.
-        CheckExiting();
-        if (reply_.isFinished() && reply_.error() == QNetworkReply::NoError)
-            Store();
-        return Complete();
-    }
-
-private:
-    void CheckRedirect(const QUrl &target)
-    {
-        if (UpdateServer::IsPermittedRedirect(target))
-            emit reply_.redirectAllowed();
-        else
-            Abort(QStringLiteral("redirect to %1 refused").arg(target.toDisplayString()));
-    }
-
-    void CheckAnnouncedSize()
-    {
-        const QVariant announced = reply_.header(QNetworkRequest::ContentLengthHeader);
-        if (announced.isValid() && announced.toLongLong() > maxBytes_)
-            Abort(QStringLiteral("%1 bytes announced").arg(announced.toLongLong()));
-    }
-
-    void CheckExiting()
-    {
-        if (Module_DU::State().Exiting)
-            Abort(QStringLiteral("the program is closing"));
-    }
-
-    void Store()
-    {
-        if (!failure_.isEmpty())
-            return;
-        const QByteArray data = reply_.readAll();
-        received_ += data.size();
-        if (received_ > maxBytes_)
-            Abort(QStringLiteral("more than %1 bytes").arg(maxBytes_));
-        else if (file_.write(data) != data.size())
-            Abort(QStringLiteral("cannot write %1: %2").arg(file_.fileName(), file_.errorString()));
-    }
-
-    void Abort(const QString &reason)
-    {
-        if (failure_.isEmpty())
-            failure_ = reason;
-        reply_.abort();
-    }
-
-    bool Complete()
-    {
-        if (failure_.isEmpty())
-            failure_ = IncompleteReason();
-        if (!failure_.isEmpty())
-            Log::Problem(QStringLiteral("Download %1 failed: %2")
-                          .arg(reply_.url().toDisplayString(), failure_));
-        return failure_.isEmpty();
-    }
-
-    // Why the reply is no whole download; empty when it is one.
-    QString IncompleteReason() const
-    {
-        const int status = reply_.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QVariant announced = reply_.header(QNetworkRequest::ContentLengthHeader);
-        if (!reply_.isFinished())
-            return QStringLiteral("interrupted");
-        if (reply_.error() != QNetworkReply::NoError || status < 200 || status > 299)
-            return reply_.errorString();
-        if (received_ == 0)
-            return QStringLiteral("empty body");
-        if (announced.isValid() && announced.toLongLong() != received_)
-            return QStringLiteral("%1 of %2 bytes").arg(received_).arg(announced.toLongLong());
-        return {};
-    }
-
-    QNetworkReply &reply_;
-    QSaveFile &file_;
-    const qint64 maxBytes_;
-    qint64 received_ = 0;
-    QString failure_;
-    QEventLoop loop_;
-};
-// The caller drops the temporary file; a file of the same name is left as it was.
-void LogNotStored(const QString &url, const QSaveFile &file)
+// Fetches address into body, following redirects to permitted targets; returns why it failed,
+// empty when the whole body arrived.
+QString Fetch(QUrl address, qint64 maxBytes, QByteArray &body)
 {
+    const HttpExchange::Limits limits{CurrentLimits().StallTimeoutMs, CurrentLimits().DeadlineMs,
+                                      maxBytes};
+    for (int redirects = 0;; ++redirects) {
+        HttpExchange::Outcome outcome =
+            HttpExchange::Get(address, ExtraCaCertificates(), limits, ExitingReason);
+        if (!outcome.Failure.isEmpty())
+            return outcome.Failure;
+        if (outcome.Redirect.isEmpty()) {
+            body = std::move(outcome.Body);
+            return body.isEmpty() ? QStringLiteral("empty body") : QString();
+        }
+        if (!UpdateServer::IsPermittedRedirect(outcome.Redirect))
+            return QStringLiteral("redirect to %1 refused").arg(outcome.Redirect.toDisplayString());
+        if (redirects == MaxRedirects)
+            return QStringLiteral("more than %1 redirects").arg(MaxRedirects);
+        address = outcome.Redirect;
+    }
+}
+
+// Why a whole body may not be stored as payload; empty when it may.
+QString ContentProblem(Payload payload, QByteArray &body)
+{
+    if (payload != Payload::SoftwareFile)
+        return {};
+    QBuffer file(&body);
+    file.open(QIODevice::ReadOnly);
+    return SoftwareFileProblem(file);
+}
+
+// Replaces the file at localPath with body in one step; on failure it is left as it was.
+bool Store(const QString &url, const QString &localPath, const QByteArray &body)
+{
+    QSaveFile file(localPath);
+    errno = 0;
+    // The last bytes reach the disk only at the flush: a full disk may first show there.
+    // A flush that fails part-way would not keep commit from keeping the part.
+    if (file.open(QIODevice::WriteOnly) && file.write(body) == body.size() && file.flush()
+        && file.commit())
+        return true;
     // Qt reports a failed flush as "Unknown error"; the system still tells why.
     const QString reason = errno != 0 ? qt_error_string(errno) : file.errorString();
     Log::Problem(QStringLiteral("Download %1 failed: cannot write %2: %3")
-                     .arg(url, file.fileName(), reason));
+                     .arg(url, localPath, reason));
+    file.cancelWriting();
+    return false;
 }
 } // namespace
 
@@ -194,29 +109,18 @@ bool DownloadFile(const QString &url, const QString &localPath, Payload payload)
         Log::Line(QStringLiteral("Download refused: %1").arg(url));
         return false;
     }
-    QSaveFile file(localPath);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        LogNotStored(url, file);
+    // Held in memory, at most the size limit, until it is whole and checked: nothing on the
+    // disk changes before.
+    QByteArray body;
+    if (const QString failure = Fetch(address, SizeLimit(payload), body); !failure.isEmpty()) {
+        Log::Problem(QStringLiteral("Download %1 failed: %2").arg(url, failure));
         return false;
     }
-
-    // A manager of its own: no cache, no cookies, nothing kept between downloads.
-    QNetworkAccessManager manager;
-    QNetworkReply *reply = manager.get(FreshRequest(address));
-    if (!Transfer(*reply, file, SizeLimit(payload)).Run()) {
-        file.cancelWriting();
+    if (const QString problem = ContentProblem(payload, body); !problem.isEmpty()) {
+        Log::Problem(QStringLiteral("Download %1 refused: %2").arg(url, problem));
         return false;
     }
-    // The last bytes reach the disk only here: a full disk may first show now.
-    // A flush that fails part-way would not keep commit from keeping the part.
-    errno = 0;
-    if (!file.flush() || !file.commit()) {
-        LogNotStored(url, file);
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return Store(url, localPath, body);
 }
 
 bool DownloadFresh(const QString &url, const QString &localPath, Payload payload)

@@ -1,6 +1,7 @@
 #pragma once
 // Downloads over HTTPS on the window thread: the caller waits in a local event loop, so its
-// window keeps repainting. A download lands under its final name only when it is complete.
+// window keeps repainting. A download lands under its final name only when it is complete and
+// checked.
 
 #include <QList>
 #include <QSslCertificate>
@@ -11,11 +12,13 @@ namespace mod_URLDownload {
 // What is fetched; each kind has a size limit of its own.
 enum class Payload { VersionList, SoftwareFile };
 
-// Fetches url into localPath. True when the whole body arrived and was stored. On any failure
-// an existing file at localPath is left as it was and no partial file is left behind. Failures:
-// a refused address or redirect, a network or TLS error, an HTTP error, an empty body, fewer
-// bytes than the server announced, a stall, a body beyond the size limit, the overall deadline,
-// the start of the close-down (Exiting), a wait ended from outside, a disk error.
+// Fetches url into localPath. True when the whole body arrived, passed its check and was
+// stored. On any failure, logged with its reason, an existing file at localPath is left as it
+// was and no partial file is left behind. Failures: a refused address or redirect, a network or
+// TLS error, an HTTP error, an empty body, a body without an announced length (a chunked reply),
+// fewer or more bytes than announced, a stall, a body beyond the size limit, the overall
+// deadline, the start of the close-down (Exiting), a wait ended from outside, a disk error; for
+// a software file also a body that is no decoder software file or lists an image beyond its end.
 bool DownloadFile(const QString &url, const QString &localPath, Payload payload);
 
 // The same, never served from a cache.

@@ -223,26 +223,49 @@ void TestOnlineUpdate::download_data()
     // or on the request: "close-down" begins, or the "loop ended" as the close-down ends it
     QTest::addColumn<QString>("twist");
     QTest::addColumn<bool>("ok"); // true: body stored, else the old file kept
+    QTest::addColumn<QString>("logged"); // part of the failure's log line, where it matters
     const auto row = [](const char *name, const QByteArray &body, Delivery delivery,
-                        const char *twist, bool ok) {
-        QTest::newRow(name) << body << int(delivery) << QString(twist) << ok;
+                        const char *twist, bool ok, const QString &logged = {}) {
+        QTest::newRow(name) << body << int(delivery) << QString(twist) << ok << logged;
     };
-    const QByteArray atLimit(TestSoftwareLimit, 'x');
+    const QByteArray atLimit = Software.leftJustified(TestSoftwareLimit, 'x');
     row("body at the limit", atLimit, Delivery::Whole, "", true);
     row("body beyond the limit", atLimit + "x", Delivery::Whole, "", false);
     row("version list beyond its own limit", QByteArray(2 * TestListLimit, 'v'), Delivery::Whole,
         "version list", false);
     row("empty body", QByteArray(), Delivery::Whole, "", false);
     row("stall", Software, Delivery::Stall, "", false);
+    row("whole body, connection left open", Software, Delivery::Linger, "", true);
     row("trickle past the deadline", Software, Delivery::Trickle, "", false);
     row("fewer bytes than announced", Software, Delivery::Short, "", false);
-    row("endless body", Software, Delivery::Endless, "", false);
+    row("more bytes than announced", Software, Delivery::Long, "", false, "more than the");
+    row("chunk sizes that do not match the data", Software, Delivery::MisChunked, "", false,
+        "chunked");
+    row("chunked with the length of the chunked bytes", Software, Delivery::ChunkedWithLength,
+        "version list", false, "chunked");
+    row("endless body", Software, Delivery::Endless, "", false, "no length announced");
     row("redirect to https", Software, Delivery::Whole, "redirect to https", true);
     row("redirect to plain http on this machine", Software, Delivery::Whole, "redirect to http",
         false);
     row("close-down begins", Software, Delivery::Whole, "close-down", false);
     row("event loops ended", Software, Delivery::Stall, "loop ended", false);
-    row("disk full", Software, Delivery::Whole, "disk full", false);
+    row("disk full", Software, Delivery::Whole, "disk full", false, FileSizeLimit::FailureText());
+    // A software file must read as one, every image within it (a version list need not: the
+    // exchange's rows fetch lists). Software's image covers bytes 20 to 53.
+    row("no decoder software file", QByteArray("<html>moved</html>"), Delivery::Whole, "", false,
+        "no decoder software file");
+    const QByteArray padding(64, 'x');
+    row("a malformed index", "; 12      1    10NEW     1002x" + padding, Delivery::Whole, "",
+        false, "index is malformed");
+    row("an image ending at the last byte", Software.left(53), Delivery::Whole, "", true);
+    row("an image one byte beyond the end", Software.left(52), Delivery::Whole, "", false,
+        "decoder 12 (bytes 20 to 53) does not lie within its 52 bytes");
+    row("an image starting before the file", "DF;0;12;0;10;NEW;2;0;1." + padding,
+        Delivery::Whole, "", false, "does not lie within");
+    row("an empty image", "DF;0;12;20;0;NEW;2;0;1." + padding, Delivery::Whole, "", false,
+        "does not lie within");
+    row("an image that wraps in 32 bits", "DF;0;12;2147483647;2;NEW;2;0;1." + padding,
+        Delivery::Whole, "", false, "does not lie within");
 }
 
 // Whatever goes wrong, the file at the path is either the whole new body or the old file.
@@ -252,6 +275,7 @@ void TestOnlineUpdate::download()
     QFETCH(int, delivery);
     QFETCH(QString, twist);
     QFETCH(bool, ok);
+    QFETCH(QString, logged);
 
     mod_URLDownload::SetExtraCaCertificates({HttpsTestServer::Authority()});
     HttpsTestServer https;
@@ -289,8 +313,7 @@ void TestOnlineUpdate::download()
     }
     Log::SetSink({});
     // The failure's reason reaches the log.
-    if (twist == QLatin1String("disk full"))
-        QVERIFY2(log.join('\n').contains(FileSizeLimit::FailureText()), qPrintable(log.join('\n')));
+    QVERIFY2(log.join('\n').contains(logged), qPrintable(log.join('\n')));
     QCOMPARE(TestFolders::ReadFile(local), ok ? body : QByteArray("old"));
     QCOMPARE(QDir(Module_DU::State().SoftwareFolder).entryList(QDir::Files | QDir::Hidden),
              QStringList{"D.DAT"});
@@ -304,8 +327,9 @@ void TestOnlineUpdate::exchange_data()
     QTest::addColumn<QString>("server");
     QTest::addColumn<int>("version");      // in the version list; -1: no version list
     QTest::addColumn<QString>("file");     // "Datei"
-    QTest::addColumn<QString>("answer");   // for the file: serve, none (404), or present ("old"
-                                           // lies in the software folder; served all the same)
+    QTest::addColumn<QString>("answer");   // for the file: serve, none (404), mis-chunked, or
+                                           // present ("old" lies in the software folder; served
+                                           // all the same)
     QTest::addColumn<QList<int>>("lines"); // text numbers; 0 is the date line
     QTest::addColumn<int>("requests");     // how many of version list, file were requested
     QTest::addColumn<bool>("window");      // through the window rather than without widgets
@@ -320,6 +344,7 @@ void TestOnlineUpdate::exchange_data()
     row("present file", t, 7, d, "present", {0, 45}, 1);
     row("fresh download, in the window", t, 7, "DS_2.1.VUP", "serve", fresh, 2, true);
     row("failed download", t, 7, d, "none", failed, 2);
+    row("broken download, in the window", t, 7, d, "mis-chunked", failed, 2, true);
     row("no version list", t, -1, d, "serve", refused, 1);
     row("version 0", t, 0, d, "serve", refused, 1);
     row("Datei reaching outside the software folder", t, 7, "../Inits.ini", "serve", refused, 1);
@@ -360,8 +385,10 @@ void TestOnlineUpdate::exchange()
         configured.Serve(ListPath, VersionList(version, (localHttp ? otherLocal : configured)
                                                                 .BaseUrl() + "/files/", file));
     if (answer != QLatin1String("none")) {
-        configured.Serve(filePath, Software);
-        otherLocal.Serve(filePath, Software);
+        const Delivery way =
+            answer == QLatin1String("mis-chunked") ? Delivery::MisChunked : Delivery::Whole;
+        configured.Serve(filePath, Software, way);
+        otherLocal.Serve(filePath, Software, way);
     }
     if (answer == QLatin1String("present"))
         QVERIFY(DswBuilder::WriteFile(state.SoftwareFolder + file, "old"));

@@ -19,6 +19,9 @@ constexpr int KilledSaveRuns = 20;
 // The kill lands at a random moment within this time after the child's first save.
 constexpr int KillWindowUs = 20000;
 constexpr int ChildStartTimeoutMs = 5000;
+// The profile reader's 750-character buffer less its NUL; written out, so that a changed
+// limit in the code shows.
+constexpr int ReaderKeepsCharacters = 749;
 
 // Two sets of values that differ in every one of the three; a fourth language of the texts
 // file has no code and is stored empty.
@@ -47,21 +50,41 @@ class SettingsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void readMatchesSectionAndKeyWithoutCase();
+    void readValue_data();
+    void readValue();
     void writeKeepsOtherLinesAndReplacesInPlace();
     void killedSaveLeavesOldOrNewFile();
 };
 
-void SettingsTest::readMatchesSectionAndKeyWithoutCase()
+void SettingsTest::readValue_data()
 {
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("defaultValue");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("section and key without case") << "config" << "language" << "d" << "fr";
+    QTest::newRow("same key in another section") << "Other" << "language" << "d" << "xx";
+    QTest::newRow("missing key") << "Config" << "missing" << "def" << "def";
+    QTest::newRow("quoted value loses its quotes")
+        << "LastFolders" << "decsoftware" << "d" << "C:\\My Folder\\";
+    QTest::newRow("long value cut")
+        << "LastFiles" << "decsoftware" << "d" << QString(ReaderKeepsCharacters, 'v');
+}
+
+void SettingsTest::readValue()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, defaultValue);
+    QFETCH(QString, expected);
     TestFolders folders;
     const QString ini = TestFolders::WriteFile(
         folders.UserFolder() + "a.ini",
-        "[other]\nLANGUAGE=xx\n[CONFIG]\n  Language = fr  \n");
-    QCOMPARE(mod_ini::ReadIniString("config", "language", ini, "d"), QString("fr"));
-    QCOMPARE(mod_ini::ReadIniString("Other", "language", ini, "d"), QString("xx"));
-    QCOMPARE(mod_ini::ReadIniString("Config", "missing", ini, "def"), QString("def"));
-    QCOMPARE(mod_ini::ReadIniString("Config", "language", ini + "x", "none"), QString("none"));
+        "[other]\nLANGUAGE=xx\n[CONFIG]\n  Language = fr  \n"
+        "[LastFolders]\nDECSOFTWARE=\"C:\\My Folder\\\"\n[LastFiles]\nDECSOFTWARE="
+            + QByteArray(2 * ReaderKeepsCharacters, 'v') + "\n");
+    QCOMPARE(mod_ini::ReadIniString(section, key, ini, defaultValue), expected);
+    QCOMPARE(mod_ini::ReadIniString(section, key, ini + "x", "none"), QString("none"));
 }
 
 void SettingsTest::writeKeepsOtherLinesAndReplacesInPlace()

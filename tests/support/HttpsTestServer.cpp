@@ -9,7 +9,8 @@
 #include <QTimer>
 
 namespace {
-// What a stalled, trickled or short answer announces beyond the body it sends.
+// What a stalled, trickled or short answer announces beyond the body it sends, and what a long
+// one sends beyond the body it announces.
 constexpr int UnsentBytes = 1000;
 // An endless body is sent in pieces of about this size, each when the previous one has gone.
 constexpr qint64 EndlessPieceBytes = 64 * 1024;
@@ -33,6 +34,41 @@ std::unique_ptr<QTcpServer> MakeServer(HttpsTestServer::Security security)
     auto server = std::make_unique<QSslServer>();
     server->setSslConfiguration(tls);
     return server;
+}
+
+// The body in two chunks. Mismatched, the first size line announces the whole body: a reader
+// that believes it takes the second chunk's framing into the body and the rest of it for a size
+// line.
+QByteArray Chunked(const QByteArray &body, bool sizesMatch)
+{
+    const QByteArray first = body.left(body.size() / 2);
+    const QByteArray second = body.mid(first.size());
+    return QByteArray::number(sizesMatch ? first.size() : body.size(), 16) + "\r\n" + first
+           + "\r\n" + QByteArray::number(second.size(), 16) + "\r\n" + second + "\r\n0\r\n\r\n";
+}
+
+// The header fields that tell how long the body is.
+QByteArray LengthField(const QByteArray &body, HttpsTestServer::Delivery delivery)
+{
+    using Delivery = HttpsTestServer::Delivery;
+    switch (delivery) {
+    case Delivery::Whole:
+    case Delivery::Linger:
+    case Delivery::Long:
+        return "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    case Delivery::Stall:
+    case Delivery::Trickle:
+    case Delivery::Short:
+        return "Content-Length: " + QByteArray::number(body.size() + UnsentBytes) + "\r\n";
+    case Delivery::Endless:
+        return {};
+    case Delivery::MisChunked:
+        return "Transfer-Encoding: chunked\r\n";
+    case Delivery::ChunkedWithLength:
+        return "Transfer-Encoding: chunked\r\nContent-Length: "
+               + QByteArray::number(Chunked(body, true).size()) + "\r\n";
+    }
+    return {};
 }
 
 QByteArray Head(const QByteArray &status, const QByteArray &fields)
@@ -68,11 +104,8 @@ QString HttpsTestServer::BaseUrl() const
 
 void HttpsTestServer::Serve(const QString &path, const QByteArray &body, Delivery delivery)
 {
-    const qint64 announced = body.size() + (delivery == Delivery::Whole ? 0 : UnsentBytes);
-    const QByteArray length = delivery == Delivery::Endless
-                                  ? QByteArray()
-                                  : "Content-Length: " + QByteArray::number(announced) + "\r\n";
-    answers_.insert(path, {Head("200 OK", "Content-Type: application/octet-stream\r\n" + length),
+    answers_.insert(path, {Head("200 OK", "Content-Type: application/octet-stream\r\n"
+                                              + LengthField(body, delivery)),
                            body, delivery});
 }
 
@@ -114,7 +147,17 @@ void HttpsTestServer::Deliver(QTcpSocket *socket, const Answer &answer)
         socket->write(answer.Body);
         socket->disconnectFromHost();
         break;
+    case Delivery::Long:
+        socket->write(answer.Body + QByteArray(UnsentBytes, 'x'));
+        socket->disconnectFromHost();
+        break;
+    case Delivery::MisChunked:
+    case Delivery::ChunkedWithLength:
+        socket->write(Chunked(answer.Body, answer.Way == Delivery::ChunkedWithLength));
+        socket->disconnectFromHost();
+        break;
     case Delivery::Stall:
+    case Delivery::Linger:
         socket->write(answer.Body);
         break;
     case Delivery::Trickle:

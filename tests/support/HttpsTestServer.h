@@ -25,6 +25,13 @@ public:
         Trickle, // more is announced; the body is sent, then one more byte every TrickleTickMs
         Short,   // more is announced; the body is sent, then the connection closes
         Endless, // no length announced; the body again and again, up to EndlessCapBytes
+        Linger,  // announced with its length, sent, then the server falls silent
+        Long,    // announced with its length, sent with more bytes after it, then the connection
+                 // closes
+        MisChunked, // chunked in two halves, the first chunk's size that of the whole body, so
+                    // that the framing of the second chunk lands inside the first; then it closes
+        ChunkedWithLength, // chunked in two halves, the chunked bytes' length announced as well;
+                           // then it closes
     };
     static constexpr int TrickleTickMs = 50;
     // An endless body stops here, so that a client without a size limit still ends.

@@ -327,21 +327,26 @@ void TestUpdateProcedure::lateReplies_data()
     QTest::addColumn<int>("lateMs");       // how late the late replies come
     QTest::addColumn<Replies>("onTime");   // replies first, each on time
     QTest::addColumn<int>("lateReplies");  // then these acknowledgements, each late
+    QTest::addColumn<int>("strayMs");      // an acknowledgement this late after the last reply
     QTest::addColumn<QStringList>("shown"); // the list's last lines before "Comm port closed"
     QTest::addColumn<UpdateOutcome>("outcome");
 
     // The search waits 25 ms for an answer, then as long again for a late one.
     QTest::newRow("the ID's answer after its wait picks no other ID")
-        << QStringList{"12", "34"} << 40 << Replies{} << 1 << QStringList{}
+        << QStringList{"12", "34"} << 40 << Replies{} << 1 << 0 << QStringList{}
         << UpdateOutcome::EndedBeforeTransfer;
     // A block waits 50 ms, then as long again: every reply comes inside the second wait.
     QTest::newRow("every block answered after its wait")
-        << QStringList{"12"} << 80 << Times(Ack, 4) << 10
+        << QStringList{"12"} << 80 << Times(Ack, 4) << 10 << 0
         << QStringList{"Timeout Block 0", FailedLine,
                        "Blocks never acknowledged: 0-3"}
         << UpdateOutcome::Failed;
+    QTest::newRow("a stray byte after the ID's answer answers no handshake byte")
+        << QStringList{"12"} << 0 << Replies{Ack} << 0 << 20
+        << QStringList{T(TextId::UpdateFailedOnPosition) + " 0", "Blocks never acknowledged: 0-3"}
+        << UpdateOutcome::Failed;
     QTest::newRow("a reply after the last block")
-        << QStringList{"12"} << 100 << Times(Ack, 8) << 0
+        << QStringList{"12"} << 0 << Times(Ack, 8) << 0 << 100
         << QStringList{T(TextId::UpdateFinished), "Not confirmed by the decoder: block 3"}
         << UpdateOutcome::FinishedUnconfirmed;
 }
@@ -352,6 +357,7 @@ void TestUpdateProcedure::lateReplies()
     QFETCH(int, lateMs);
     QFETCH(Replies, onTime);
     QFETCH(int, lateReplies);
+    QFETCH(int, strayMs);
     QFETCH(QStringList, shown);
     QFETCH(UpdateOutcome, outcome);
     UpdateRun run;
@@ -360,9 +366,9 @@ void TestUpdateProcedure::lateReplies()
     const QByteArray software = run.Software(1, 128);
     for (const QByteArray &reply : onTime)
         run.rig.decoder->Then(reply);
+    if (strayMs > 0)
+        run.rig.decoder->AndLater(Ack, strayMs);
     run.rig.decoder->Then(Ack, lateReplies, lateMs);
-    if (lateReplies == 0)
-        run.rig.decoder->AndLater(Ack, lateMs);
     run.rig.decoder->SetDefaultReply(Silence);
     const QString failedLine = T(TextId::UpdateFailedOnPosition) + " "
                                + QString::number(UpdateRig::EntryOf(software, 12).Start + 33);

@@ -35,9 +35,11 @@ Each line the page adds to its list is printed on standard output as it is added
 the retries take out of the list again stay printed. On a terminal a progress bar is drawn on
 standard error. After the update the last line on standard error is the list's colour.
 
-Exit status: 0 the update finished (with --alternative: it ended with "Übertragung
-abgeschlossen"); 1 it did not, or FILE cannot be used; 3 it finished but the reply to the last
-block never came, so the decoder may lack that block; 64 usage error.
+Exit status: 0 finished: every block was acknowledged by the decoder (--blind: every block was
+sent, none confirmed; --alternative: the stream ended with "Übertragung abgeschlossen");
+3 finished, unconfirmed: at most the last block lacks its acknowledgement, or a tail shorter
+than a block was not sent; 1 failed: any other block lacks its acknowledgement, the update ended
+before the transfer, or FILE cannot be used; 64 usage error.
 )";
 
 const QCommandLineOption PortOption(QStringLiteral("port"),
@@ -171,9 +173,20 @@ QString ColourName(const std::optional<QColor> &colour)
         return QStringLiteral("no transfer (list colour unchanged)");
     if (*colour == InfoColour::Finished)
         return QStringLiteral("finished (green)");
+    if (*colour == InfoColour::Unconfirmed)
+        return QStringLiteral("finished, unconfirmed (amber)");
     if (*colour == InfoColour::Failed)
         return QStringLiteral("failed (red)");
     return QStringLiteral("sending (orange)");
+}
+
+// Blind, "finished" means sent: the decoder was never asked.
+QString ResultLine(const TerminalUpdateView &view, UpdateOutcome outcome)
+{
+    QString line = QStringLiteral("Result: ") + ColourName(view.Colour());
+    if (outcome == UpdateOutcome::Finished && view.Blind())
+        line += QStringLiteral(", sent blind: no block was confirmed by the decoder");
+    return line + QLatin1Char('\n');
 }
 
 int ExitStatus(UpdateOutcome outcome)
@@ -200,9 +213,9 @@ int RunUpdate(const UpdateRequest &request, TerminalProgress &progress)
     const UpdateOutcome outcome = procedure.Run();
     progress.End();
     if (outcome == UpdateOutcome::FinishedUnconfirmed)
-        PrintErr(QStringLiteral("update: warning: the last block was not acknowledged; the "
-                                "decoder may lack it (--log names the block)\n"));
-    PrintErr(QStringLiteral("Result: ") + ColourName(view.Colour()) + QLatin1Char('\n'));
+        PrintErr(QStringLiteral("update: warning: the decoder did not confirm everything; the "
+                                "list's last lines say what it may lack\n"));
+    PrintErr(ResultLine(view, outcome));
     return ExitStatus(outcome);
 }
 

@@ -25,10 +25,12 @@ const char ProgramDescription[] =
 const char ExitStatuses[] = R"(
 Exit status:
   0   the command did what was asked
-  1   it could not: a file that cannot be read or used, an update that did not finish,
-      no pseudo-terminal for simulate
+  1   it could not: a file that cannot be read or used, an update that failed (a block
+      other than the last lacks its acknowledgement) or ended before its transfer, no
+      pseudo-terminal for simulate
   2   list: the file holds a KT decoder
-  3   update: it finished, but the reply to the last block never came
+  3   update: finished, unconfirmed: at most the last block lacks its acknowledgement,
+      or a tail shorter than a block was not sent
   64  usage error: an unknown option, a missing or wrong value, a wrong argument
 )";
 

@@ -6,8 +6,8 @@
 
 struct IndexEntry {
     int16_t Id = 0;
-    int32_t Start = 0;  // position of the image's first byte, counting from 1
-    int32_t Length = 0; // bytes of the image: lead byte, ID byte, payload
+    int64_t Start = 0;  // position of the image's first byte, counting from 1
+    int64_t Length = 0; // bytes of the image: lead byte, ID byte, payload
     QString Name;
     QString Version; // MAJOR "." MINOR in a token index, three characters in a fixed-width one
     int32_t Type = 0; // 1: 32-byte blocks, 2: 64-byte blocks, 3: KT decoder, not updated here

@@ -240,11 +240,18 @@ void TestAlternativeUpdate::endsBeforeTheTransfer_data()
                        "Softwarefile enthält keine Software", "für dieses Produkt"}
         << Probes(201);
     QByteArray otherIdByte = good;
-    otherIdByte[UpdateRig::EntryOf(good, FirstProbe).Start] = char(FirstProbe + 1);
+    otherIdByte[qsizetype(UpdateRig::EntryOf(good, FirstProbe).Start)] = char(FirstProbe + 1);
     QTest::newRow("ID byte differs")
         << box << otherIdByte << true << AlternativeOutcome::WrongImage
         << QStringList{Found(FirstProbe), "Geladene Software ist nicht für dieses Produkt",
                        "Update wird nicht durchgeführt"}
+        << Probes(FirstProbe);
+    QTest::newRow("image runs past the file's end")
+        << box << good.chopped(1) << true << AlternativeOutcome::ImageUnusable
+        << QStringList{Found(FirstProbe), "Softwarefile ist ungültig"} << Probes(FirstProbe);
+    QTest::newRow("image without a whole block")
+        << box << Software(FirstProbe, 1, Counting(31)) << true << AlternativeOutcome::ImageUnusable
+        << QStringList{Found(FirstProbe), "Kein ganzer Block im Abbild, nichts gesendet"}
         << Probes(FirstProbe);
     QTest::newRow("No to the question") << box << good << false << AlternativeOutcome::Declined
                                         << QStringList{Found(FirstProbe)} << Probes(FirstProbe);

@@ -140,12 +140,13 @@ void UpdateCliTest::updatesTheDecoder_data()
         << "box" << LoseFirstBlockReply << QStringList{"--port", "3", "--yes"}
         << Opening + Transfer + QStringList{"Timeout Block 0 Retry 1"} + Ending
         << QStringList{"Result: finished (green)"} << 0;
-    // Its probe lies beyond the image, so the update counts as finished, but the decoder may
-    // lack that block.
+    // Its probe lies beyond the image: the end is reached, but the decoder may lack that block.
     QTest::newRow("reply to the last block lost")
         << "box" << LoseLastBlockReply << QStringList{"--port", "3", "--yes"}
-        << Opening + Transfer + QStringList{"Timeout Block 1 Retry 1"} + Ending
-        << QStringList{"the last block was not acknowledged"} << UnconfirmedStatus;
+        << Opening + Transfer
+               + QStringList{"Timeout Block 1 Retry 1", "Update finished",
+                             "Not confirmed by the decoder: block 1", "Comm port closed"}
+        << QStringList{"Result: finished, unconfirmed (amber)"} << UnconfirmedStatus;
 }
 
 // A whole update, from the port scan to the closed port: the page's lines in order, and the
@@ -318,7 +319,8 @@ void UpdateCliTest::helpListsCommandsOptionsAndStatuses()
     const QString help = update.lines.join('\n');
     QVERIFY2(help.startsWith("Usage: tobrik-cli update "), qPrintable(help));
     for (const char *mention : {"--decoder <ID>", "--timing-soll <MS>", "--alternative",
-                                "--no-query", "Exit status", "3 it finished", "64 usage error"})
+                                "--no-query", "Exit status", "3 finished, unconfirmed",
+                                "64 usage error"})
         QVERIFY2(help.contains(mention), mention);
 }
 

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <functional>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(UpdateOutcome)
@@ -156,6 +157,8 @@ private slots:
     void faults();
     void refusedBeforeAnythingIsSent_data();
     void refusedBeforeAnythingIsSent();
+    void imageReadOnceBeforeTheQuestion_data();
+    void imageReadOnceBeforeTheQuestion();
 };
 
 void TestUpdateEndToEnd::updateThroughThePage_data()
@@ -260,11 +263,14 @@ void TestUpdateEndToEnd::faults()
         QCOMPARE(view.colours.last(), InfoColour::Finished);
         QCOMPARE(track.Flash(), track.Payload());
         break;
-    case UpdateOutcome::Failed:
-        QVERIFY2(lastButOne.startsWith(T(TextId::UpdateFailedOnPosition) + ' '),
+    case UpdateOutcome::Failed: {
+        const QString failure = view.infoLines.at(view.infoLines.size() - 3);
+        QVERIFY2(failure.startsWith(T(TextId::UpdateFailedOnPosition) + ' '), qPrintable(failure));
+        QVERIFY2(lastButOne.startsWith(T(TextId::BlocksNotAcknowledged) + ' '),
                  qPrintable(lastButOne));
         QCOMPARE(view.colours.last(), InfoColour::Failed);
         break;
+    }
     default:
         QCOMPARE(lastButOne, T(TextId::ConnectionFailed));
         QVERIFY(view.colours.isEmpty());
@@ -282,6 +288,15 @@ void TestUpdateEndToEnd::refusedBeforeAnythingIsSent_data()
     QTest::newRow("file ends inside the image")
         << good.left(start + 10)
         << QStringList{"TB12 " + T(TextId::Found), T(TextId::SoftwareFileCorrupt)};
+    // The index moves the image 8 bytes on, to position 35, and gives it 2^32 bytes.
+    const QByteArray index = QByteArrayLiteral("DF;1;12;35;4294967296;TB12;1.00;1.");
+    QTest::newRow("image length beyond 32 bits")
+        << index + good.mid(start - 1)
+        << QStringList{"TB12 " + T(TextId::Found), T(TextId::SoftwareFileCorrupt)};
+    QTest::newRow("image without a whole block")
+        << Software(DecoderId, 1, 31)
+        << QStringList{"TB12 " + T(TextId::Found),
+                       "The image holds no whole block; nothing was sent"};
     QByteArray otherIdByte = good;
     otherIdByte[start] = char(OtherId); // position START + 1
     QTest::newRow("image made for another decoder")
@@ -311,6 +326,43 @@ void TestUpdateEndToEnd::refusedBeforeAnythingIsSent()
     QVERIFY(track.Wire().endsWith(char(DecoderId)));
     QVERIFY(!run.procedure.Link().Comm().portopen());
     QCOMPARE(view.buttonStates, (QList<bool>{false, true}));
+}
+
+// What was checked is what is sent: the file rewritten, or cut short, while the question is
+// open changes nothing on the wire.
+void TestUpdateEndToEnd::imageReadOnceBeforeTheQuestion_data()
+{
+    QTest::addColumn<int>("keptBytes"); // of the rewritten file; -1 keeps its length
+
+    QTest::newRow("rewritten in place") << -1;
+    QTest::newRow("cut inside the image") << 40;
+}
+
+void TestUpdateEndToEnd::imageReadOnceBeforeTheQuestion()
+{
+    QFETCH(int, keptBytes);
+    Track track(QStringLiteral("box"), 1, 128);
+    struct RewritingView : MemoryUpdateView {
+        bool AskYesNo(const QString &title, const QString &text) override
+        {
+            rewrite();
+            return MemoryUpdateView::AskYesNo(title, text);
+        }
+        std::function<void()> rewrite;
+    };
+    RewritingView view;
+    view.timing = QStringLiteral("1000");
+    view.timingTarget = QStringLiteral("0");
+    view.rewrite = [&] {
+        const QByteArray other = UpdateRig::WithPayload(track.software, DecoderId,
+                                                        QByteArray(128, '\x33'));
+        track.WriteSoftware(keptBytes < 0 ? other : other.left(keptBytes));
+    };
+    UpdateProcedure procedure(view);
+
+    QCOMPARE(procedure.Run(), UpdateOutcome::Finished);
+    QCOMPARE(view.questions.size(), 1);
+    QCOMPARE(track.Flash(), track.Payload());
 }
 
 QTEST_MAIN(TestUpdateEndToEnd)

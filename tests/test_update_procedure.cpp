@@ -94,6 +94,8 @@ private slots:
     void endsBeforeTransfer();
     void transfer_data();
     void transfer();
+    void lateReplies_data();
+    void lateReplies();
     void blocksOfZeros();
     void options_data();
     void options();
@@ -202,9 +204,10 @@ void TestUpdateProcedure::transfer_data()
     QTest::addColumn<UpdateOutcome>("outcome");
 
     const QString finished = T(TextId::UpdateFinished);
-    QTest::newRow("a part block is never sent")
-        << 48 << Replies{} << QList<int>{0} << QStringList{finished} << QStringList{finished}
-        << 0 << QStringList{"Block=0", "Block=1"} << UpdateOutcome::Finished;
+    const QStringList tailUnsent{finished, "Bytes at the end not sent (less than one block): 16"};
+    QTest::newRow("a part block is never sent, and said so")
+        << 48 << Replies{} << QList<int>{0} << tailUnsent << tailUnsent << 0
+        << QStringList{"Block=0", "Block=1"} << UpdateOutcome::FinishedUnconfirmed;
     const QStringList timeouts787{"Timeout Block 7 Retry 1", "Timeout Block 8 Retry 2",
                                   "Timeout Block 7 Retry 3"};
     QTest::newRow("block 7, probes 8 and 7 time out, probe 8 accepted")
@@ -229,19 +232,42 @@ void TestUpdateProcedure::transfer_data()
                                   "Timeout Block 0 Retry 8",
                                   "Timeout Block 3 Retry 9",
                                   "Timeout Block 0",
-                                  FailedLine};
+                                  FailedLine,
+                                  "Blocks never acknowledged: 0-4"};
     QTest::newRow("ten timeouts") << 160 << AfterHandshake(Times(Silence, 10))
                                   << QList<int>{0, 1, 0, 1, 0, 0, 2, 0, 3, 0} << tenTimeouts
                                   << tenTimeouts << 33 << QStringList{"Ack Timeout Block 0"}
                                   << UpdateOutcome::Failed;
-    const QStringList lastUnanswered{"Timeout Block 1 Retry 1", finished};
+    const QStringList lastUnanswered{"Timeout Block 1 Retry 1", finished,
+                                     "Not confirmed by the decoder: block 1"};
     QTest::newRow("last block unanswered, its probe lies beyond")
         << 64 << AfterHandshake({Ack, Silence}) << QList<int>{0, 1} << lastUnanswered
-        << lastUnanswered << 0 << QStringList{"Ende erreicht, Block 1 nicht bestätigt"}
+        << lastUnanswered << 0 << QStringList{"Ack Timeout Block 1 Retry 1"}
         << UpdateOutcome::FinishedUnconfirmed;
+    // The programmer pulled after block 0: the probes run past the end of a four-block image.
+    const QStringList pulled{"Timeout Block 1 Retry 1", "Timeout Block 2 Retry 2",
+                             "Timeout Block 1 Retry 3", "Timeout Block 2 Retry 4",
+                             "Timeout Block 1 Retry 5", "Timeout Block 0 Retry 6",
+                             "Timeout Block 3 Retry 7", "Timeout Block 0 Retry 8", FailedLine,
+                             "Blocks never acknowledged: 1-3"};
+    QTest::newRow("probes past the end after block 0 are no success")
+        << 128 << AfterHandshake(QList{Ack} + Times(Silence, 8))
+        << QList<int>{0, 1, 2, 1, 2, 1, 0, 3, 0} << pulled << pulled << 130
+        << QStringList{"Ack Timeout Block 0 Retry 8"} << UpdateOutcome::Failed;
+    const QStringList twelveRefusals{"CRC-Fehler Block 1 Retry 1",  "CRC-Fehler Block 2 Retry 2",
+                                     "CRC-Fehler Block 1 Retry 3",  "CRC-Fehler Block 2 Retry 4",
+                                     "CRC-Fehler Block 1 Retry 5",  "CRC-Fehler Block 0 Retry 6",
+                                     "CRC-Fehler Block 3 Retry 7",  "CRC-Fehler Block 0 Retry 8",
+                                     "CRC-Fehler Block 4 Retry 9",  "CRC-Fehler Block 0 Retry 10",
+                                     "CRC-Fehler Block 2 Retry 11", "CRC-Fehler Block 1 Retry 12"};
+    QTest::newRow("block 1 refused twelve times, then its probe accepted")
+        << 192 << AfterHandshake(QList{Ack} + Times(Nack, 12))
+        << QList<int>{0, 1, 2, 1, 2, 1, 0, 3, 0, 4, 0, 2, 1, 2, 3, 4, 5}
+        << twelveRefusals + QStringList{finished} << QStringList{finished} << 0
+        << QStringList{"Nack Block 1 Retry 12"} << UpdateOutcome::Finished;
     QTest::newRow("handshake unanswered")
-        << 64 << Replies{Ack, Silence} << QList<int>{} << QStringList{FailedLine}
-        << QStringList{FailedLine} << -1 << QStringList{} << UpdateOutcome::Failed;
+        << 64 << Replies{Ack, Silence} << QList<int>{} << QStringList{FailedLine, "Blocks never acknowledged: 0-1"}
+        << QStringList{FailedLine, "Blocks never acknowledged: 0-1"} << -1 << QStringList{} << UpdateOutcome::Failed;
     QTest::newRow("block numbers beyond 255")
         << 302 * 32 << Replies{} << Range(0, 255) + Range(0, 45) << QStringList{finished}
         << QStringList{finished} << 0 << QStringList{"Block=255", "Block=256", "Block=300"}
@@ -276,7 +302,10 @@ void TestUpdateProcedure::transfer()
     QCOMPARE(run.view.everyInfoLine, head + added + QStringList{T(TextId::PortClosed)});
     QCOMPARE(run.rig.decoder->BlocksSent(), blocksSent);
     QCOMPARE(MissingInOrder(run.rig.log, logged), QString());
-    const QColor end = outcome == UpdateOutcome::Failed ? QColor(255, 0, 0) : QColor(0, 220, 0);
+    const QMap<UpdateOutcome, QColor> ends{{UpdateOutcome::Finished, QColor(0, 220, 0)},
+                                           {UpdateOutcome::FinishedUnconfirmed, QColor(255, 210, 0)},
+                                           {UpdateOutcome::Failed, QColor(255, 0, 0)}};
+    const QColor end = ends.value(outcome);
     QCOMPARE(run.view.colours, (QList<QColor>{QColor(255, 150, 0), end}));
     QCOMPARE(run.view.questions,
              QStringList{"Decoder found|TB12 found, would you like to update?"});
@@ -287,6 +316,66 @@ void TestUpdateProcedure::transfer()
     const QList<QByteArray> &writes = run.rig.decoder->Writes();
     const QList<QByteArray> handshake{"\x59", "\x55", "\xAA"};
     QCOMPARE(writes.mid(1, 3), handshake.mid(0, writes.size() - 1));
+}
+
+// A reply that comes after its wait answers nothing: it is never taken for the answer to the
+// next ID or block, and one that comes after the last block takes back that block's
+// confirmation.
+void TestUpdateProcedure::lateReplies_data()
+{
+    QTest::addColumn<QStringList>("chosen");
+    QTest::addColumn<int>("lateMs");       // how late the late replies come
+    QTest::addColumn<Replies>("onTime");   // replies first, each on time
+    QTest::addColumn<int>("lateReplies");  // then these acknowledgements, each late
+    QTest::addColumn<QStringList>("shown"); // the list's last lines before "Comm port closed"
+    QTest::addColumn<UpdateOutcome>("outcome");
+
+    // The search waits 25 ms for an answer, then as long again for a late one.
+    QTest::newRow("the ID's answer after its wait picks no other ID")
+        << QStringList{"12", "34"} << 40 << Replies{} << 1 << QStringList{}
+        << UpdateOutcome::EndedBeforeTransfer;
+    // A block waits 50 ms, then as long again: every reply comes inside the second wait.
+    QTest::newRow("every block answered after its wait")
+        << QStringList{"12"} << 80 << Times(Ack, 4) << 10
+        << QStringList{"Timeout Block 0", FailedLine,
+                       "Blocks never acknowledged: 0-3"}
+        << UpdateOutcome::Failed;
+    QTest::newRow("a reply after the last block")
+        << QStringList{"12"} << 100 << Times(Ack, 8) << 0
+        << QStringList{T(TextId::UpdateFinished), "Not confirmed by the decoder: block 3"}
+        << UpdateOutcome::FinishedUnconfirmed;
+}
+
+void TestUpdateProcedure::lateReplies()
+{
+    QFETCH(QStringList, chosen);
+    QFETCH(int, lateMs);
+    QFETCH(Replies, onTime);
+    QFETCH(int, lateReplies);
+    QFETCH(QStringList, shown);
+    QFETCH(UpdateOutcome, outcome);
+    UpdateRun run;
+    run.view.noQuery = true;
+    Module_DU::State().ChosenDecoders = chosen;
+    const QByteArray software = run.Software(1, 128);
+    for (const QByteArray &reply : onTime)
+        run.rig.decoder->Then(reply);
+    run.rig.decoder->Then(Ack, lateReplies, lateMs);
+    if (lateReplies == 0)
+        run.rig.decoder->AndLater(Ack, lateMs);
+    run.rig.decoder->SetDefaultReply(Silence);
+    const QString failedLine = T(TextId::UpdateFailedOnPosition) + " "
+                               + QString::number(UpdateRig::EntryOf(software, 12).Start + 33);
+    shown.replaceInStrings(FailedLine, failedLine);
+
+    QCOMPARE(run.procedure.Run(), outcome);
+    const QStringList head{T(TextId::PortOpened), T(TextId::ConnectingToDecoder)};
+    const QStringList found = outcome == UpdateOutcome::EndedBeforeTransfer
+                                  ? QStringList{T(TextId::ConnectionFailed)}
+                                  : QStringList{"TB12 " + T(TextId::Found)};
+    const QStringList &lines = run.view.infoLines;
+    QCOMPARE(lines.mid(0, 3), head + found);
+    QCOMPARE(lines.mid(lines.size() - shown.size() - 1), shown + QStringList{T(TextId::PortClosed)});
 }
 
 // Payload bytes all 0x00: the checksum is the block number's low byte.

@@ -1,6 +1,5 @@
 #include "update/AlternativeUpdate.h"
 
-#include "app/LanguageTexts.h"
 #include "app/Log.h"
 #include "app/Module_DU.h"
 #include "port/SComm.h"
@@ -41,6 +40,7 @@ const QString PortFailed = QStringLiteral("Fehler beim Öffnen der Com-Schnittst
 const QString NoAnswer = QStringLiteral("Dekoder antwortet nicht");
 const QString FileFailed = QStringLiteral("Datei läßt sich nicht öffnen");
 const QString FileInvalid = QStringLiteral("Softwarefile ist ungültig");
+const QString NoWholeBlock = QStringLiteral("Kein ganzer Block im Abbild, nichts gesendet");
 const QString Found = QStringLiteral(" gefunden");
 const QString QuestionTitle = QStringLiteral("Decoder gefunden");
 const QString Question = QStringLiteral(" gefunden, wollen Sie das Update durchführen?");
@@ -51,6 +51,7 @@ const QString CompletedText =
     QStringLiteral("Übertragung beendet, bitte kontrollieren Sie die Funktion des Decoders und "
                    "führen Sie bei einem Mißerfolg das Update noch einmal durch.");
 const QString PortClosed = QStringLiteral("Comm Port geschlossen");
+const QString Stopped = QStringLiteral("Übertragung auf Wunsch abgebrochen");
 } // namespace
 
 AlternativeUpdate::AlternativeUpdate(UpdateView &view, UpdateLink &link) : view_(view), link_(link)
@@ -89,6 +90,8 @@ AlternativeOutcome AlternativeUpdate::RunUntilCloseDown()
         return *stopped;
     if (!ImageIsForDecoder())
         return AlternativeOutcome::WrongImage;
+    if (!ImageUsable())
+        return AlternativeOutcome::ImageUnusable;
     if (!view_.AskYesNo(QuestionTitle, entry_.Name + Question)) {
         Guarded([this] { link_.LineOff(); });
         return AlternativeOutcome::Declined;
@@ -177,6 +180,7 @@ std::optional<AlternativeOutcome> AlternativeUpdate::LookUpImage()
         break;
     }
     entry_ = lookup.Entry;
+    image_ = UpdateImage::Read(file_, entry_);
     view_.AddInfoLine(entry_.Name + Found);
     Log::Line(entry_.Name + Found);
     return std::nullopt;
@@ -186,11 +190,26 @@ std::optional<AlternativeOutcome> AlternativeUpdate::LookUpImage()
 bool AlternativeUpdate::ImageIsForDecoder()
 {
     const int32_t imageId =
-        GuardedOr<int32_t>(-1, [this] { return file_.ByteAt(int64_t{entry_.Start} + 1); });
+        GuardedOr<int32_t>(-1, [this] { return image_.ByteAt(entry_.Start + 1); });
     if (imageId == probeId_)
         return true;
     for (const QString &line : FixedInfoLines::WrongImage())
         view_.AddInfoLine(line);
+    return false;
+}
+
+// Nothing is sent unless there is a whole block to send, read whole from the file: the
+// handshake alone erases the decoder.
+bool AlternativeUpdate::ImageUsable()
+{
+    if (image_.WholeBlocks(BlockSizeOf(entry_.Type)) == 0) {
+        view_.AddInfoLine(NoWholeBlock);
+        return false;
+    }
+    if (image_.Complete())
+        return true;
+    view_.AddInfoLine(FileInvalid);
+    Log::Line(QStringLiteral("Software file ends inside the image of %1").arg(entry_.Name));
     return false;
 }
 
@@ -199,7 +218,7 @@ AlternativeOutcome AlternativeUpdate::Transfer()
     view_.AddInfoLine(InProgress);
     Handshake();
     if (!SendBlocks()) {
-        view_.AddInfoLine(Text(TextId::UpdateStopped));
+        view_.AddInfoLine(Stopped);
         return AlternativeOutcome::Stopped;
     }
     Guarded([this] { link_.LineOff(); });
@@ -212,7 +231,7 @@ AlternativeOutcome AlternativeUpdate::Transfer()
 // is skipped.
 void AlternativeUpdate::Handshake()
 {
-    const int32_t leadByte = GuardedOr<int32_t>(0, [this] { return file_.ByteAt(entry_.Start); });
+    const int32_t leadByte = GuardedOr<int32_t>(0, [this] { return image_.ByteAt(entry_.Start); });
     for (const int32_t byte : {leadByte - 1, int32_t{UpdateLink::HandshakeSecond},
                                int32_t{UpdateLink::HandshakeThird}}) {
         link_.wait(HandshakePauseTicks);
@@ -228,8 +247,8 @@ void AlternativeUpdate::Handshake()
 bool AlternativeUpdate::SendBlocks()
 {
     const int32_t blockSize = BlockSizeOf(entry_.Type);
-    const int64_t lastPosition = int64_t{entry_.Start} + entry_.Length - 1;
-    int64_t position = int64_t{entry_.Start} + 1;
+    const int64_t lastPosition = entry_.Start + entry_.Length - 1;
+    int64_t position = entry_.Start + 1;
     for (int32_t blockNumber = 0;; blockNumber = (blockNumber + 1) & BlockNumberMask) {
         if (Module_DU::State().StopUpdate)
             return false;
@@ -238,7 +257,7 @@ bool AlternativeUpdate::SendBlocks()
         for (int32_t i = 0; i < blockSize; ++i) {
             if (++position > lastPosition)
                 return true;
-            const uint8_t byte = GuardedOr<uint8_t>(0, [&] { return file_.ByteAt(position); });
+            const uint8_t byte = GuardedOr<uint8_t>(0, [&] { return image_.ByteAt(position); });
             checksum ^= byte;
             Guarded([&] { link_.send(byte); });
             QCoreApplication::processEvents();

@@ -11,6 +11,7 @@
 
 #include "software/IndexEntry.h"
 #include "update/ImageFile.h"
+#include "update/UpdateImage.h"
 
 #include <QString>
 #include <cstdint>
@@ -28,6 +29,7 @@ enum class AlternativeOutcome {
     FileInvalid,    // "Softwarefile ist ungültig"
     DecoderUnknown, // the answering ID is not in the index
     WrongImage,     // the image's ID byte names another decoder
+    ImageUnusable,  // the image holds no whole block, or runs past the file's end
     Declined,       // the user answered No
     Stopped,        // the user asked to stop during the transfer
 };
@@ -52,6 +54,7 @@ private:
     void SendWakeUp();
     std::optional<AlternativeOutcome> LookUpImage();
     bool ImageIsForDecoder();
+    bool ImageUsable();
     AlternativeOutcome Transfer();
     void Handshake();
     bool SendBlocks(); // false when the user asked to stop
@@ -60,6 +63,7 @@ private:
     UpdateView &view_;
     UpdateLink &link_;
     ImageFile file_;
+    UpdateImage image_;
 
     // This run's decoder and its index entry.
     int32_t probeId_ = 0;

@@ -5,10 +5,11 @@
 #include "app/Module_DU.h"
 #include "port/SComm.h"
 #include "update/GuardedStep.h"
-#include "update/ImageFile.h"
+#include "update/UpdateImage.h"
 #include "update/UpdateLink.h"
 #include "update/UpdateView.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -20,7 +21,7 @@ constexpr int32_t FrameBytes = 2;
 
 // In ticks of UpdateLink::TickMs.
 constexpr int32_t HandshakePauseTicks = 5; // before and after each handshake byte
-constexpr int32_t BlockReplyTicks = 5;     // a block's reply
+constexpr int32_t BlockReplyTicks = 5;     // a block's reply, and a late one after it
 constexpr int32_t FinishedPauseTicks = 50; // before "finished" is shown
 
 // A block fails once its retry counter is above these when it is refused, or unanswered.
@@ -32,6 +33,12 @@ constexpr int32_t TimeoutRetries = 8;
 constexpr std::array<int32_t, 9> ProbeOffsets{-3, 1, 0, 1, 0, -1, 2, -2, 3};
 
 constexpr float PercentScale = 100;
+
+// "3" or "3-7".
+QString BlockRange(int64_t first, int64_t last)
+{
+    return first == last ? QString::number(first) : QStringLiteral("%1-%2").arg(first).arg(last);
+}
 } // namespace
 
 BlockTransfer::BlockTransfer(UpdateLink &link, UpdateView &view) : link_(link), view_(view)
@@ -57,25 +64,31 @@ int32_t BlockTransfer::ProbeBlock(int32_t saved, int32_t retryCounter)
     return probe < 0 ? 0 : probe;
 }
 
-TransferEnd BlockTransfer::Run(const IndexEntry &entry, ImageFile &file)
+TransferEnd BlockTransfer::Run(const UpdateImage &image, int32_t blockSize)
 {
-    start_ = entry.Start;
-    length_ = entry.Length;
+    start_ = image.Start();
+    length_ = image.Length();
+    blockSize_ = blockSize;
+    wholeBlocks_ = image.WholeBlocks(blockSize);
+    tailBytes_ = image.TailBytes(blockSize);
+    highestAcknowledged_ = -1;
+    carriedRetries_.clear();
     retryLines_ = 0;
-    if (!Handshake(file))
+    if (!Handshake(image))
         return Fail();
-    Prepare(entry);
-    return SendBlocks(file);
+    Prepare();
+    return SendBlocks(image);
 }
 
 // Lead byte - 1, 0x55, 0xAA, each answered by anything at all (nothing is awaited when blind).
-bool BlockTransfer::Handshake(ImageFile &file)
+bool BlockTransfer::Handshake(const UpdateImage &image)
 {
     int32_t leadByte = 0;
-    Guarded([&] { leadByte = file.ByteAt(start_); });
+    Guarded([&] { leadByte = image.ByteAt(start_); });
     for (const int32_t byte : {leadByte - 1, int32_t{UpdateLink::HandshakeSecond},
                                int32_t{UpdateLink::HandshakeThird}}) {
         link_.wait(HandshakePauseTicks);
+        Guarded([this] { link_.DropWaiting(); });
         Guarded([&] { link_.send(byte); });
         if (!GuardedOr(false, [this] { return link_.waitack(); }))
             return false;
@@ -84,24 +97,23 @@ bool BlockTransfer::Handshake(ImageFile &file)
     return true;
 }
 
-void BlockTransfer::Prepare(const IndexEntry &entry)
+void BlockTransfer::Prepare()
 {
     blockNumber_ = 0;
     position_ = start_ + 1;
     lastPosition_ = start_ + length_ - 1;
-    blockSize_ = *BlockSizeOf(entry.Type);
     blockBuffer_ = QByteArray(blockSize_ + FrameBytes, '\0');
 }
 
-TransferEnd BlockTransfer::SendBlocks(ImageFile &file)
+TransferEnd BlockTransfer::SendBlocks(const UpdateImage &image)
 {
     for (;;) {
-        retryCounter_ = 0;
+        StartBlock();
         for (;;) { // the attempts of one block
             if (Module_DU::State().StopUpdate)
                 return Stop();
             StartAttempt();
-            if (GuardedOr(false, [&] { return FillBlock(file); }))
+            if (GuardedOr(false, [&] { return FillBlock(image); }))
                 return Finish();
             Guarded([this] { SendBlock(); });
             ShowProgress();
@@ -111,11 +123,22 @@ TransferEnd BlockTransfer::SendBlocks(ImageFile &file)
                 break;
             if (!RetryAllowed(reply))
                 return Fail();
+            if (reply == Reply::TimedOut)
+                Guarded([this] { link_.AwaitLateReply(BlockReplyTicks, UpdateLink::TickMs); });
             ChooseProbe();
         }
-        RemoveRetryLines();
+        Accept();
         ++blockNumber_;
     }
+}
+
+// A block met for the first time starts with no failures; one the transfer comes back to goes
+// on from those it had.
+void BlockTransfer::StartBlock()
+{
+    const auto carried = carriedRetries_.find(blockNumber_);
+    retryCounter_ = carried == carriedRetries_.end() ? 0 : carried->second;
+    savedBlockNumber_ = blockNumber_;
 }
 
 void BlockTransfer::StartAttempt()
@@ -123,28 +146,30 @@ void BlockTransfer::StartAttempt()
     checksum_ = static_cast<uint8_t>(blockNumber_ & BlockNumberMask);
     blockBuffer_[0] = static_cast<char>(checksum_);
     Log::Line(QStringLiteral("Block=%1").arg(blockNumber_));
-    position_ = start_ + 1 + blockNumber_ * blockSize_;
+    position_ = start_ + 1 + int64_t{blockNumber_} * blockSize_;
     Log::Line(QStringLiteral("Filepos = %1").arg(position_));
 }
 
 // True when the next byte would lie beyond the image: the transfer is finished. A block that
 // cannot be filled completely is never sent.
-bool BlockTransfer::FillBlock(ImageFile &file)
+bool BlockTransfer::FillBlock(const UpdateImage &image)
 {
     for (int32_t i = 1; i <= blockSize_; ++i) {
         ++position_;
         if (position_ > lastPosition_)
             return true;
-        const uint8_t byte = file.ByteAt(position_);
+        const uint8_t byte = image.ByteAt(position_);
         checksum_ ^= byte;
         blockBuffer_[i] = static_cast<char>(byte);
     }
     return false;
 }
 
+// Whatever waits on the port answers an earlier write, never this block.
 void BlockTransfer::SendBlock()
 {
     blockBuffer_[blockSize_ + 1] = static_cast<char>(checksum_);
+    link_.DropWaiting();
     link_.Comm().output(blockBuffer_);
 }
 
@@ -168,6 +193,16 @@ BlockTransfer::Reply BlockTransfer::Evaluate()
         return Reply::TimedOut;
     link_.bufferinbin();
     return link_.Acknowledged() ? Reply::Accepted : Reply::Refused;
+}
+
+// The block just sent is confirmed, with every block before it; the failures of the block the
+// probing started from are kept for when the transfer comes back to it.
+void BlockTransfer::Accept()
+{
+    highestAcknowledged_ = std::max<int64_t>(highestAcknowledged_, blockNumber_);
+    if (retryCounter_ > 0)
+        carriedRetries_[savedBlockNumber_] = retryCounter_;
+    RemoveRetryLines();
 }
 
 void BlockTransfer::RemoveRetryLines()
@@ -202,21 +237,47 @@ bool BlockTransfer::RetryAllowed(Reply reply)
 
 void BlockTransfer::ChooseProbe()
 {
-    if (retryCounter_ == 0)
-        savedBlockNumber_ = blockNumber_;
     ++retryCounter_;
     blockNumber_ = ProbeBlock(savedBlockNumber_, retryCounter_);
 }
 
+// The end of the image is reached. Finished only when every whole block is confirmed; at most
+// the last one unconfirmed, or a tail too short for a block left unsent, is finished but
+// unconfirmed; anything more missing has failed.
 TransferEnd BlockTransfer::Finish()
 {
+    Guarded([this] { link_.DropWaiting(); });
     link_.wait(FinishedPauseTicks);
+    if (!view_.Blind())
+        TakeBackLateReplies();
+    const int64_t unconfirmedBlocks = wholeBlocks_ - 1 - highestAcknowledged_;
+    if (unconfirmedBlocks > 1)
+        return Fail();
     view_.AddInfoLine(Text(TextId::UpdateFinished));
-    view_.SetInfoColour(InfoColour::Finished);
-    if (retryCounter_ == 0)
+    if (unconfirmedBlocks == 0 && tailBytes_ == 0) {
+        view_.SetInfoColour(InfoColour::Finished);
         return TransferEnd::Finished;
-    Log::Line(QStringLiteral("Ende erreicht, Block %1 nicht bestätigt").arg(savedBlockNumber_));
+    }
+    if (unconfirmedBlocks == 1)
+        view_.AddInfoLine(Text(TextId::LastBlockUnconfirmed) + QLatin1Char(' ')
+                          + QString::number(wholeBlocks_ - 1));
+    if (tailBytes_ > 0)
+        view_.AddInfoLine(Text(TextId::TailNotSent) + QLatin1Char(' ')
+                          + QString::number(tailBytes_));
+    view_.SetInfoColour(InfoColour::Unconfirmed);
     return TransferEnd::FinishedUnconfirmed;
+}
+
+// A reply that arrives after the last block answered an earlier write: the replies were late,
+// and each acknowledgement taken was one write behind. Each such reply takes back the
+// confirmation of one block.
+void BlockTransfer::TakeBackLateReplies()
+{
+    const int late = GuardedOr(0, [this] { return link_.Comm().incount(); });
+    if (late == 0)
+        return;
+    Log::Line(QStringLiteral("%1 late replies after the last block").arg(late));
+    highestAcknowledged_ = std::max<int64_t>(-1, highestAcknowledged_ - late);
 }
 
 TransferEnd BlockTransfer::Stop()
@@ -231,5 +292,9 @@ TransferEnd BlockTransfer::Fail()
     view_.SetInfoColour(InfoColour::Failed);
     view_.AddInfoLine(Text(TextId::UpdateFailedOnPosition) + QLatin1Char(' ')
                       + QString::number(position_));
+    const int64_t firstUnconfirmed = highestAcknowledged_ + 1;
+    if (firstUnconfirmed < wholeBlocks_)
+        view_.AddInfoLine(Text(TextId::BlocksNotAcknowledged) + QLatin1Char(' ')
+                          + BlockRange(firstUnconfirmed, wholeBlocks_ - 1));
     return TransferEnd::Failed;
 }

@@ -2,22 +2,22 @@
 // The last stage of an update: the three-byte handshake, then the image's payload in numbered
 // blocks (block number, payload, XOR checksum), one block per reply. A refused or unanswered
 // block is followed by a probe chosen by a fixed pattern around it.
-
-#include "software/IndexEntry.h"
+//
+// The result says no more than the decoder confirmed. The decoder stores blocks only in order,
+// so its acknowledgement of a block confirms every block before it too.
 
 #include <QByteArray>
 #include <cstdint>
+#include <map>
 #include <optional>
 
-class ImageFile;
+class UpdateImage;
 class UpdateLink;
 class UpdateView;
 
 enum class TransferEnd {
-    Finished,
-    // Finished while a block's reply was still missing: the first probe after it lay beyond
-    // the payload. Reported as finished all the same; the log says which block it was.
-    FinishedUnconfirmed,
+    Finished,            // every block acknowledged (or, blind, sent)
+    FinishedUnconfirmed, // the end reached with at most the last block or a short tail unconfirmed
     Failed,
 };
 
@@ -31,27 +31,29 @@ public:
     // one, the same again, and then up to three either side; never below block 0.
     static int32_t ProbeBlock(int32_t saved, int32_t retryCounter);
 
-    // Sends the image of entry, whose TYPE must have a block size, from file. Leaves its lines
-    // and its colour in the view.
-    TransferEnd Run(const IndexEntry &entry, ImageFile &file);
+    // Sends image, which holds at least one whole block of blockSize. Leaves its lines and its
+    // colour in the view.
+    TransferEnd Run(const UpdateImage &image, int32_t blockSize);
 
 private:
     enum class Reply { Accepted, Refused, TimedOut };
 
-    bool Handshake(ImageFile &file);
-    void Prepare(const IndexEntry &entry);
-    TransferEnd SendBlocks(ImageFile &file);
+    bool Handshake(const UpdateImage &image);
+    void Prepare();
+    TransferEnd SendBlocks(const UpdateImage &image);
+    void StartBlock();
     void StartAttempt();
-    bool FillBlock(ImageFile &file);
+    bool FillBlock(const UpdateImage &image);
     void SendBlock();
     void ShowProgress();
     void AwaitBlockReply();
     Reply Evaluate();
+    void Accept();
     void RemoveRetryLines();
     bool RetryAllowed(Reply reply);
     void ChooseProbe();
     TransferEnd Finish();
-    // The user asked to stop now: the transfer fails where it stands.
+    void TakeBackLateReplies();
     TransferEnd Stop();
     TransferEnd Fail();
 
@@ -60,15 +62,23 @@ private:
 
     // Kept from one run to the next, as the page keeps them: a failed handshake reports the
     // position the previous transfer ended at.
-    int32_t start_ = 0;
-    int32_t length_ = 0;
+    int64_t start_ = 0;
+    int64_t length_ = 0;
     int32_t blockNumber_ = 0;
     int32_t savedBlockNumber_ = 0;
     int32_t retryCounter_ = 0;
-    int32_t position_ = 0; // of the last byte read, counting from 1
-    int32_t lastPosition_ = 0;
+    int64_t position_ = 0; // of the last byte read, counting from 1
+    int64_t lastPosition_ = 0;
     int32_t blockSize_ = 0;
     QByteArray blockBuffer_; // as it goes on the wire: number, payload, checksum
     uint8_t checksum_ = 0;
     int retryLines_ = 0; // retry lines of the current block in the view
+
+    // This run's account of what the decoder holds.
+    int64_t wholeBlocks_ = 0;
+    int64_t tailBytes_ = 0;
+    int64_t highestAcknowledged_ = -1; // blocks 0 to this one are confirmed
+    // A block the transfer comes back to after an accepted probe goes on counting its failures
+    // from where they stood, so a block that keeps failing fails the transfer in the end.
+    std::map<int32_t, int32_t> carriedRetries_;
 };

@@ -1,7 +1,8 @@
 #pragma once
 // The decoder software file as the update reads it: opened as raw bytes for one run, its index
-// looked up, then single bytes of the image read at their positions (counting from 1).
+// looked up, then the image read from it at once (UpdateImage).
 
+#include <QByteArray>
 #include <QFile>
 #include <cstdint>
 
@@ -15,14 +16,10 @@ public:
     // The open file, positioned at its start after Open, for the index lookup.
     QIODevice &Device();
 
-    // Bytes in the file when it was opened; the file is taken to stay as it is during one run.
-    int64_t Size() const;
-
-    // The byte at position (1 is the first). Throws UpdateError before the first byte, past the
-    // last one, and when the read fails.
-    uint8_t ByteAt(int64_t position);
+    // Up to length bytes from position start (1 is the first byte): fewer when the file ends
+    // or a read fails first, none when start lies outside the file.
+    QByteArray Read(int64_t start, int64_t length);
 
 private:
     QFile file_;
-    int64_t size_ = 0;
 };

@@ -124,6 +124,22 @@ void UpdateLink::AwaitReply(int32_t ticks, int tickMs)
     });
 }
 
+void UpdateLink::DropWaiting()
+{
+    const int waiting = MSComm2->incount();
+    if (waiting == 0)
+        return;
+    MSComm2->setIncount(0);
+    Log::Line(QStringLiteral("Dropped %1 stale bytes").arg(waiting));
+}
+
+void UpdateLink::AwaitLateReply(int32_t ticks, int tickMs)
+{
+    StartTimer(ticks, tickMs);
+    const auto stop = qScopeGuard([this] { Timer2->stop(); });
+    RunEventsUntil([this] { return timerflag || MSComm2->incount() > 0; });
+}
+
 void UpdateLink::MSComm2_OnComm()
 {
     switch (MSComm2->eventcode()) {

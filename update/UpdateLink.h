@@ -53,6 +53,12 @@ public:
     // Waits up to ticks ticks of tickMs for a reply, taking every byte that arrives; leaves as
     // soon as DataReceived is set. A reply that is already waiting is taken without a sleep.
     void AwaitReply(int32_t ticks, int tickMs);
+    // Drops whatever waits on the port, so that no byte that answered an earlier write is taken
+    // for the answer to the next one.
+    void DropWaiting();
+    // After a reply wait that ran out: waits up to ticks ticks of tickMs more for the late
+    // reply, which stays waiting for the next DropWaiting. Returns as soon as a byte waits.
+    void AwaitLateReply(int32_t ticks, int tickMs);
     // The receive handler: takes every waiting byte, one per read, and logs each.
     void MSComm2_OnComm();
     // Splits RxBytes(0) into ByteBits 0..7.

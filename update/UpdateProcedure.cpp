@@ -126,7 +126,7 @@ UpdateOutcome UpdateProcedure::RunWithPortOpen()
     if (!view_.Blind())
         view_.AddInfoLine(Text(TextId::ConnectingToDecoder));
     if (!SearchDecoder() || !LookUpImage() || !ImageIsForDecoder() || !ImageTypeSupported()
-        || !ImageLiesInFile() || !UserAgrees())
+        || !ImageHoldsWholeBlock() || !ImageLiesInFile() || !UserAgrees())
         return UpdateOutcome::EndedBeforeTransfer;
     return Transfer();
 }
@@ -245,7 +245,7 @@ bool UpdateProcedure::SearchDecoder()
     int index = 1;
     for (;;) {
         Guarded([&] { decoderId_ = ChosenId(index); });
-        Guarded([this] { link_.Comm().setIncount(0); });
+        Guarded([this] { link_.DropWaiting(); });
         link_.DataReceived = false;
         Guarded([&] { Log::Line(QStringLiteral("Suche Decoder ID: ") + ChosenText(index)); });
         Guarded([&] { link_.send(ChosenId(index)); });
@@ -254,6 +254,9 @@ bool UpdateProcedure::SearchDecoder()
         Guarded([this] { link_.AwaitReply(SearchReplyTicks, UpdateLink::SearchTickMs); });
         if (GuardedOr(false, [&] { return ReplyAcknowledges(index); }))
             return true;
+        // A reply that comes after the wait must not be taken for the next ID's.
+        if (!link_.DataReceived)
+            Guarded([this] { link_.AwaitLateReply(SearchReplyTicks, UpdateLink::SearchTickMs); });
         if (index < Module_DU::State().ChosenDecoders.size()) {
             ++index;
             continue;
@@ -280,7 +283,8 @@ bool UpdateProcedure::ReplyAcknowledges(int index)
     return false;
 }
 
-// Opens the software file, finds the decoder's entry in its index and lists what was found.
+// Opens the software file, finds the decoder's entry in its index, lists what was found and
+// reads the image: from here on the file is not read again.
 bool UpdateProcedure::LookUpImage()
 {
     if (!file_.Open(Module_DU::State().SoftwareFilePath)) {
@@ -301,6 +305,7 @@ bool UpdateProcedure::LookUpImage()
         break;
     }
     entry_ = lookup.Entry;
+    image_ = UpdateImage::Read(file_, entry_);
     if (view_.Blind()) {
         view_.AddInfoLine(entry_.Name + QLatin1Char(' ') + Text(TextId::ProgrammedWithoutAck));
     } else {
@@ -315,7 +320,7 @@ bool UpdateProcedure::LookUpImage()
 bool UpdateProcedure::ImageIsForDecoder()
 {
     int32_t imageId = -1; // no byte reads as this
-    Guarded([&] { imageId = file_.ByteAt(int64_t{entry_.Start} + 1); });
+    Guarded([&] { imageId = image_.ByteAt(entry_.Start + 1); });
     if (imageId == decoderId_)
         return true;
     for (const QString &line : FixedInfoLines::WrongImage())
@@ -332,11 +337,21 @@ bool UpdateProcedure::ImageTypeSupported()
     return false;
 }
 
+// The handshake erases the decoder: an image without one whole block to send is refused before.
+bool UpdateProcedure::ImageHoldsWholeBlock()
+{
+    if (image_.WholeBlocks(*BlockTransfer::BlockSizeOf(entry_.Type)) > 0)
+        return true;
+    view_.AddInfoLine(Text(TextId::NoWholeBlock));
+    Log::Line(QStringLiteral("The image of %1 is %2 bytes long").arg(entry_.Name).arg(entry_.Length));
+    return false;
+}
+
 // A file that ends inside the image would have the transfer send what it never read and report
 // it finished; it is refused as corrupt before anything is sent.
 bool UpdateProcedure::ImageLiesInFile()
 {
-    if (int64_t{entry_.Start} + entry_.Length - 1 <= file_.Size())
+    if (image_.Complete())
         return true;
     view_.AddInfoLine(Text(TextId::SoftwareFileCorrupt));
     Log::Line(QStringLiteral("Software file ends inside the image of %1").arg(entry_.Name));
@@ -357,7 +372,7 @@ UpdateOutcome UpdateProcedure::Transfer()
     if (!view_.Blind())
         view_.AddInfoLine(Text(TextId::UpdateInProgress));
     view_.SetInfoColour(InfoColour::Sending);
-    switch (transfer_.Run(entry_, file_)) {
+    switch (transfer_.Run(image_, *BlockTransfer::BlockSizeOf(entry_.Type))) {
     case TransferEnd::Finished:
         return UpdateOutcome::Finished;
     case TransferEnd::FinishedUnconfirmed:

@@ -7,6 +7,7 @@
 #include "software/IndexEntry.h"
 #include "update/BlockTransfer.h"
 #include "update/ImageFile.h"
+#include "update/UpdateImage.h"
 #include "update/UpdateLink.h"
 
 #include <QString>
@@ -17,9 +18,9 @@ class UpdateView;
 
 // How a run ended; tobrik-cli turns it into its exit status.
 enum class UpdateOutcome {
-    Finished,
-    FinishedUnconfirmed, // finished, but a block at the end was never acknowledged
-    Failed,              // the transfer failed
+    Finished,            // every block acknowledged (blind: sent)
+    FinishedUnconfirmed, // the end reached, at most the last block or a short tail unconfirmed
+    Failed,              // the transfer failed: more is missing
     EndedBeforeTransfer, // a failure before the transfer, or the user answered No
     WentBack,            // no software file is loaded: the page went back
 };
@@ -52,6 +53,7 @@ private:
     bool LookUpImage();
     bool ImageIsForDecoder();
     bool ImageTypeSupported();
+    bool ImageHoldsWholeBlock();
     bool ImageLiesInFile();
     bool UserAgrees();
     UpdateOutcome Transfer();
@@ -62,6 +64,7 @@ private:
     UpdateLink link_;
     BlockTransfer transfer_;
     ImageFile file_;
+    UpdateImage image_;
     BurstTimer timeBursts_;
 
     // Kept on the page from one run to the next.

@@ -2,6 +2,8 @@
 
 #include "update/UpdateLink.h"
 
+#include <QTimer>
+
 const QByteArray ScriptedDecoder::Ack(1, static_cast<char>(UpdateLink::AckByte));
 const QByteArray ScriptedDecoder::Nack(1, static_cast<char>(UpdateLink::NackByte));
 const QByteArray ScriptedDecoder::Silence;
@@ -10,10 +12,25 @@ ScriptedDecoder::ScriptedDecoder() : SimDevice(QStringLiteral("Scripted decoder"
 {
 }
 
-void ScriptedDecoder::Then(const QByteArray &reply, int count)
+void ScriptedDecoder::Then(const QByteArray &reply, int count, int delayMs)
 {
     for (int i = 0; i < count; ++i)
-        script_.append(reply);
+        script_.append({Part{reply, delayMs}});
+}
+
+void ScriptedDecoder::AndLater(const QByteArray &bytes, int delayMs)
+{
+    script_.last().append(Part{bytes, delayMs});
+}
+
+void ScriptedDecoder::Send(const Part &part)
+{
+    if (part.bytes.isEmpty())
+        return;
+    if (part.delayMs == 0)
+        emit Sent(part.bytes);
+    else
+        QTimer::singleShot(part.delayMs, Qt::PreciseTimer, this, [this, part] { emit Sent(part.bytes); });
 }
 
 void ScriptedDecoder::SetDefaultReply(const QByteArray &reply)
@@ -57,9 +74,9 @@ void ScriptedDecoder::Receive(const QByteArray &bytes)
     if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == UpdateLink::BurstByteB)
         return;
     writes_.append(bytes);
-    const QByteArray reply = script_.isEmpty() ? defaultReply_ : script_.takeFirst();
-    if (!reply.isEmpty())
-        emit Sent(reply);
+    const QList<Part> reply = script_.isEmpty() ? QList<Part>{{defaultReply_}} : script_.takeFirst();
+    for (const Part &part : reply)
+        Send(part);
 }
 
 void ScriptedDecoder::SetLines(bool line1, bool line2)

@@ -2,7 +2,8 @@
 // A decoder on the programming track behind an update box, played by a script: while control
 // line 1 is raised, each write of the program (an ID byte, a handshake byte, a whole block) is
 // answered with the script's next reply, and once the script has run out with the default
-// reply. Burst bytes (0xEF or 0xBF written alone) are preamble and get no reply.
+// reply. Burst bytes (0xEF or 0xBF written alone) are preamble and get no reply. A reply may
+// come late, and may be followed by more bytes later still.
 
 #include "sim/SimDevice.h"
 
@@ -17,8 +18,10 @@ public:
 
     ScriptedDecoder();
 
-    // The replies to the next count writes.
-    void Then(const QByteArray &reply, int count = 1);
+    // The replies to the next count writes, each delayMs after its write.
+    void Then(const QByteArray &reply, int count = 1, int delayMs = 0);
+    // Bytes that follow the last reply of the script delayMs after its write.
+    void AndLater(const QByteArray &bytes, int delayMs);
     void SetDefaultReply(const QByteArray &reply);
 
     // Every write that was not preamble, while line 1 was raised, in order.
@@ -34,7 +37,13 @@ public:
     void Disconnect() override;
 
 private:
-    QList<QByteArray> script_;
+    struct Part {
+        QByteArray bytes;
+        int delayMs = 0;
+    };
+    void Send(const Part &part);
+
+    QList<QList<Part>> script_; // the parts of each reply
     QByteArray defaultReply_ = Ack;
     QList<QByteArray> writes_;
     int preamblePairs_ = 0;

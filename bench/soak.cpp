@@ -1,9 +1,10 @@
 // A fault soak of the update: N seeded updates against the simulated update box, whose decoder
 // loses replies, gets corrupted, lost and slow blocks, answers with garbage, and vanishes at a
-// block. Each seed alone decides its run (SoakPlan), so `soak --seed S --runs 1` replays one.
-// The table counts the runs whose flash equals the image, those that finished short at the end
-// and said so, those that failed cleanly, and those that went wrong (must be none); the exit
-// status is 1 when any run went wrong.
+// block; in a share of the runs it also refuses one block every time or replies too late
+// throughout, or the software file is cut short mid-transfer. Each seed alone decides its run
+// (SoakPlan), so `soak --seed S --runs 1` replays one. The table counts the runs by their
+// result (SoakJudge): finished with the flash equal to the image, finished unconfirmed, failed,
+// and wrong (must be none); the exit status is 1 when any run went wrong.
 //
 // Most of a run is the procedure's own waiting (its pauses, and a real timeout for every lost
 // or slow reply), so the runs go to worker processes side by side; a worker that gives no
@@ -139,10 +140,11 @@ void PrintTable(const Options &options, const Tally &tally, double seconds)
     std::printf("\n| %-*s | %*s |\n|%s|%s|\n", WhatWidth, "result", CountWidth, "runs",
                 std::string(WhatWidth + CellPadding, '-').c_str(),
                 std::string(CountWidth + CellPadding, '-').c_str());
-    row("flash equals the image", tally.Count(SoakResult::FlashEqual));
-    row("finished short at the end, flagged (exit status 3)", tally.Count(SoakResult::Flagged));
-    row("failed cleanly", tally.Count(SoakResult::FailedCleanly));
-    row("went wrong", tally.Count(SoakResult::Wrong));
+    row("finished, flash equals the image", tally.Count(SoakResult::FlashEqual));
+    row("finished unconfirmed, flash holds the confirmed part",
+        tally.Count(SoakResult::Unconfirmed));
+    row("failed", tally.Count(SoakResult::Failed));
+    row("wrong", tally.Count(SoakResult::Wrong));
     row("total", options.runs);
     QStringList seeds;
     for (const quint32 seed : tally.wrongSeeds)

@@ -240,7 +240,7 @@ int main(int argc, char **argv)
     QTemporaryDir folder;
     const QString softwarePath = folder.filePath(QStringLiteral("DECODERSW.DAT"));
     const QByteArray payload =
-        BenchSoftware::Write(softwarePath, DecoderId, ImageType, PayloadBytes);
+        BenchSoftware::Write(softwarePath, DecoderId, ImageType, PayloadBytes).payload;
     auto &state = Module_DU::State();
     state.SelectedPort = QString::number(DecoderCom);
     state.SoftwareFilePath = softwarePath;

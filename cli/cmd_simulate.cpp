@@ -12,7 +12,8 @@
 namespace {
 const char Usage[] = "--adapter --decoder ID [--block 32|64] [--flash PATH] [--lost-reply P] "
                      "[--bad-block P] [--lost-block P] [--slow-reply P] [--garbage P] "
-                     "[--unplug-at N] [--seed S] [--line-rate]";
+                     "[--unplug-at N] [--refuse-block N] [--reply-delay MS] [--seed S] "
+                     "[--line-rate]";
 
 const QCommandLineOption AdapterOption(QStringLiteral("adapter"),
                                       QStringLiteral("simulate the adapter (the only choice)"));
@@ -38,6 +39,11 @@ const QList<QCommandLineOption> ValueOptions{
      QStringLiteral("P")},
     {QStringLiteral("unplug-at"), QStringLiteral("the pseudo-terminal vanishes at block N"),
      QStringLiteral("N")},
+    {QStringLiteral("refuse-block"), QStringLiteral("the decoder refuses block N every time"),
+     QStringLiteral("N")},
+    {QStringLiteral("reply-delay"),
+     QStringLiteral("every reply comes MS milliseconds after what it answers"),
+     QStringLiteral("MS")},
     {QStringLiteral("seed"), QStringLiteral("the seed of the faults' chances"), QStringLiteral("S")},
 };
 

@@ -1,6 +1,7 @@
 #include "sim/SimDecoder.h"
 
 #include <QSaveFile>
+#include <algorithm>
 #include <QtDebug>
 
 namespace {
@@ -132,6 +133,7 @@ void SimDecoder::TakeBlockByte(quint8 byte)
 
 void SimDecoder::EvaluateFrame(QByteArray frame)
 {
+    emit BlockArrived(expectedBlock_);
     if (expectedBlock_ == settings_.unplugAt) {
         emit UnplugReached();
         return;
@@ -146,6 +148,10 @@ void SimDecoder::EvaluateFrame(QByteArray frame)
     const int number = static_cast<quint8>(frame.front());
     const QByteArray payload = frame.mid(1, settings_.blockSize);
     if (number == (expectedBlock_ & ByteMask)) {
+        if (expectedBlock_ == settings_.refuseBlock) {
+            Reply(Nack);
+            return;
+        }
         Store(expectedBlock_++, payload);
         Reply(Ack);
     } else if (expectedBlock_ > 0 && number == ((expectedBlock_ - 1) & ByteMask)) {
@@ -180,7 +186,9 @@ void SimDecoder::Reply(quint8 byte)
         return;
     QByteArray reply(1, static_cast<char>(byte));
     faults_.MaybeGarble(reply);
-    Clock::time_point due = line_.ReplyDue(Clock::now());
+    // The byte just taken is the one this reply answers.
+    Clock::time_point due = std::max(line_.ReplyDue(Clock::now()),
+                                     lastByteAt_ + std::chrono::milliseconds(settings_.replyDelayMs));
     if (faults_.SlowReply())
         due += std::chrono::milliseconds(SlowReplyDelayMs);
     schedule_.Post(due, reply);

@@ -7,8 +7,11 @@
 // (0xFC) and the decoder waits for an ID again. The last one empties the flash. Then come blocks
 // of block number (low byte), blockSize payload bytes and their XOR checksum: the block it expects
 // is stored at offset number x blockSize and acknowledged, a repeat of the block just stored is
-// acknowledged again, anything else is refused. A pause of IdleGapMs in the middle of a block
-// drops what came of it, so the framing lines up again with the next block.
+// acknowledged again, anything else is refused; so is, every time, the block settings.refuseBlock
+// names. A pause of IdleGapMs in the middle of a block drops what came of it, so the framing
+// lines up again with the next block.
+//
+// Each reply leaves settings.replyDelayMs after the byte it answers has arrived, at the earliest.
 //
 // An ID of 0xEF or 0xBF cannot be probed: the decoder takes it for more preamble.
 
@@ -47,6 +50,8 @@ signals:
     void Replied(const QByteArray &bytes);
     // The block at which the port is to vanish has arrived.
     void UnplugReached();
+    // A whole block has arrived while the decoder expects block expected, before it is judged.
+    void BlockArrived(int expected);
 
 private:
     enum class Phase { Idle, Ready, StartByte, FirstCheckByte, SecondCheckByte, Blocks };

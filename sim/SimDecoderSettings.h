@@ -18,6 +18,7 @@ struct SimDecoderSettings {
     static constexpr int SmallBlockBytes = 32;
     static constexpr int LargeBlockBytes = 64;
     static constexpr int NeverUnplug = -1;
+    static constexpr int NeverRefuse = -1;
     static constexpr quint32 DefaultSeed = 1;
 
     int id = 0;
@@ -25,6 +26,8 @@ struct SimDecoderSettings {
     QString flashPath; // empty: the flash is kept in memory only
     SimFaultOdds odds;
     int unplugAt = NeverUnplug; // the port vanishes when this block arrives
+    int refuseBlock = NeverRefuse; // this block is refused every time it arrives
+    int replyDelayMs = 0;          // every reply comes this long after what it answers arrived
     quint32 seed = DefaultSeed; // of the fault generator
     bool lineRate = false;      // replies no earlier than a 38400-baud line would carry them
 };

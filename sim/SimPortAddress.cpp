@@ -13,6 +13,8 @@ namespace SimPortAddress {
 namespace {
 const QString Prefix = QStringLiteral("sim:");
 constexpr int HighestDecoderId = 255;
+// Far beyond any reply window of the program; a longer delay is a misspelt value.
+constexpr int LongestReplyDelayMs = 60000;
 
 // What the keys of one text set up: the model, and the decoder it carries.
 struct Setup {
@@ -165,6 +167,16 @@ bool SetUnplugAt(Setup &setup, const QByteArray &value)
     return ParseCount(value, std::numeric_limits<int>::max(), setup.decoder.unplugAt);
 }
 
+bool SetRefuseBlock(Setup &setup, const QByteArray &value)
+{
+    return ParseCount(value, std::numeric_limits<int>::max(), setup.decoder.refuseBlock);
+}
+
+bool SetReplyDelay(Setup &setup, const QByteArray &value)
+{
+    return ParseCount(value, LongestReplyDelayMs, setup.decoder.replyDelayMs);
+}
+
 bool SetSeed(Setup &setup, const QByteArray &value)
 {
     bool ok = false;
@@ -199,6 +211,9 @@ const QList<Key> &DecoderKeys()
         {QStringLiteral("slow-reply"), Probability, SetSlowReply, true},
         {QStringLiteral("garbage"), Probability, SetGarbage, true},
         {QStringLiteral("unplug-at"), QStringLiteral("a block number"), SetUnplugAt, true},
+        {QStringLiteral("refuse-block"), QStringLiteral("a block number"), SetRefuseBlock, true},
+        {QStringLiteral("reply-delay"),
+         QStringLiteral("milliseconds from 0 to %1").arg(LongestReplyDelayMs), SetReplyDelay, true},
         {QStringLiteral("seed"), QStringLiteral("a whole number from 0 to 4294967295"), SetSeed,
          true},
         {QStringLiteral("line-rate"), QStringLiteral("0 or 1"), SetLineRate, true},

@@ -4,7 +4,7 @@
 // reply=TEXT replaces its "OK" + CR), noise (never stops sending; key pattern=TEXT), none
 // (nothing attached) and busy (exists but cannot be opened). Every kind takes description=TEXT.
 // Box and adapter also take the keys of a decoder on their track (decoder=ID, block, flash, the
-// faults, seed, line-rate; see SimDecoderSettings and the README).
+// faults, refuse-block, reply-delay, seed, line-rate; see SimDecoderSettings and the README).
 // A kind or a key the simulator does not know, a value that does not parse, and a decoder key
 // without decoder=ID refuse the whole text, so that a misspelt one is never taken for a port
 // that behaves differently from what was asked for.

@@ -91,7 +91,9 @@ void PortMapTest::simulatedPinKeys_data()
     // Every decoder key at once; the kinds' other keys are pinned by the detection and update tests.
     QTest::newRow("box with a decoder") << false
         << "sim:box?decoder=5&block=64&lost-reply=0.1&bad-block=0&lost-block=1"
-           "&slow-reply=0.5&garbage=0.25&unplug-at=3&seed=9&line-rate=1" << "";
+           "&slow-reply=0.5&garbage=0.25&unplug-at=3&refuse-block=2&reply-delay=60&seed=9"
+           "&line-rate=1"
+        << "";
     // A value that does not parse names key, value and what the key takes; the unknown kind and
     // key are named by tobrik-cli ports in test_port_page.
     QTest::newRow("decoder ID out of range") << false << "sim:box?decoder=256"

@@ -17,6 +17,8 @@ constexpr int SmallBlock = SimDecoderSettings::SmallBlockBytes;
 constexpr int OwnId = 23;
 constexpr int OtherId = 24;
 constexpr int ProgramPreamblePairs = 100;
+// Beyond every reply window of the program.
+constexpr int SteadyReplyDelayMs = 60;
 // Far longer than any reply the simulator holds back; a reply that takes longer is missing.
 constexpr int ReplyPatienceMs = 5000;
 // Enough blocks for the numbers to pass 255 twice over.
@@ -202,6 +204,7 @@ void SimDecoderTest::handshake()
 
 void SimDecoderTest::blocks_data()
 {
+    QTest::addColumn<QString>("faults"); // keys besides the decoder and its flash
     QTest::addColumn<QList<QByteArray>>("frames");
     QTest::addColumn<QByteArray>("replies");
     QTest::addColumn<QByteArray>("flash");
@@ -212,22 +215,26 @@ void SimDecoderTest::blocks_data()
     badChecksum.back() = char(badChecksum.back() ^ 1);
 
     QTest::newRow("repeat of the block just stored")
-        << QList{Frame(0, p0), Frame(1, p1), Frame(1, p1), Frame(2, p2)}
+        << "" << QList{Frame(0, p0), Frame(1, p1), Frame(1, p1), Frame(2, p2)}
         << ack + ack + ack + ack << p0 + p1 + p2;
     QTest::newRow("block ahead refused, then the expected one")
-        << QList{Frame(0, p0), Frame(2, p2), Frame(1, p1)} << ack + nack + ack << p0 + p1;
+        << "" << QList{Frame(0, p0), Frame(2, p2), Frame(1, p1)} << ack + nack + ack << p0 + p1;
     QTest::newRow("two back refused")
-        << QList{Frame(0, p0), Frame(1, p1), Frame(0, p0)} << ack + ack + nack << p0 + p1;
-    QTest::newRow("bad checksum") << QList{badChecksum, Frame(0, p0)} << nack + ack << p0;
+        << "" << QList{Frame(0, p0), Frame(1, p1), Frame(0, p0)} << ack + ack + nack << p0 + p1;
+    QTest::newRow("bad checksum") << "" << QList{badChecksum, Frame(0, p0)} << nack + ack << p0;
+    QTest::newRow("block refused every time, the one before still acknowledged")
+        << "refuse-block=1" << QList{Frame(0, p0), Frame(1, p1), Frame(0, p0), Frame(1, p1)}
+        << ack + nack + ack + nack << p0;
 }
 
 void SimDecoderTest::blocks()
 {
+    QFETCH(QString, faults);
     QFETCH(QList<QByteArray>, frames);
     QFETCH(QByteArray, replies);
     QFETCH(QByteArray, flash);
     QTemporaryDir dir;
-    Link link(QString("decoder=%1&").arg(OwnId) + FlashKey(dir));
+    Link link(QString("decoder=%1&%2&").arg(OwnId).arg(faults) + FlashKey(dir));
     QCOMPARE(link.Probe(), Acked);
     link.Handshake();
     QByteArray answered;
@@ -285,8 +292,8 @@ void SimDecoderTest::lineOffResetsReceiveButKeepsFlash()
 }
 
 // Faults that lose or spoil bytes are played through whole updates in test_update_end_to_end;
-// these two only hold a reply back, which no update would notice. Sent at once: line 1 raised,
-// the preamble and the own ID.
+// these hold a reply back, which is timed here. Sent at once: line 1 raised, the preamble and the
+// own ID.
 void SimDecoderTest::repliesHeldBack_data()
 {
     QTest::addColumn<QString>("keys");
@@ -294,6 +301,8 @@ void SimDecoderTest::repliesHeldBack_data()
 
     using std::chrono::milliseconds, std::chrono::nanoseconds;
     const qint64 probeBytes = 2 * ProgramPreamblePairs + 1;
+    QTest::newRow("reply delay") << QString("reply-delay=%1").arg(SteadyReplyDelayMs)
+                                 << qint64(nanoseconds(milliseconds(SteadyReplyDelayMs)).count());
     QTest::newRow("slow reply")
         << "slow-reply=1" << qint64(nanoseconds(milliseconds(SimDecoder::SlowReplyDelayMs)).count());
     // Every byte crosses the line before the reply, which takes a byte's time of its own.

@@ -33,7 +33,7 @@ struct JudgedRun {
     UpdateOutcome outcome = UpdateOutcome::Finished;
     QList<QColor> colours{InfoColour::Sending, InfoColour::Finished};
     QStringList lines{T(TextId::UpdateFinished), T(TextId::PortClosed)};
-    std::optional<int> unconfirmed; // the block the log names as unconfirmed
+    QByteArray payload = Payload();
     QByteArray flash = Payload();
     bool portOpen = false;
     bool buttonsEnabled = true;
@@ -101,15 +101,21 @@ void TestSoak::judge_data()
     const QByteArray lastMissing = Payload().left((Blocks - 1) * BlockBytes);
     QByteArray oneByteOff = Payload();
     oneByteOff[BlockBytes] = '\x7F';
-    const auto flagged = [](JudgedRun &run) {
+    const QString closed = T(TextId::PortClosed);
+    const auto unconfirmed = [&](JudgedRun &run) {
         run.outcome = UpdateOutcome::FinishedUnconfirmed;
-        run.unconfirmed = Blocks - 1;
+        run.colours.last() = InfoColour::Unconfirmed;
+        run.lines = QStringList{T(TextId::UpdateFinished),
+                                T(TextId::LastBlockUnconfirmed) + " " + QString::number(Blocks - 1),
+                                closed};
+        run.flash = lastMissing;
     };
-    const auto failed = [](JudgedRun &run) {
+    const auto failed = [&](JudgedRun &run) {
         run.outcome = UpdateOutcome::Failed;
         run.colours.last() = InfoColour::Failed;
-        run.lines.first() = T(TextId::UpdateFailedOnPosition) + QStringLiteral(" 77");
-        run.flash.clear();
+        run.lines = QStringList{T(TextId::UpdateFailedOnPosition) + " 77",
+                                T(TextId::BlocksNotAcknowledged) + " 1, 3-4", closed};
+        run.flash = Payload().left(BlockBytes);
     };
     const auto endedBefore = [](JudgedRun &run) {
         run.outcome = UpdateOutcome::EndedBeforeTransfer;
@@ -120,33 +126,47 @@ void TestSoak::judge_data()
     const SoakResult wrong = SoakResult::Wrong;
 
     row("finished, flash whole", [](JudgedRun &) {}, SoakResult::FlashEqual);
-    row("finished unflagged, one byte differs", [&](JudgedRun &run) { run.flash = oneByteOff; },
-        wrong);
+    row("finished, one byte differs", [&](JudgedRun &run) { run.flash = oneByteOff; }, wrong);
     row("finished, but the list stayed orange", [](JudgedRun &run) { run.colours.removeLast(); },
         wrong);
-    row("flagged, last block missing", [&](JudgedRun &run) {
-        flagged(run);
-        run.flash = lastMissing;
-    }, SoakResult::Flagged);
-    row("flagged, but the log does not say so", [&](JudgedRun &run) {
-        flagged(run);
-        run.unconfirmed.reset();
-        run.flash = lastMissing;
+    row("last block unconfirmed and missing", unconfirmed, SoakResult::Unconfirmed);
+    row("tail not sent, every whole block stored", [&](JudgedRun &run) {
+        unconfirmed(run);
+        run.payload += "\x01\x02";
+        run.lines[1] = T(TextId::TailNotSent) + " 2";
+        run.flash = Payload();
+    }, SoakResult::Unconfirmed);
+    row("unconfirmed on green", [&](JudgedRun &run) {
+        unconfirmed(run);
+        run.colours.last() = InfoColour::Finished;
     }, wrong);
-    row("flagged at the last block, an earlier one differs", [&](JudgedRun &run) {
-        flagged(run);
-        run.flash = oneByteOff;
+    row("unconfirmed, but no line says what", [&](JudgedRun &run) {
+        unconfirmed(run);
+        run.lines.removeAt(1);
+        run.flash = Payload();
     }, wrong);
-    row("flagged at the last block, an earlier one missing", [&](JudgedRun &run) {
-        flagged(run);
+    row("unconfirmed, naming a block before the last", [&](JudgedRun &run) {
+        unconfirmed(run);
+        run.lines[1] = T(TextId::LastBlockUnconfirmed) + " 1";
+    }, wrong);
+    row("last block unconfirmed, an earlier one missing", [&](JudgedRun &run) {
+        unconfirmed(run);
         run.flash = Payload().left(BlockBytes);
     }, wrong);
-    row("failed on red", failed, SoakResult::FailedCleanly);
+    row("failed on red", failed, SoakResult::Failed);
     row("failed, but the list stayed orange", [&](JudgedRun &run) {
         failed(run);
         run.colours.removeLast();
     }, wrong);
-    row("no decoder answered", endedBefore, SoakResult::FailedCleanly);
+    row("failed without naming the blocks", [&](JudgedRun &run) {
+        failed(run);
+        run.lines[1] = "Timeout Block 3";
+    }, wrong);
+    row("failed, and the flash holds what is not the image", [&](JudgedRun &run) {
+        failed(run);
+        run.flash = oneByteOff;
+    }, wrong);
+    row("no decoder answered", endedBefore, SoakResult::Failed);
     row("ended before the transfer without its line", [&](JudgedRun &run) {
         endedBefore(run);
         run.lines.first() = T(TextId::ConnectingToDecoder);
@@ -164,14 +184,15 @@ void TestSoak::judge()
     view.colours = run.colours;
     view.infoLines = run.lines;
     view.buttonStates = {false, run.buttonsEnabled};
-    const SoakVerdict verdict = JudgeSoakRun(
-        {run.outcome, view, run.unconfirmed, run.flash, Payload(), BlockBytes, run.portOpen});
+    const SoakVerdict verdict =
+        JudgeSoakRun({run.outcome, view, run.flash, run.payload, BlockBytes, run.portOpen});
     QVERIFY2(verdict.result == result, qPrintable(verdict.detail));
 }
 
 void TestSoak::verdictLine()
 {
-    const SoakVerdict sent{4000000000u, SoakResult::Flagged, QStringLiteral("block 3  unconfirmed")};
+    const SoakVerdict sent{4000000000u, SoakResult::Unconfirmed,
+                           QStringLiteral("block 3  unconfirmed")};
     const auto read = SoakVerdict::FromLine(sent.ToLine());
     QVERIFY(read);
     QCOMPARE(read->seed, sent.seed);
@@ -184,7 +205,8 @@ void TestSoak::verdictLine()
 }
 
 // A wrong run is replayed by its seed alone; and over a few hundred seeds every fault and the
-// unplugging come up, each also without the others.
+// unplugging come up, each random fault also without the others, and so do the steady faults
+// and a payload with a tail.
 void TestSoak::planReplaysFromItsSeed()
 {
     QCOMPARE(SoakPlan::FromSeed(42).Describe(), SoakPlan::FromSeed(42).Describe());
@@ -210,11 +232,20 @@ void TestSoak::planReplaysFromItsSeed()
         }
         if (plan.blocks > 256)
             seen.insert("block numbers wrap");
+        if (plan.refuseBlock != SimDecoderSettings::NeverRefuse && plan.refuseBlock < plan.blocks)
+            seen.insert("refused block");
+        if (plan.replyDelayMs > 0)
+            seen.insert("late replies");
+        if (plan.truncateAt != SoakPlan::NeverTruncate)
+            seen.insert("file cut short");
+        if (plan.tailBytes > 0 && plan.tailBytes < plan.BlockBytes())
+            seen.insert("tail");
     }
     for (const char *kind : {"lost-reply", "bad-block", "lost-block", "slow-reply", "garbage"})
         QVERIFY2(seen.contains(kind) && seen.contains(kind + QStringLiteral(" alone")), kind);
-    QVERIFY(seen.contains("unplug"));
-    QVERIFY(seen.contains("block numbers wrap"));
+    for (const char *kind : {"unplug", "block numbers wrap", "refused block", "late replies",
+                             "file cut short", "tail"})
+        QVERIFY2(seen.contains(kind), kind);
 }
 
 void TestSoak::poolGivesEverySeedAVerdict()
@@ -234,7 +265,7 @@ void TestSoak::poolCountsAHangAndGoesOn()
     run.Run(Worker("while read s; do [ $s = 2 ] && exec sleep 600; "
                    "echo \"RESULT $s failed Connection failed\"; done"),
             1, HangDeadline, {1, 2, 3});
-    QCOMPARE(run.Seeds(SoakResult::FailedCleanly), (QList<quint32>{1, 3}));
+    QCOMPARE(run.Seeds(SoakResult::Failed), (QList<quint32>{1, 3}));
     QCOMPARE(run.Seeds(SoakResult::Wrong), QList<quint32>{2});
 }
 

@@ -12,7 +12,7 @@ constexpr int ImageHeadBytes = 2; // lead byte, ID byte
 
 namespace BenchSoftware {
 
-QByteArray Write(const QString &path, int id, int type, int payloadBytes)
+Image Write(const QString &path, int id, int type, int payloadBytes)
 {
     QString error;
     const auto entry = DswGenerator::ParseEntry(
@@ -29,7 +29,9 @@ QByteArray Write(const QString &path, int id, int type, int payloadBytes)
     QFile file(path);
     if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write the software file %s: %s", qPrintable(path), qPrintable(error));
-    return bytes.mid(found.Start - 1 + ImageHeadBytes, payloadBytes);
+    // Start counts from 1.
+    const qsizetype payloadOffset = found.Start - 1 + ImageHeadBytes;
+    return {bytes.mid(payloadOffset, payloadBytes), payloadOffset};
 }
 
 } // namespace BenchSoftware

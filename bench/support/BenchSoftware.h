@@ -7,9 +7,14 @@
 
 namespace BenchSoftware {
 
+struct Image {
+    QByteArray payload;
+    qsizetype payloadOffset = 0; // where the payload starts in the file
+};
+
 // Writes the file at path: one image for decoder id of the given TYPE with payloadBytes bytes
-// after its lead byte and ID byte. Returns the payload; ends the program when the file cannot
+// after its lead byte and ID byte. Returns its payload; ends the program when the file cannot
 // be made, since no figure means anything without it.
-QByteArray Write(const QString &path, int id, int type, int payloadBytes);
+Image Write(const QString &path, int id, int type, int payloadBytes);
 
 } // namespace BenchSoftware

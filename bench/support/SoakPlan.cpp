@@ -14,6 +14,16 @@ constexpr int MaxLongBlocks = 300;
 constexpr double FaultLeftOutOdds = 0.5;
 // One run in five unplugs the port at one of its blocks.
 constexpr double UnplugOdds = 0.2;
+// One run in ten has a payload of no whole number of blocks.
+constexpr double TailOdds = 0.1;
+// One run in five plays a steady fault, one of SteadyFault's kinds.
+constexpr double SteadyFaultOdds = 0.2;
+enum class SteadyFault { RefusedBlock, LateReplies, TruncatedFile };
+constexpr int SteadyFaultKinds = 3;
+// Every reply later than a block's reply window of 50 ms; in some runs later than a handshake
+// byte's 100 ms too.
+constexpr int MinReplyDelayMs = 55;
+constexpr int MaxReplyDelayMs = 150;
 
 // The highest odds of each fault. Every lost or slow reply costs a real timeout of the
 // procedure (a block's 50 ms, a handshake byte's 100 ms), so these keep a run near a second.
@@ -41,6 +51,29 @@ public:
 private:
     std::mt19937 generator_;
 };
+
+// Drawn after the random faults and the unplugging, and every value whatever the kind, so those
+// stay as they were for each seed.
+void DrawSteadyFault(Draw &draw, SoakPlan &plan)
+{
+    const bool steady = draw.Happens(SteadyFaultOdds);
+    const auto kind = static_cast<SteadyFault>(draw.Between(0, SteadyFaultKinds - 1));
+    const int block = draw.Between(0, plan.blocks - 1);
+    const int replyDelayMs = draw.Between(MinReplyDelayMs, MaxReplyDelayMs);
+    if (!steady)
+        return;
+    switch (kind) {
+    case SteadyFault::RefusedBlock:
+        plan.refuseBlock = block;
+        break;
+    case SteadyFault::LateReplies:
+        plan.replyDelayMs = replyDelayMs;
+        break;
+    case SteadyFault::TruncatedFile:
+        plan.truncateAt = block;
+        break;
+    }
+}
 } // namespace
 
 SoakPlan SoakPlan::FromSeed(quint32 seed)
@@ -59,6 +92,10 @@ SoakPlan SoakPlan::FromSeed(quint32 seed)
     const int unplugAt = draw.Between(0, plan.blocks - 1);
     if (draw.Happens(UnplugOdds))
         plan.unplugAt = unplugAt;
+    DrawSteadyFault(draw, plan);
+    const int tailBytes = draw.Between(1, plan.BlockBytes() - 1);
+    if (draw.Happens(TailOdds))
+        plan.tailBytes = tailBytes;
     return plan;
 }
 
@@ -69,7 +106,7 @@ int SoakPlan::BlockBytes() const
 
 int SoakPlan::PayloadBytes() const
 {
-    return blocks * BlockBytes();
+    return blocks * BlockBytes() + tailBytes;
 }
 
 SimDecoderSettings SoakPlan::Decoder(int id) const
@@ -79,6 +116,8 @@ SimDecoderSettings SoakPlan::Decoder(int id) const
     settings.blockSize = BlockBytes();
     settings.odds = odds;
     settings.unplugAt = unplugAt;
+    settings.refuseBlock = refuseBlock;
+    settings.replyDelayMs = replyDelayMs;
     settings.seed = seed;
     return settings;
 }
@@ -93,7 +132,15 @@ QString SoakPlan::Describe() const
                      key("lost-reply", odds.lostReply), key("bad-block", odds.badBlock),
                      key("lost-block", odds.lostBlock), key("slow-reply", odds.slowReply),
                      key("garbage", odds.garbage)};
+    if (tailBytes > 0)
+        keys.append(QStringLiteral("tail=%1").arg(tailBytes));
     if (unplugAt != SimDecoderSettings::NeverUnplug)
         keys.append(QStringLiteral("unplug-at=%1").arg(unplugAt));
+    if (refuseBlock != SimDecoderSettings::NeverRefuse)
+        keys.append(QStringLiteral("refuse-block=%1").arg(refuseBlock));
+    if (replyDelayMs > 0)
+        keys.append(QStringLiteral("reply-delay=%1").arg(replyDelayMs));
+    if (truncateAt != NeverTruncate)
+        keys.append(QStringLiteral("truncate-at=%1").arg(truncateAt));
     return keys.join(QLatin1Char(' '));
 }

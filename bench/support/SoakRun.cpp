@@ -4,7 +4,6 @@
 #include "SoakJudge.h"
 
 #include "app/LanguageTexts.h"
-#include "app/Log.h"
 #include "app/Module_DU.h"
 #include "port/PortMap.h"
 #include "port/SComm.h"
@@ -14,24 +13,13 @@
 #include "update/MemoryUpdateView.h"
 #include "update/UpdateProcedure.h"
 
-#include <QRegularExpression>
-#include <optional>
+#include <QFile>
 
 namespace {
 constexpr int DecoderId = 12;
 constexpr int DecoderCom = 3;
 // A target of 0 ms is met by the smallest loop count, so the bursts take next to no time.
 const QString QuickTimingTarget = QStringLiteral("0");
-
-// The block that "Ende erreicht, Block N nicht bestätigt" names.
-std::optional<int> UnconfirmedBlock(const QString &logLine)
-{
-    static const QRegularExpression flag(QStringLiteral("^Ende erreicht, Block (\\d+) nicht"));
-    const QRegularExpressionMatch match = flag.match(logLine);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return match.captured(1).toInt();
-}
 } // namespace
 
 SoakRunner::SoakRunner()
@@ -56,30 +44,39 @@ SoakRunner::~SoakRunner()
 
 SoakVerdict SoakRunner::Run(const SoakPlan &plan)
 {
-    const QByteArray payload =
+    const BenchSoftware::Image image =
         BenchSoftware::Write(softwarePath_, DecoderId, plan.type, plan.PayloadBytes());
     const auto box = std::make_shared<SimUpdateBox>();
     box->AttachDecoder(plan.Decoder(DecoderId));
+    TruncateFileAt(*box->Decoder(), plan.truncateAt, image);
     PortMap::Instance().Attach(DecoderCom, box);
 
     MemoryUpdateView view;
     view.noQuery = true;
     view.timing = QString::number(Calibration::MinimumLoopCount);
     view.timingTarget = QuickTimingTarget;
-    std::optional<int> unconfirmedBlock;
-    Log::SetSink([&unconfirmedBlock](const QString &line) {
-        if (const auto block = UnconfirmedBlock(line))
-            unconfirmedBlock = block;
-    });
     UpdateProcedure procedure(view);
     const UpdateOutcome outcome = procedure.Run();
-    Log::SetSink(nullptr);
 
     const bool portOpen = procedure.Link().Comm().portopen() || box->Connected();
-    const SoakRecord record{outcome, view, unconfirmedBlock, box->Decoder()->Flash(),
-                            payload, plan.BlockBytes(), portOpen};
+    const SoakRecord record{outcome,       view, box->Decoder()->Flash(), image.payload,
+                            plan.BlockBytes(), portOpen};
     SoakVerdict verdict = JudgeSoakRun(record);
     verdict.seed = plan.seed;
     infoLines_ = view.infoLines;
     return verdict;
+}
+
+// The software file shrinks to half its image while the transfer runs; what was sent must still
+// be the image as it was when the update started.
+void SoakRunner::TruncateFileAt(SimDecoder &decoder, int block, const BenchSoftware::Image &image)
+{
+    if (block == SoakPlan::NeverTruncate)
+        return;
+    const qsizetype cutAt = image.payloadOffset + image.payload.size() / 2;
+    QObject::connect(&decoder, &SimDecoder::BlockArrived, &decoder,
+                     [path = softwarePath_, block, cutAt](int expected) {
+                         if (expected == block && !QFile::resize(path, cutAt))
+                             qFatal("cannot cut the software file %s", qPrintable(path));
+                     });
 }

@@ -7,8 +7,9 @@
 namespace {
 const QString Head = QStringLiteral("RESULT");
 // By SoakResult, in its order.
-const std::array<QString, SoakResultCount> Words{QStringLiteral("equal"), QStringLiteral("flagged"),
-                                   QStringLiteral("failed"), QStringLiteral("wrong")};
+const std::array<QString, SoakResultCount> Words{
+    QStringLiteral("equal"), QStringLiteral("unconfirmed"), QStringLiteral("failed"),
+    QStringLiteral("wrong")};
 constexpr int FieldsBeforeDetail = 3; // head, seed, word
 } // namespace
 

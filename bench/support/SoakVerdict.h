@@ -6,10 +6,10 @@
 #include <optional>
 
 enum class SoakResult {
-    FlashEqual,    // finished, and the decoder's flash equals the image's payload
-    Flagged,       // finished short at the end, and said so: the last block was not confirmed
-    FailedCleanly, // failed with its failure line, the port closed and the buttons enabled
-    Wrong,         // anything else: a flash that differs unflagged, a hang, a crash, an open port
+    FlashEqual,  // finished, and the decoder's flash equals the image's payload
+    Unconfirmed, // finished, and said what at the end is unconfirmed; the flash holds the rest
+    Failed,      // failed with its failure lines, or no decoder answered
+    Wrong,       // anything else: a flash that differs unflagged, a hang, a crash, an open port
 };
 constexpr size_t SoakResultCount = 4;
 
@@ -18,7 +18,7 @@ struct SoakVerdict {
     SoakResult result = SoakResult::Wrong;
     QString detail; // how the run ended, or what went wrong
 
-    // "RESULT SEED WORD DETAIL", WORD one of equal, flagged, failed, wrong.
+    // "RESULT SEED WORD DETAIL", WORD one of equal, unconfirmed, failed, wrong.
     QString ToLine() const;
     // Nothing when line is no such line.
     static std::optional<SoakVerdict> FromLine(const QString &line);

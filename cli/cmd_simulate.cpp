@@ -42,7 +42,7 @@ const QList<QCommandLineOption> ValueOptions{
     {QStringLiteral("refuse-block"), QStringLiteral("the decoder refuses block N every time"),
      QStringLiteral("N")},
     {QStringLiteral("reply-delay"),
-     QStringLiteral("every reply comes MS milliseconds after what it answers"),
+     QStringLiteral("every reply to a block comes MS milliseconds after the block"),
      QStringLiteral("MS")},
     {QStringLiteral("seed"), QStringLiteral("the seed of the faults' chances"), QStringLiteral("S")},
 };

@@ -186,9 +186,11 @@ void SimDecoder::Reply(quint8 byte)
         return;
     QByteArray reply(1, static_cast<char>(byte));
     faults_.MaybeGarble(reply);
-    // The byte just taken is the one this reply answers.
+    // The byte just taken is the one this reply answers. Only blocks are answered late: the
+    // decoder that is found and started promptly but lags in the transfer is the one to play.
+    const int delayMs = phase_ == Phase::Blocks ? settings_.replyDelayMs : 0;
     Clock::time_point due = std::max(line_.ReplyDue(Clock::now()),
-                                     lastByteAt_ + std::chrono::milliseconds(settings_.replyDelayMs));
+                                     lastByteAt_ + std::chrono::milliseconds(delayMs));
     if (faults_.SlowReply())
         due += std::chrono::milliseconds(SlowReplyDelayMs);
     schedule_.Post(due, reply);

@@ -11,7 +11,8 @@
 // names. A pause of IdleGapMs in the middle of a block drops what came of it, so the framing
 // lines up again with the next block.
 //
-// Each reply leaves settings.replyDelayMs after the byte it answers has arrived, at the earliest.
+// Each reply to a block leaves settings.replyDelayMs after the block's last byte has arrived, at
+// the earliest.
 //
 // An ID of 0xEF or 0xBF cannot be probed: the decoder takes it for more preamble.
 

@@ -27,7 +27,7 @@ struct SimDecoderSettings {
     SimFaultOdds odds;
     int unplugAt = NeverUnplug; // the port vanishes when this block arrives
     int refuseBlock = NeverRefuse; // this block is refused every time it arrives
-    int replyDelayMs = 0;          // every reply comes this long after what it answers arrived
+    int replyDelayMs = 0;          // every reply to a block comes this long after the block arrived
     quint32 seed = DefaultSeed; // of the fault generator
     bool lineRate = false;      // replies no earlier than a 38400-baud line would carry them
 };

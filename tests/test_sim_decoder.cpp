@@ -293,32 +293,42 @@ void SimDecoderTest::lineOffResetsReceiveButKeepsFlash()
 
 // Faults that lose or spoil bytes are played through whole updates in test_update_end_to_end;
 // these hold a reply back, which is timed here. Sent at once: line 1 raised, the preamble and the
-// own ID.
+// own ID; or, for a steady delay, which holds back only the replies to blocks, the first block
+// after a prompt ID and handshake.
 void SimDecoderTest::repliesHeldBack_data()
 {
     QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("timesABlock");
     QTest::addColumn<qint64>("leastNs");
 
     using std::chrono::milliseconds, std::chrono::nanoseconds;
     const qint64 probeBytes = 2 * ProgramPreamblePairs + 1;
-    QTest::newRow("reply delay") << QString("reply-delay=%1").arg(SteadyReplyDelayMs)
+    QTest::newRow("reply delay") << QString("reply-delay=%1").arg(SteadyReplyDelayMs) << true
                                  << qint64(nanoseconds(milliseconds(SteadyReplyDelayMs)).count());
     QTest::newRow("slow reply")
-        << "slow-reply=1" << qint64(nanoseconds(milliseconds(SimDecoder::SlowReplyDelayMs)).count());
+        << "slow-reply=1" << false
+        << qint64(nanoseconds(milliseconds(SimDecoder::SlowReplyDelayMs)).count());
     // Every byte crosses the line before the reply, which takes a byte's time of its own.
-    QTest::newRow("line rate") << "line-rate=1"
+    QTest::newRow("line rate") << "line-rate=1" << false
                                << (probeBytes + 1) * SimLineClock::ByteTime.count();
 }
 
 void SimDecoderTest::repliesHeldBack()
 {
     QFETCH(QString, keys);
+    QFETCH(bool, timesABlock);
     QFETCH(qint64, leastNs);
     Link link(QString("decoder=%1&%2").arg(OwnId).arg(keys));
+    QByteArray timed = Preamble(ProgramPreamblePairs) + char(OwnId);
     link.Line1(true);
+    if (timesABlock) {
+        QCOMPARE(link.Probe(), Acked);
+        QCOMPARE(link.Handshake(), Acked.repeated(3));
+        timed = Frame(0, Payload(0, SmallBlock));
+    }
     QElapsedTimer sent;
     sent.start();
-    QCOMPARE(link.Send(Preamble(ProgramPreamblePairs) + char(OwnId)), QByteArray());
+    QCOMPARE(link.Send(timed), QByteArray());
     QCOMPARE(link.AwaitReply(), Acked);
     QVERIFY(sent.nsecsElapsed() >= leastNs);
 }

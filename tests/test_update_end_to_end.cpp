@@ -235,6 +235,12 @@ void TestUpdateEndToEnd::faults_data()
     QTest::newRow("garbage replies") << "garbage=0.2&seed=7" << UpdateOutcome::Finished << true;
     QTest::newRow("every block lost") << "lost-block=1" << UpdateOutcome::Failed << true;
     QTest::newRow("port vanishes at block 2") << "unplug-at=2" << UpdateOutcome::Failed << true;
+    // Block 2 refused every time, block 1 taken again: the probing comes back to block 2 until its
+    // failures all told are too many.
+    QTest::newRow("block 2 refused every time") << "refuse-block=2" << UpdateOutcome::Failed << true;
+    // Each reply comes after its block's wait and is dropped, never taken for the next block's.
+    QTest::newRow("every block answered too late") << "reply-delay=80" << UpdateOutcome::Failed
+                                                   << true;
     QTest::newRow("garbage to the ID") << "garbage=1" << UpdateOutcome::EndedBeforeTransfer
                                        << false;
 }

@@ -265,6 +265,11 @@ void TestUpdateProcedure::transfer_data()
         << QList<int>{0, 1, 2, 1, 2, 1, 0, 3, 0, 4, 0, 2, 1, 2, 3, 4, 5}
         << twelveRefusals + QStringList{finished} << QStringList{finished} << 0
         << QStringList{"Nack Block 1 Retry 12"} << UpdateOutcome::Finished;
+    const QStringList lastRefused{"CRC-Fehler Block 1 Retry 1", FailedLine,
+                                  "Blocks never acknowledged: 1"};
+    QTest::newRow("last block refused, its probe lies beyond")
+        << 64 << AfterHandshake({Ack, Nack}) << QList<int>{0, 1} << lastRefused << lastRefused
+        << 66 << QStringList{"Nack Block 1 Retry 1"} << UpdateOutcome::Failed;
     QTest::newRow("handshake unanswered")
         << 64 << Replies{Ack, Silence} << QList<int>{} << QStringList{FailedLine, "Blocks never acknowledged: 0-1"}
         << QStringList{FailedLine, "Blocks never acknowledged: 0-1"} << -1 << QStringList{} << UpdateOutcome::Failed;
@@ -327,26 +332,27 @@ void TestUpdateProcedure::lateReplies_data()
     QTest::addColumn<int>("lateMs");       // how late the late replies come
     QTest::addColumn<Replies>("onTime");   // replies first, each on time
     QTest::addColumn<int>("lateReplies");  // then these acknowledgements, each late
-    QTest::addColumn<int>("strayMs");      // an acknowledgement this late after the last reply
+    QTest::addColumn<int>("strayAfter");   // an acknowledgement after the reply to this write
+    QTest::addColumn<int>("strayMs");      // this late
     QTest::addColumn<QStringList>("shown"); // the list's last lines before "Comm port closed"
     QTest::addColumn<UpdateOutcome>("outcome");
 
     // The search waits 25 ms for an answer, then as long again for a late one.
     QTest::newRow("the ID's answer after its wait picks no other ID")
-        << QStringList{"12", "34"} << 40 << Replies{} << 1 << 0 << QStringList{}
+        << QStringList{"12", "34"} << 40 << Replies{} << 1 << -1 << 0 << QStringList{}
         << UpdateOutcome::EndedBeforeTransfer;
     // A block waits 50 ms, then as long again: every reply comes inside the second wait.
     QTest::newRow("every block answered after its wait")
-        << QStringList{"12"} << 80 << Times(Ack, 4) << 10 << 0
+        << QStringList{"12"} << 80 << Times(Ack, 4) << 10 << -1 << 0
         << QStringList{"Timeout Block 0", FailedLine,
                        "Blocks never acknowledged: 0-3"}
         << UpdateOutcome::Failed;
     QTest::newRow("a stray byte after the ID's answer answers no handshake byte")
-        << QStringList{"12"} << 0 << Replies{Ack} << 0 << 20
+        << QStringList{"12"} << 0 << Replies{Ack, Silence} + Times(Ack, 6) << 0 << 0 << 20
         << QStringList{T(TextId::UpdateFailedOnPosition) + " 0", "Blocks never acknowledged: 0-3"}
         << UpdateOutcome::Failed;
     QTest::newRow("a reply after the last block")
-        << QStringList{"12"} << 0 << Times(Ack, 8) << 0 << 100
+        << QStringList{"12"} << 0 << Times(Ack, 8) << 0 << 7 << 100
         << QStringList{T(TextId::UpdateFinished), "Not confirmed by the decoder: block 3"}
         << UpdateOutcome::FinishedUnconfirmed;
 }
@@ -357,6 +363,7 @@ void TestUpdateProcedure::lateReplies()
     QFETCH(int, lateMs);
     QFETCH(Replies, onTime);
     QFETCH(int, lateReplies);
+    QFETCH(int, strayAfter);
     QFETCH(int, strayMs);
     QFETCH(QStringList, shown);
     QFETCH(UpdateOutcome, outcome);
@@ -364,10 +371,11 @@ void TestUpdateProcedure::lateReplies()
     run.view.noQuery = true;
     Module_DU::State().ChosenDecoders = chosen;
     const QByteArray software = run.Software(1, 128);
-    for (const QByteArray &reply : onTime)
-        run.rig.decoder->Then(reply);
-    if (strayMs > 0)
-        run.rig.decoder->AndLater(Ack, strayMs);
+    for (qsizetype write = 0; write < onTime.size(); ++write) {
+        run.rig.decoder->Then(onTime.at(write));
+        if (write == strayAfter)
+            run.rig.decoder->AndLater(Ack, strayMs);
+    }
     run.rig.decoder->Then(Ack, lateReplies, lateMs);
     run.rig.decoder->SetDefaultReply(Silence);
     const QString failedLine = T(TextId::UpdateFailedOnPosition) + " "

@@ -72,6 +72,7 @@ TransferEnd BlockTransfer::Run(const UpdateImage &image, int32_t blockSize)
     wholeBlocks_ = image.WholeBlocks(blockSize);
     tailBytes_ = image.TailBytes(blockSize);
     highestAcknowledged_ = -1;
+    lastReply_ = Reply::Accepted;
     carriedRetries_.clear();
     retryLines_ = 0;
     if (!Handshake(image))
@@ -119,6 +120,7 @@ TransferEnd BlockTransfer::SendBlocks(const UpdateImage &image)
             ShowProgress();
             Guarded([this] { AwaitBlockReply(); });
             const Reply reply = GuardedOr(Reply::Refused, [this] { return Evaluate(); });
+            lastReply_ = reply;
             if (reply == Reply::Accepted)
                 break;
             if (!RetryAllowed(reply))
@@ -241,9 +243,9 @@ void BlockTransfer::ChooseProbe()
     blockNumber_ = ProbeBlock(savedBlockNumber_, retryCounter_);
 }
 
-// The end of the image is reached. Finished only when every whole block is confirmed; at most
-// the last one unconfirmed, or a tail too short for a block left unsent, is finished but
-// unconfirmed; anything more missing has failed.
+// The end of the image is reached. Finished only when every whole block is confirmed; the last
+// one unanswered, or a tail too short for a block left unsent, is finished but unconfirmed;
+// anything more missing, or a last block the decoder refused, has failed.
 TransferEnd BlockTransfer::Finish()
 {
     Guarded([this] { link_.DropWaiting(); });
@@ -251,7 +253,7 @@ TransferEnd BlockTransfer::Finish()
     if (!view_.Blind())
         TakeBackLateReplies();
     const int64_t unconfirmedBlocks = wholeBlocks_ - 1 - highestAcknowledged_;
-    if (unconfirmedBlocks > 1)
+    if (unconfirmedBlocks > 1 || (unconfirmedBlocks == 1 && lastReply_ == Reply::Refused))
         return Fail();
     view_.AddInfoLine(Text(TextId::UpdateFinished));
     if (unconfirmedBlocks == 0 && tailBytes_ == 0) {

@@ -78,6 +78,7 @@ private:
     int64_t wholeBlocks_ = 0;
     int64_t tailBytes_ = 0;
     int64_t highestAcknowledged_ = -1; // blocks 0 to this one are confirmed
+    Reply lastReply_ = Reply::Accepted;
     // A block the transfer comes back to after an accepted probe goes on counting its failures
     // from where they stood, so a block that keeps failing fails the transfer in the end.
     std::map<int32_t, int32_t> carriedRetries_;

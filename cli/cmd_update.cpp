@@ -250,7 +250,8 @@ private:
         }
         finishing_ = true;
         view_.DeclineQuestions();
-        progress_.PrintErr(QStringLiteral("update: finishing the update; signal again to stop now"));
+        progress_.PrintErr(
+            QStringLiteral("update: finishing the update; signal again to stop now"));
     }
 
     TerminalUpdateView &view_;

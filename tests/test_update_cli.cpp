@@ -89,15 +89,21 @@ public:
     QString flashPath = dir.filePath("flash.bin");
 };
 
-CliRun RunCli(const QString &ports, const QStringList &arguments, const QByteArray &input = {})
+// tobrik-cli with the port map ports; false when it does not start.
+bool StartCli(QProcess &cli, const QString &ports, const QStringList &arguments)
 {
-    QProcess cli;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TOBRIK_PORTS", ports);
     cli.setProcessEnvironment(environment);
     cli.start(TestEnvironment::CliPath(), arguments);
+    return cli.waitForStarted();
+}
+
+CliRun RunCli(const QString &ports, const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess cli;
     CliRun run;
-    if (!cli.waitForStarted())
+    if (!StartCli(cli, ports, arguments))
         return run;
     cli.write(input);
     cli.closeWriteChannel();
@@ -320,24 +326,20 @@ void UpdateCliTest::signalsDuringTheRun()
     QVERIFY2(link.Open(&error), qPrintable(error));
 
     QProcess cli;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("TOBRIK_PORTS", "3=" + link.Path());
-    cli.setProcessEnvironment(environment);
-    cli.start(TestEnvironment::CliPath(),
-              QStringList{"update", "--port", "3", "--file", workspace.softwarePath, "--decoder",
-                          QString::number(TrackDecoder), "--log"}
-                  + options);
-    QVERIFY(cli.waitForStarted());
+    QVERIFY(StartCli(cli, "3=" + link.Path(),
+                     QStringList{"update", "--port", "3", "--file", workspace.softwarePath,
+                                 "--decoder", QString::number(TrackDecoder), "--log"}
+                         + options));
     QString errors;
     // Whether standard error has said text; a child that has ended will say nothing more.
     const auto said = [&cli, &errors](const QString &text) {
-        QTest::qWaitFor(
+        const bool saidOrEnded = QTest::qWaitFor(
             [&] {
                 errors += QString::fromUtf8(cli.readAllStandardError());
                 return errors.contains(text) || cli.state() == QProcess::NotRunning;
             },
             ChildPatienceMs);
-        return errors.contains(text);
+        return saidOrEnded && errors.contains(text);
     };
     QVERIFY2(said(signalAfter), qPrintable(errors));
     for (int sent = 0; sent < signalCount; ++sent) {
@@ -355,7 +357,7 @@ void UpdateCliTest::signalsDuringTheRun()
         QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     QVERIFY2(lines.endsWith("Comm port closed") && lines.contains(line),
              qPrintable(lines.join('\n')));
-    QVERIFY(adapter->Received().endsWith("FLINT_AUS\r"));
+    QTRY_VERIFY(adapter->Received().endsWith("FLINT_AUS\r")); // once this process has read it
     QTRY_COMPARE(workspace.FlashState(), flash);
 }
 

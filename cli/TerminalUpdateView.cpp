@@ -3,7 +3,6 @@
 #include "cli/CliCommand.h"
 #include "cli/TerminalProgress.h"
 
-#include <QTextStream>
 #include <cstdio>
 
 TerminalUpdateView::TerminalUpdateView(const UpdateOptions &options, TerminalProgress &progress)
@@ -67,16 +66,18 @@ void TerminalUpdateView::SetButtonsEnabled(bool) {}
 
 bool TerminalUpdateView::AskYesNo(const QString &title, const QString &text)
 {
+    if (declining_)
+        return false;
     if (options_.answerYes)
         return true;
     PrintErr(title + QStringLiteral(": ") + text + QStringLiteral(" [y/N] "));
-    QTextStream input(stdin);
-    QString answer;
-    input.readLineInto(&answer);
+    const std::optional<QString> typed = answerLine_.Read();
+    if (!typed)
+        return false;
     // A terminal echoes the user's Enter; an answer from elsewhere ends the question's line here.
     if (!IsTerminal(stdin))
-        PrintErr(answer + QLatin1Char('\n'));
-    answer = answer.trimmed().toLower();
+        PrintErr(*typed + QLatin1Char('\n'));
+    const QString answer = typed->trimmed().toLower();
     return answer == QLatin1String("y") || answer == QLatin1String("yes");
 }
 
@@ -91,4 +92,12 @@ void TerminalUpdateView::GoBack() {}
 std::optional<QColor> TerminalUpdateView::Colour() const
 {
     return colour_;
+}
+
+void TerminalUpdateView::DeclineQuestions()
+{
+    declining_ = true;
+    // The question's line ends unanswered.
+    if (answerLine_.Cancel())
+        PrintErr(QStringLiteral("\n"));
 }

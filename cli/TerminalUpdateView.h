@@ -4,6 +4,7 @@
 // standard error, the confirmation question is asked on standard input and an information
 // box's text is printed on standard error.
 
+#include "cli/StandardInputLine.h"
 #include "update/UpdateView.h"
 
 #include <optional>
@@ -36,7 +37,8 @@ public:
     void SetTimingText(const QString &text) override;
     QString TimingTargetText() const override;
     void SetButtonsEnabled(bool enabled) override;
-    // "TITLE: TEXT [y/N]" on standard error; Yes only for y or yes. The end of the input is No.
+    // "TITLE: TEXT [y/N]" on standard error; Yes only for y or yes. The end of the input is No,
+    // and so is every question once DeclineQuestions was called.
     bool AskYesNo(const QString &title, const QString &text) override;
     // "TITLE: TEXT" on standard error, where the question is asked too.
     void ShowInformation(const QString &title, const QString &text) override;
@@ -45,9 +47,14 @@ public:
     // List2's colour as the run left it; none when no run set one.
     std::optional<QColor> Colour() const;
 
+    // Answers No to the question waiting for its answer now, and to every later one.
+    void DeclineQuestions();
+
 private:
     UpdateOptions options_;
     TerminalProgress &progress_;
     QString timing_ = StartValue::Timing;
     std::optional<QColor> colour_;
+    StandardInputLine answerLine_;
+    bool declining_ = false;
 };

@@ -6,6 +6,7 @@
 #include "app/Log.h"
 #include "app/Module_DU.h"
 #include "app/Startup.h"
+#include "app/TerminationSignals.h"
 #include "cli/PortScans.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalUpdateView.h"
@@ -35,11 +36,20 @@ Each line the page adds to its list is printed on standard output as it is added
 the retries take out of the list again stay printed. On a terminal a progress bar is drawn on
 standard error. After the update the last line on standard error is the list's colour.
 
+--pream takes 4 to 10000 (not read with --blind), --timing-soll 0 to 1000; a value outside
+ends the run before the port is opened, with the page's line naming the range.
+
+SIGTERM, SIGINT or SIGHUP during the run: the first says "finishing the update; signal again
+to stop now" on standard error, answers the question No and lets the transfer finish; a second
+stops the transfer at once. Either way the port is closed and an adapter switched off, and the
+exit status is the run's.
+
 Exit status: 0 finished: every block was acknowledged by the decoder (--blind: every block was
 sent, none confirmed; --alternative: the stream ended with "Übertragung abgeschlossen");
 3 finished, unconfirmed: at most the last block lacks its acknowledgement, or a tail shorter
-than a block was not sent; 1 failed: any other block lacks its acknowledgement, the update ended
-before the transfer, or FILE cannot be used; 64 usage error.
+than a block was not sent; 1 failed: any other block lacks its acknowledgement, the update was
+stopped or ended before the transfer (a number out of range, among others), or FILE cannot be
+used; 64 usage error.
 )";
 
 const QCommandLineOption PortOption(QStringLiteral("port"),
@@ -205,10 +215,9 @@ int ExitStatus(UpdateOutcome outcome)
 }
 
 // The update page's run for the chosen decoders.
-int RunUpdate(const UpdateRequest &request, TerminalProgress &progress)
+int RunUpdate(const UpdateRequest &request, TerminalUpdateView &view, TerminalProgress &progress)
 {
     Module_DU::State().ChosenDecoders = request.decoders;
-    TerminalUpdateView view(request.options, progress);
     UpdateProcedure procedure(view);
     const UpdateOutcome outcome = procedure.Run();
     progress.End();
@@ -220,18 +229,55 @@ int RunUpdate(const UpdateRequest &request, TerminalProgress &progress)
 }
 
 // The page's alternative method.
-int RunAlternative(const UpdateRequest &request, TerminalProgress &progress)
+int RunAlternative(TerminalUpdateView &view, TerminalProgress &progress)
 {
-    TerminalUpdateView view(request.options, progress);
     UpdateLink link(view);
     const AlternativeOutcome outcome = AlternativeUpdate(view, link).Run();
     progress.End();
     return outcome == AlternativeOutcome::Completed ? CliStatus::Success : CliStatus::Failure;
 }
 
+// Termination signals (SIGTERM, SIGINT, SIGHUP) while the page's run lasts. As in the window,
+// the first lets the run go on to its end step, answering its question No, so the decoder is
+// not left with half an image; the close-down follows. A further one stops the transfer at
+// once, still through the end step and the close-down. Before the run a signal ends the
+// command as it always did; after it, the close-down is not cut short.
+class SignalsDuringRun {
+public:
+    SignalsDuringRun(TerminalUpdateView &view, TerminalProgress &progress)
+        : view_(view), progress_(progress)
+    {
+        TerminationSignals::Install([this] { Take(); });
+    }
+    ~SignalsDuringRun() { TerminationSignals::Install({}); }
+    SignalsDuringRun(const SignalsDuringRun &) = delete;
+    SignalsDuringRun &operator=(const SignalsDuringRun &) = delete;
+
+private:
+    void Take()
+    {
+        if (finishing_) {
+            progress_.PrintErr(QStringLiteral("update: stopping the update now"));
+            Module_DU::State().StopUpdate = true;
+            return;
+        }
+        finishing_ = true;
+        view_.DeclineQuestions();
+        progress_.PrintErr(
+            QStringLiteral("update: finishing the update; signal again to stop now"));
+    }
+
+    TerminalUpdateView &view_;
+    TerminalProgress &progress_;
+    bool finishing_ = false;
+};
+
 int RunUpdatePage(const UpdateRequest &request, TerminalProgress &progress)
 {
-    return request.alternative ? RunAlternative(request, progress) : RunUpdate(request, progress);
+    TerminalUpdateView view(request.options, progress);
+    const SignalsDuringRun interruptions(view, progress);
+    return request.alternative ? RunAlternative(view, progress)
+                               : RunUpdate(request, view, progress);
 }
 
 // The program's start-up and the port page, left as Next leaves it; after the update the

@@ -1,8 +1,11 @@
 // tobrik-cli update run as a user runs it, in a child process: the port scan, the file, the
-// whole update against a simulated programmer with a decoder on its track, and its exit status.
-// Also how every command takes its options: refusals, --help and --version.
+// whole update against a simulated programmer with a decoder on its track, its exit status, and
+// termination signals during the update. Also how every command takes its options: refusals,
+// --help and --version.
 #include "app/frm_Du_Info.h"
 #include "app/modFunctions.h"
+#include "sim/PtyLink.h"
+#include "sim/SimPortAddress.h"
 #include "support/DswBuilder.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFolders.h"
@@ -24,6 +27,9 @@ constexpr int UnconfirmedStatus = 3;
 
 // Two blocks of 32 bytes per image, so a run stays short.
 const QStringList SoftwareEntries{"12:TB-M10:2.14:1:64", "13:TB-M11:1.00:1:64"};
+// Enough blocks that, at the line's pace, signals sent after the third still find the
+// transfer running.
+const QStringList LongImage{"12:TB-M10:2.14:1:2560"};
 
 // The fault seeds, found by trying: with lost-reply=0.5 they lose exactly the reply named,
 // of the six the two-block update gets (the ID's, three of the handshake, two blocks').
@@ -35,6 +41,9 @@ const QStringList Transfer{"TB-M10 found", "Update in progress"};
 const QStringList Ending{"Update finished", "Comm port closed"};
 const QStringList WholeUpdate = Opening + Transfer + Ending;
 
+// What the decoder's flash holds after a run that signals interrupted.
+enum class FlashAfter { Nothing, Whole, Part, Garbled };
+
 struct CliRun {
     int exitCode = -1;
     QStringList lines; // standard output
@@ -44,9 +53,9 @@ struct CliRun {
 // A software file and a flash file in a folder of their own, and fresh program folders.
 class Workspace {
 public:
-    Workspace()
+    explicit Workspace(const QStringList &entries = SoftwareEntries)
     {
-        software = DswBuilder::Build(SoftwareEntries);
+        software = DswBuilder::Build(entries);
         if (!DswBuilder::WriteFile(softwarePath, software))
             qFatal("cannot write %s", qPrintable(softwarePath));
     }
@@ -61,6 +70,16 @@ public:
                + moreKeys;
     }
     QByteArray Flash() const { return TestFolders::ReadFile(flashPath); }
+    // The flash as it ends up after the run.
+    FlashAfter FlashState() const
+    {
+        const QByteArray flash = Flash();
+        if (flash.isEmpty())
+            return FlashAfter::Nothing;
+        if (flash == Payload())
+            return FlashAfter::Whole;
+        return Payload().startsWith(flash) ? FlashAfter::Part : FlashAfter::Garbled;
+    }
     QByteArray Payload() const { return UpdateRig::PayloadOf(software, TrackDecoder); }
 
     TestFolders folders;
@@ -70,15 +89,21 @@ public:
     QString flashPath = dir.filePath("flash.bin");
 };
 
-CliRun RunCli(const QString &ports, const QStringList &arguments, const QByteArray &input = {})
+// tobrik-cli with the port map ports; false when it does not start.
+bool StartCli(QProcess &cli, const QString &ports, const QStringList &arguments)
 {
-    QProcess cli;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TOBRIK_PORTS", ports);
     cli.setProcessEnvironment(environment);
     cli.start(TestEnvironment::CliPath(), arguments);
+    return cli.waitForStarted();
+}
+
+CliRun RunCli(const QString &ports, const QStringList &arguments, const QByteArray &input = {})
+{
+    QProcess cli;
     CliRun run;
-    if (!cli.waitForStarted())
+    if (!StartCli(cli, ports, arguments))
         return run;
     cli.write(input);
     cli.closeWriteChannel();
@@ -99,6 +124,8 @@ CliRun RunUpdate(const QString &ports, const QStringList &arguments, const QByte
 }
 } // namespace
 
+Q_DECLARE_METATYPE(FlashAfter)
+
 class UpdateCliTest : public QObject {
     Q_OBJECT
 private slots:
@@ -109,6 +136,8 @@ private slots:
     void asksBeforeTheTransfer();
     void endsWithoutTransfer_data();
     void endsWithoutTransfer();
+    void signalsDuringTheRun_data();
+    void signalsDuringTheRun();
     void refusesWrongUsage_data();
     void refusesWrongUsage();
     void helpListsCommandsOptionsAndStatuses();
@@ -258,6 +287,79 @@ void UpdateCliTest::endsWithoutTransfer()
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.lines, lines);
     QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
+}
+
+void UpdateCliTest::signalsDuringTheRun_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("signalAfter"); // on standard error
+    QTest::addColumn<int>("signalCount");
+    QTest::addColumn<QString>("line"); // on standard output, before "Comm port closed"
+    QTest::addColumn<int>("status");
+    QTest::addColumn<FlashAfter>("flash");
+
+    // Standard input stays open: the answer is still to come when the signal arrives.
+    QTest::newRow("at the question") << QStringList() << "[y/N]" << 1 << "TB-M10 found" << 1
+                                     << FlashAfter::Nothing;
+    QTest::newRow("in the transfer, once")
+        << QStringList{"--yes"} << "Block=3" << 1 << "Update finished" << 0 << FlashAfter::Whole;
+    QTest::newRow("in the transfer, twice") << QStringList{"--yes"} << "Block=3" << 2
+                                            << "Update stopped on request" << 1 << FlashAfter::Part;
+}
+
+// SIGTERM during the run, with the adapter on a pseudo-terminal of this process at the line's
+// pace. The first signal lets the run go on to its end; a second stops the transfer. Either way
+// the port is closed and the adapter switched off.
+void UpdateCliTest::signalsDuringTheRun()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, signalAfter);
+    QFETCH(int, signalCount);
+    QFETCH(QString, line);
+    QFETCH(int, status);
+    QFETCH(FlashAfter, flash);
+    Workspace workspace(LongImage);
+    const std::shared_ptr<SimDevice> adapter = SimPortAddress::Create(
+        workspace.Ports("adapter", "&line-rate=1").section(QLatin1Char('='), 1));
+    QVERIFY(adapter);
+    PtyLink link(adapter);
+    QString error;
+    QVERIFY2(link.Open(&error), qPrintable(error));
+
+    QProcess cli;
+    QVERIFY(StartCli(cli, "3=" + link.Path(),
+                     QStringList{"update", "--port", "3", "--file", workspace.softwarePath,
+                                 "--decoder", QString::number(TrackDecoder), "--log"}
+                         + options));
+    QString errors;
+    // Whether standard error has said text; a child that has ended will say nothing more.
+    const auto said = [&cli, &errors](const QString &text) {
+        const bool saidOrEnded = QTest::qWaitFor(
+            [&] {
+                errors += QString::fromUtf8(cli.readAllStandardError());
+                return errors.contains(text) || cli.state() == QProcess::NotRunning;
+            },
+            ChildPatienceMs);
+        return saidOrEnded && errors.contains(text);
+    };
+    QVERIFY2(said(signalAfter), qPrintable(errors));
+    for (int sent = 0; sent < signalCount; ++sent) {
+        cli.terminate();
+        QVERIFY2(said(QString("finishing the update; signal again to stop now")),
+                 qPrintable(errors));
+    }
+    QVERIFY(QTest::qWaitFor([&cli] { return cli.state() == QProcess::NotRunning; },
+                            ChildPatienceMs));
+
+    errors += QString::fromUtf8(cli.readAllStandardError());
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(cli.exitCode() == status, qPrintable(errors));
+    const QStringList lines =
+        QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QVERIFY2(lines.endsWith("Comm port closed") && lines.contains(line),
+             qPrintable(lines.join('\n')));
+    QTRY_VERIFY(adapter->Received().endsWith("FLINT_AUS\r")); // once this process has read it
+    QTRY_COMPARE(workspace.FlashState(), flash);
 }
 
 void UpdateCliTest::refusesWrongUsage_data()

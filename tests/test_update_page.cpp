@@ -1,10 +1,11 @@
 // The update page through its controls: its first activation with the rule that offers the
-// options, Back, and its place in the wizard. (An update through its controls is in
-// test_update_end_to_end.)
+// options, Back, its place in the wizard, and the options and number boxes locked while an
+// update runs. (An update through its controls is in test_update_end_to_end.)
 #include "TestFolders.h"
 #include "support/AnsweringDialogs.h"
 #include "support/DswBuilder.h"
 #include "support/UpdatePageControls.h"
+#include "support/UpdateRig.h"
 
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
@@ -39,6 +40,8 @@ private slots:
     void onlyBackPreparesThePageAfresh();
     void numberLabelsOnOneLine();
     void wizardShowsAndLeavesThePage();
+    void strayKeyDuringUpdate_data();
+    void strayKeyDuringUpdate();
 };
 
 void TestUpdatePage::init()
@@ -143,6 +146,52 @@ void TestUpdatePage::wizardShowsAndLeavesThePage()
     QVERIFY(updatePage->isHidden() && filePage->isVisible());
     Button(*filePage, "Command3")->click();
     QCOMPARE(wizard.UpdatePage(), updatePage.data());
+}
+
+void TestUpdatePage::strayKeyDuringUpdate_data()
+{
+    QTest::addColumn<QStringList>("chosen");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("one decoder type") << QStringList{"12"} << true;
+    QTest::newRow("two decoder types") << QStringList{"12", "34"} << false;
+}
+
+// Space starts the update from the focused start button; a second Space, pressed while the
+// update runs, lands wherever the focus went. It must not tick "Keine Rückfrage" (the question
+// would be skipped), nor reach a box the update reads. After the run the options rule holds.
+void TestUpdatePage::strayKeyDuringUpdate()
+{
+    QFETCH(QStringList, chosen);
+    QFETCH(bool, offered);
+    UpdateRig rig;
+    rig.WriteSoftware(QStringList{"12:TB12:1.00:1:64"});
+    Module_DU::State().ChosenDecoders = chosen;
+    AnsweringDialogs dialogs;
+    frm_update page;
+    page.show();
+    // Bursts that calibrate at once: a target of 0 ms is met by the smallest loop count.
+    Control<QLineEdit>(page, "txt_timing")->setText(QStringLiteral("1000"));
+    Control<QLineEdit>(page, "txt_timing_soll")->setText(QStringLiteral("0"));
+    const QList<QWidget *> locked{Option(page, "Check1"), Option(page, "Check2"),
+                                  Control(page, "txt_pream"), Control(page, "txt_timing_soll")};
+    QList<bool> enabledWhileRunning;
+    rig.onLog = [&](const QString &line) {
+        if (!line.startsWith(QStringLiteral("Timing messen")))
+            return;
+        for (QWidget *control : locked)
+            enabledWhileRunning.append(control->isEnabled());
+        QTest::keyClick(page.focusWidget() ? page.focusWidget() : &page, Qt::Key_Space);
+    };
+
+    QTest::keyClick(page.focusWidget(), Qt::Key_Space);
+    QCOMPARE(enabledWhileRunning, QList<bool>(locked.size(), false));
+    QCOMPARE(dialogs.questions.size(), 1);
+    QVERIFY(Lines(page).contains(Text(TextId::UpdateFinished)));
+    QCOMPARE(ButtonsEnabled(page), QList<bool>(4, true));
+    QCOMPARE(QList<bool>({locked.at(0)->isEnabled(), locked.at(1)->isEnabled()}),
+             QList<bool>(2, offered));
+    QVERIFY(!Option(page, "Check1")->isChecked());
+    QVERIFY(locked.at(2)->isEnabled() && locked.at(3)->isEnabled());
 }
 
 QTEST_MAIN(TestUpdatePage)

@@ -1,6 +1,6 @@
 // The update procedure and its block transfer against a scripted decoder, with the page kept
 // in memory: every way a run can end before the transfer, the transfer's retry pattern and
-// its end, blind programming, the timing calibration and the preamble.
+// its end, blind programming, the timing calibration, the preamble and the numbers' ranges.
 #include "support/UpdateRig.h"
 
 #include "app/LanguageTexts.h"
@@ -101,8 +101,8 @@ private slots:
     void options();
     void calibration_data();
     void calibration();
-    void preamble_data();
-    void preamble();
+    void numbers_data();
+    void numbers();
     void goesBackWithoutSoftwareFile();
 };
 
@@ -505,32 +505,55 @@ void TestUpdateProcedure::calibration()
     QCOMPARE(run.view.timing, timingAfter);
 }
 
-void TestUpdateProcedure::preamble_data()
+void TestUpdateProcedure::numbers_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("pairs");
-    QTest::addColumn<QStringList>("logged"); // the last one a line's beginning
-    QTest::newRow("empty: none, and no time") << "" << 0 << QStringList{"Division by zero"};
-    QTest::newRow("beyond 32 bits: stays 10")
-        << "99999999999" << 10 << QStringList{"Overflow", "Preamble gesendet. Anz.=10 Zeit="};
-    QTest::newRow("negative: none")
-        << "-5" << 0 << QStringList{"Preamble gesendet. Anz.=-5 Zeit=-"};
+    QTest::addColumn<QString>("preamble");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("blind");
+    QTest::addColumn<QStringList>("refusals"); // none: the run goes on
+    QTest::addColumn<int>("pairs");            // of the preamble sent
+
+    const QString pairsRange = T(TextId::PreambleOutOfRange) + " 4-10000";
+    const QString targetRange = T(TextId::TimingOutOfRange) + " 0-1000";
+    QTest::newRow("fewest pairs") << "4" << "40" << false << QStringList{} << 4;
+    QTest::newRow("one pair too few") << "3" << "40" << false << QStringList{pairsRange} << 0;
+    QTest::newRow("most pairs, longest target")
+        << "10000" << "1000" << false << QStringList{} << 10000;
+    QTest::newRow("beyond 32 bits") << "99999999999" << "40" << false << QStringList{pairsRange}
+                                    << 0;
+    QTest::newRow("negative target") << "100" << "-1" << false << QStringList{targetRange} << 0;
+    QTest::newRow("both far out")
+        << "1e7" << "100000" << false << QStringList{pairsRange, targetRange} << 0;
+    QTest::newRow("blind: the box is not read") << "" << "40" << true << QStringList{} << 100;
 }
 
-void TestUpdateProcedure::preamble()
+// Numbers that would keep the window from its events for long are refused before the port is
+// opened; the buttons are enabled again.
+void TestUpdateProcedure::numbers()
 {
-    QFETCH(QString, text);
+    QFETCH(QString, preamble);
+    QFETCH(QString, target);
+    QFETCH(bool, blind);
+    QFETCH(QStringList, refusals);
     QFETCH(int, pairs);
-    QFETCH(QStringList, logged);
     UpdateRun run;
     run.rig.decoder->SetDefaultReply(Silence);
-    run.view.preamble = text;
+    run.view.preamble = preamble;
+    run.view.timingTarget = target;
+    run.view.blind = blind;
+    run.procedure.SetBurstTimer([onTarget = target.toLongLong()](int32_t) { return onTarget; });
+
     run.procedure.Run();
     QCOMPARE(run.rig.decoder->PreamblePairs(), pairs);
-    const QString start = logged.takeLast();
-    QCOMPARE(MissingInOrder(run.rig.log, logged), QString());
-    const QStringList lines = run.rig.log.filter(QRegularExpression(
-        "^" + QRegularExpression::escape(start) + (start.startsWith("Preamble") ? ".*ms$" : "$")));
+    QCOMPARE(run.view.buttonStates, (QList<bool>{false, true}));
+    if (!refusals.isEmpty()) {
+        QCOMPARE(run.view.infoLines, refusals);
+        QCOMPARE(run.rig.decoder->Connections(), 0);
+        return;
+    }
+    // The time of the preamble, as for 20 pairs.
+    const QStringList lines = run.rig.log.filter(
+        QRegularExpression(QStringLiteral("^Preamble gesendet. Anz.=%1 Zeit=.*ms$").arg(pairs)));
     QCOMPARE(lines.size(), 1);
     QVERIFY(run.rig.log.indexOf(lines.first()) < run.rig.log.indexOf("Suche Decoder ID: 12"));
 }

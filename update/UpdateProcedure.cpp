@@ -100,10 +100,62 @@ UpdateOutcome UpdateProcedure::Run()
     }
     view_.SetButtonsEnabled(false);
     view_.ClearInfoLines();
+    if (!NumbersInRange()) {
+        view_.SetButtonsEnabled(true);
+        return UpdateOutcome::EndedBeforeTransfer;
+    }
     Log::Line(QStringLiteral("Öffne Port ") + state.SelectedPort);
     const UpdateOutcome outcome = RunWithPortOpen();
     End();
     return outcome;
+}
+
+namespace {
+// What the number boxes may hold. A preamble needs its 4 pairs (the box's label says so), and
+// its bursts run without any window event, so its length is capped at a few seconds; a timing
+// target beyond a second makes each of the calibration's 21 tries take that long or longer.
+// A target of 0 asks for the fastest bursts the PC makes.
+constexpr int32_t FewestPreamblePairs = 4;
+constexpr int32_t MostPreamblePairs = 10000;
+constexpr double ShortestTimingTargetMs = 0;
+constexpr double LongestTimingTargetMs = 1000;
+
+// The count as the procedure reads it; one beyond 32 bits is out of any range.
+bool CountInRange(const QString &text, int32_t lowest, int32_t highest)
+{
+    try {
+        const int32_t count = TextNumber::Count(text);
+        return count >= lowest && count <= highest;
+    } catch (const UpdateError &) {
+        return false;
+    }
+}
+
+// The line that refuses a box's value: the box's text and the range it takes.
+QString RangeLine(TextId box, double lowest, double highest)
+{
+    return Text(box) + QStringLiteral(" %1-%2").arg(lowest).arg(highest);
+}
+} // namespace
+
+// Refuses, with a line for each, numbers that would keep the window from its events for long.
+// The preamble count is the box's only where it is read: blind, it is fixed.
+bool UpdateProcedure::NumbersInRange()
+{
+    bool inRange = true;
+    if (!view_.Blind()
+        && !CountInRange(view_.PreambleText(), FewestPreamblePairs, MostPreamblePairs)) {
+        view_.AddInfoLine(RangeLine(TextId::PreambleOutOfRange, FewestPreamblePairs,
+                                    MostPreamblePairs));
+        inRange = false;
+    }
+    const double targetMs = TextNumber::LeadingNumber(view_.TimingTargetText());
+    if (!(targetMs >= ShortestTimingTargetMs && targetMs <= LongestTimingTargetMs)) {
+        view_.AddInfoLine(RangeLine(TextId::TimingOutOfRange, ShortestTimingTargetMs,
+                                    LongestTimingTargetMs));
+        inRange = false;
+    }
+    return inRange;
 }
 
 // From opening the port to the end of the transfer; every way out leads to End.

@@ -41,6 +41,7 @@ public:
     void SetBurstTimer(BurstTimer timer);
 
 private:
+    bool NumbersInRange();
     UpdateOutcome RunWithPortOpen();
     bool OpenPort();
     void WakeAdapter();

@@ -183,13 +183,13 @@ void frm_update::Form_Activate()
 // update always asks and always waits for acknowledgements.
 void frm_update::ApplyOptionsRule()
 {
-    const bool offered = Module_DU::State().ChosenDecoders.size() == 1;
+    optionsOffered_ = Module_DU::State().ChosenDecoders.size() == 1;
     for (QCheckBox *option : {Check1, Check2}) {
-        if (!offered)
+        if (!optionsOffered_)
             option->setChecked(false);
-        option->setEnabled(offered);
+        option->setEnabled(optionsOffered_);
     }
-    Label3->setVisible(!offered);
+    Label3->setVisible(!optionsOffered_);
 }
 
 void frm_update::Command3_Click()
@@ -299,10 +299,16 @@ QString frm_update::TimingTargetText() const
     return txt_timing_soll->text();
 }
 
+// The options and number boxes go with the buttons: a key meant for the start button that
+// lands on one of them while the update runs must not change what the update reads.
 void frm_update::SetButtonsEnabled(bool enabled)
 {
-    for (QPushButton *button : {Command3, Command5, cmd_beenden, cmd_zurueck})
-        button->setEnabled(enabled);
+    const QList<QWidget *> controls{Command3,    Command5,  cmd_beenden,
+                                    cmd_zurueck, txt_pream, txt_timing_soll};
+    for (QWidget *control : controls)
+        control->setEnabled(enabled);
+    for (QCheckBox *option : {Check1, Check2})
+        option->setEnabled(enabled && optionsOffered_);
 }
 
 bool frm_update::AskYesNo(const QString &title, const QString &text)

@@ -83,6 +83,7 @@ private:
     AlternativeUpdate alternative_; // shares the procedure's serial component and tick timer
     PageLifetime *lifetime_;
     bool activated_ = false; // the first activation has set the captions and options
+    bool optionsOffered_ = false; // the options rule of that activation: one decoder chosen
 
     // UpdateView: the controls as the procedures see them.
     void AddInfoLine(const QString &line) override;

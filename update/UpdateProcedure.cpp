@@ -26,7 +26,6 @@ constexpr int64_t PreambleLeadMs = 5;
 // In ticks of UpdateLink::SearchTickMs: a decoder's answer to its ID.
 constexpr int32_t SearchReplyTicks = 5;
 
-constexpr int32_t DefaultPreambleCount = 10; // when txt_pream does not fit 32 bits
 constexpr int32_t BlindPreambleCount = 100;
 // Every chosen ID is tried this often.
 constexpr int32_t SearchRounds = 1;
@@ -229,7 +228,8 @@ void UpdateProcedure::SwitchToBinaryInput()
 
 void UpdateProcedure::ReadNumbers()
 {
-    preambleCount_ = DefaultPreambleCount;
+    // The preamble's box was checked before the port was opened, and is locked since.
+    preambleCount_ = 0;
     loopCount_ = 0;
     Guarded([this] {
         preambleCount_ = view_.Blind() ? BlindPreambleCount : TextNumber::Count(view_.PreambleText());
@@ -279,14 +279,10 @@ void UpdateProcedure::SendPreamble()
     SleepUntilElapsed(start, PreambleLeadMs);
     Guarded([this] { link_.SendBurstPairs(preambleCount_, loopCount_); });
     const int64_t end = MillisecondClock();
-    Guarded([&] {
-        if (preambleCount_ == 0)
-            throw UpdateError::DivisionByZero();
-        const double perMeasuredPairs =
-            static_cast<double>(end - start) * Calibration::MeasuredPairs / preambleCount_;
-        Log::Line(QStringLiteral("Preamble gesendet. Anz.=%1 Zeit=").arg(preambleCount_)
-                  + FloatText(perMeasuredPairs) + QStringLiteral("ms"));
-    });
+    const double perMeasuredPairs =
+        static_cast<double>(end - start) * Calibration::MeasuredPairs / preambleCount_;
+    Log::Line(QStringLiteral("Preamble gesendet. Anz.=%1 Zeit=").arg(preambleCount_)
+              + FloatText(perMeasuredPairs) + QStringLiteral("ms"));
 }
 
 // Sends each chosen ID and takes the first that is acknowledged; blind, the first ID is taken

@@ -47,7 +47,8 @@ public:
     virtual void SetTimingText(const QString &text) = 0;
     virtual QString TimingTargetText() const = 0;
 
-    // Command3, Command5, cmd_beenden and cmd_zurück together.
+    // Command3, Command5, cmd_beenden and cmd_zurück together; the page locks its options and
+    // number boxes with them, so no key can change them while an update runs.
     virtual void SetButtonsEnabled(bool enabled) = 0;
 
     // A message box with Yes and No; true for Yes.

@@ -73,10 +73,11 @@ struct UpdateRun {
     {
         return rig.WriteSoftware({QStringLiteral("12:TB12:1.00:%1:%2").arg(type).arg(payload)});
     }
-    // The port was opened, and is closed again with the buttons enabled.
+    // The port was opened, and is closed again, line 1 lowered first, with the buttons enabled.
     bool Closed() const
     {
         return rig.decoder->Connections() == 1 && !rig.decoder->Connected()
+               && !rig.decoder->Line1RaisedAtClose()
                && view.buttonStates == QList<bool>{false, true};
     }
 
@@ -270,6 +271,18 @@ void TestUpdateProcedure::transfer_data()
     QTest::newRow("last block refused, its probe lies beyond")
         << 64 << AfterHandshake({Ack, Nack}) << QList<int>{0, 1} << lastRefused << lastRefused
         << 66 << QStringList{"Nack Block 1 Retry 1"} << UpdateOutcome::Failed;
+    // The attempts' blocks after the first refusal of block 1, by the probing pattern.
+    const QList<int> probed{2, 1, 2, 1, 0, 3, 0, 4, 0, 2, 1, 2, 1, 0, 3, 0,
+                            4, 0, 2, 1, 2, 1, 0, 3, 0, 4, 0, 2, 1, 2, 1};
+    QStringList refusedTooOften{"CRC-Fehler Block 1 Retry 1"};
+    for (qsizetype retry = 1; retry < probed.size(); ++retry)
+        refusedTooOften.append(
+            QStringLiteral("CRC-Fehler Block %1 Retry %2").arg(probed.at(retry - 1)).arg(retry + 1));
+    refusedTooOften += QStringList{"CRC-Fehler Block 1", FailedLine, "Blocks never acknowledged: 1-5"};
+    QTest::newRow("32 refusals in a row fail")
+        << 192 << AfterHandshake(QList{Ack} + Times(Nack, 32)) << QList<int>{0, 1} + probed
+        << refusedTooOften << refusedTooOften << 65 << QStringList{"Nack Block 1"}
+        << UpdateOutcome::Failed;
     QTest::newRow("handshake unanswered")
         << 64 << Replies{Ack, Silence} << QList<int>{} << QStringList{FailedLine, "Blocks never acknowledged: 0-1"}
         << QStringList{FailedLine, "Blocks never acknowledged: 0-1"} << -1 << QStringList{} << UpdateOutcome::Failed;

@@ -52,6 +52,11 @@ QList<int> ScriptedDecoder::BlocksSent() const
     return blocks;
 }
 
+bool ScriptedDecoder::Line1RaisedAtClose() const
+{
+    return line1AtClose_;
+}
+
 int ScriptedDecoder::PreamblePairs() const
 {
     return preamblePairs_;
@@ -89,5 +94,6 @@ void ScriptedDecoder::SetLines(bool line1, bool line2)
 void ScriptedDecoder::Disconnect()
 {
     SimDevice::Disconnect();
+    line1AtClose_ = line1_;
     line1_ = false;
 }

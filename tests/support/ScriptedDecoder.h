@@ -31,6 +31,8 @@ public:
     // Burst pairs received while line 1 was raised.
     int PreamblePairs() const;
     bool Line1Raised() const;
+    // Whether line 1 was still raised when the program last closed the port.
+    bool Line1RaisedAtClose() const;
 
     void Receive(const QByteArray &bytes) override;
     void SetLines(bool line1, bool line2) override;
@@ -48,4 +50,5 @@ private:
     QList<QByteArray> writes_;
     int preamblePairs_ = 0;
     bool line1_ = false;
+    bool line1AtClose_ = false;
 };

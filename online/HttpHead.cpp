@@ -1,0 +1,38 @@
+#include "online/HttpHead.h"
+
+#include <QList>
+#include <algorithm>
+
+namespace {
+bool IsDecimal(const QByteArray &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(),
+                                          [](char c) { return c >= '0' && c <= '9'; });
+}
+} // namespace
+
+QString ParseHttpHead(const QByteArray &text, HttpHead &head)
+{
+    const QList<QByteArray> lines = text.split('\n');
+    const QList<QByteArray> statusLine = lines.first().trimmed().split(' ');
+    if (statusLine.size() < 2 || !statusLine[0].startsWith("HTTP/1.") || !IsDecimal(statusLine[1]))
+        return QStringLiteral("no HTTP reply");
+    head.Status = statusLine[1].toInt();
+    for (const QByteArray &line : lines.mid(1)) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0)
+            continue;
+        const QByteArray name = line.left(colon).trimmed().toLower();
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        if (name == "location") {
+            head.Location = value;
+        } else if (name == "transfer-encoding") {
+            head.TransferEncoded = true;
+        } else if (name == "content-length") {
+            if (!IsDecimal(value) || (head.Length && *head.Length != value.toLongLong()))
+                return QStringLiteral("a Content-Length that names no single length");
+            head.Length = value.toLongLong();
+        }
+    }
+    return {};
+}

@@ -179,6 +179,8 @@ void WriteHttpHeads(const SeedFolder &seeds)
                             "DS_0107.vup\r\nContent-Length: 0");
     seeds.Write("chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked");
     seeds.Write("duplicate-length", "HTTP/1.0 200 OK\r\nContent-Length: 88\r\ncontent-length: 89");
+    // Once taken as status 20, which the exchange sorts into no class.
+    seeds.Write("two-digit-status", "HTTP/1.1 20 OK\r\nContent-Length: 0");
 }
 } // namespace
 

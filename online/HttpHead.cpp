@@ -4,10 +4,18 @@
 #include <algorithm>
 
 namespace {
+constexpr qsizetype StatusDigits = 3;
+
 bool IsDecimal(const QByteArray &text)
 {
     return !text.isEmpty() && std::all_of(text.begin(), text.end(),
                                           [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Exactly three digits, the first of them the class (1 to 5 today): "20" or "0200" is no status.
+bool IsStatusCode(const QByteArray &text)
+{
+    return text.size() == StatusDigits && IsDecimal(text) && text.front() != '0';
 }
 } // namespace
 
@@ -15,7 +23,7 @@ QString ParseHttpHead(const QByteArray &text, HttpHead &head)
 {
     const QList<QByteArray> lines = text.split('\n');
     const QList<QByteArray> statusLine = lines.first().trimmed().split(' ');
-    if (statusLine.size() < 2 || !statusLine[0].startsWith("HTTP/1.") || !IsDecimal(statusLine[1]))
+    if (statusLine.size() < 2 || !statusLine[0].startsWith("HTTP/1.") || !IsStatusCode(statusLine[1]))
         return QStringLiteral("no HTTP reply");
     head.Status = statusLine[1].toInt();
     for (const QByteArray &line : lines.mid(1)) {

@@ -17,13 +17,24 @@ bool IsStatusCode(const QByteArray &text)
 {
     return text.size() == StatusDigits && IsDecimal(text) && text.front() != '0';
 }
+
+// Digits only and within 64 bits: a longer number would otherwise be read as 0.
+std::optional<qint64> LengthOf(const QByteArray &value)
+{
+    bool fits = false;
+    const qint64 length = value.toLongLong(&fits);
+    if (!IsDecimal(value) || !fits)
+        return std::nullopt;
+    return length;
+}
 } // namespace
 
 QString ParseHttpHead(const QByteArray &text, HttpHead &head)
 {
     const QList<QByteArray> lines = text.split('\n');
     const QList<QByteArray> statusLine = lines.first().trimmed().split(' ');
-    if (statusLine.size() < 2 || !statusLine[0].startsWith("HTTP/1.") || !IsStatusCode(statusLine[1]))
+    if (statusLine.size() < 2 || !statusLine[0].startsWith("HTTP/1.")
+        || !IsStatusCode(statusLine[1]))
         return QStringLiteral("no HTTP reply");
     head.Status = statusLine[1].toInt();
     for (const QByteArray &line : lines.mid(1)) {
@@ -37,9 +48,10 @@ QString ParseHttpHead(const QByteArray &text, HttpHead &head)
         } else if (name == "transfer-encoding") {
             head.TransferEncoded = true;
         } else if (name == "content-length") {
-            if (!IsDecimal(value) || (head.Length && *head.Length != value.toLongLong()))
+            const std::optional<qint64> length = LengthOf(value);
+            if (!length || (head.Length && head.Length != length))
                 return QStringLiteral("a Content-Length that names no single length");
-            head.Length = value.toLongLong();
+            head.Length = length;
         }
     }
     return {};

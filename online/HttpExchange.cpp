@@ -1,4 +1,5 @@
 #include "online/HttpExchange.h"
+
 #include "online/HttpHead.h"
 
 #include <QEventLoop>

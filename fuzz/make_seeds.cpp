@@ -1,6 +1,7 @@
 // Writes the seed corpus of every fuzz target into FOLDER/<target>/, made only by this program's
-// own writers and from its own shipped texts file: valid inputs, and near-valid ones cut short
-// or with one separator changed, so a fuzzer starts next to the places where reading decides.
+// own writers and from its own shipped texts file (reply heads, which no writer of ours makes, as
+// a server sends them): valid inputs, and near-valid ones cut short or with one separator
+// changed, so a fuzzer starts next to the places where reading decides.
 #include "app/Module_DU.h"
 #include "app/mod_config.h"
 #include "app/mod_ini.h"
@@ -168,6 +169,19 @@ void WritePortAddresses(const SeedFolder &seeds)
     for (const char *address : addresses)
         seeds.Write(QStringLiteral("address-%1").arg(++number), address);
 }
+
+// Reply heads as the exchange hands them to the parser: up to, not including, the blank line.
+void WriteHttpHeads(const SeedFolder &seeds)
+{
+    seeds.Write("length", "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                          "Content-Length: 88\r\nConnection: close");
+    seeds.Write("redirect", "HTTP/1.1 302 Found\r\nLocation: https://cdn.example.invalid/dsw/"
+                            "DS_0107.vup\r\nContent-Length: 0");
+    seeds.Write("chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked");
+    seeds.Write("duplicate-length", "HTTP/1.0 200 OK\r\nContent-Length: 88\r\ncontent-length: 89");
+    // Once taken as status 20, which the exchange sorts into no class.
+    seeds.Write("two-digit-status", "HTTP/1.1 20 OK\r\nContent-Length: 0");
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -182,5 +196,6 @@ int main(int argc, char **argv)
     WriteVersionLists(SeedFolder(root, "fuzz_version_list"));
     WriteSettingsFiles(SeedFolder(root, "fuzz_settings_file"));
     WritePortAddresses(SeedFolder(root, "fuzz_port_address"));
+    WriteHttpHeads(SeedFolder(root, "fuzz_http_head"));
     return 0;
 }

@@ -1,10 +1,11 @@
 #include "online/HttpExchange.h"
 
+#include "online/HttpHead.h"
+
 #include <QEventLoop>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTimer>
-#include <algorithm>
 #include <optional>
 
 namespace HttpExchange {
@@ -16,49 +17,9 @@ constexpr qsizetype MaxHeadBytes = 16 * 1024;
 // How often a waiting exchange asks whether it should stop.
 constexpr int StopCheckIntervalMs = 100;
 
-struct Head {
-    int Status = 0;
-    QByteArray Location;
-    std::optional<qint64> Length; // the Content-Length, when one was announced
-    bool TransferEncoded = false; // chunked or otherwise not measured by Content-Length
-};
-
 bool IsRedirect(int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-bool IsDecimal(const QByteArray &text)
-{
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(),
-                                          [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// Reads the status line and the fields the exchange needs; returns why text is no usable head.
-QString ParseHead(const QByteArray &text, Head &head)
-{
-    const QList<QByteArray> lines = text.split('\n');
-    const QList<QByteArray> statusLine = lines.first().trimmed().split(' ');
-    if (statusLine.size() < 2 || !statusLine[0].startsWith("HTTP/1.") || !IsDecimal(statusLine[1]))
-        return QStringLiteral("no HTTP reply");
-    head.Status = statusLine[1].toInt();
-    for (const QByteArray &line : lines.mid(1)) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        const QByteArray name = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        if (name == "location") {
-            head.Location = value;
-        } else if (name == "transfer-encoding") {
-            head.TransferEncoded = true;
-        } else if (name == "content-length") {
-            if (!IsDecimal(value) || (head.Length && *head.Length != value.toLongLong()))
-                return QStringLiteral("a Content-Length that names no single length");
-            head.Length = value.toLongLong();
-        }
-    }
-    return {};
 }
 
 QByteArray Request(const QUrl &url)
@@ -181,8 +142,8 @@ private:
     // False when the exchange ends with the head.
     bool AcceptHead(const QByteArray &text)
     {
-        Head head;
-        if (const QString problem = ParseHead(text, head); !problem.isEmpty()) {
+        HttpHead head;
+        if (const QString problem = ParseHttpHead(text, head); !problem.isEmpty()) {
             Fail(problem);
             return false;
         }
@@ -274,7 +235,7 @@ private:
     QTimer deadline_;
     QTimer stopPoll_;
     QByteArray headText_;
-    std::optional<Head> head_;
+    std::optional<HttpHead> head_;
     Outcome outcome_;
     bool ended_ = false;
 };

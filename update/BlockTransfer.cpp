@@ -197,11 +197,12 @@ BlockTransfer::Reply BlockTransfer::Evaluate()
     return link_.Acknowledged() ? Reply::Accepted : Reply::Refused;
 }
 
-// The block just sent is confirmed, with every block before it; the failures of the block the
-// probing started from are kept for when the transfer comes back to it.
+// The block just sent is confirmed, with every block before it; no later one, whatever was
+// taken before: the decoder's last word counts. The failures of the block the probing started
+// from are kept for when the transfer comes back to it.
 void BlockTransfer::Accept()
 {
-    highestAcknowledged_ = std::max<int64_t>(highestAcknowledged_, blockNumber_);
+    highestAcknowledged_ = blockNumber_;
     if (retryCounter_ > 0)
         carriedRetries_[savedBlockNumber_] = retryCounter_;
     RemoveRetryLines();

@@ -149,6 +149,7 @@ private slots:
     void transfersTheImage();
     void endsBeforeTheTransfer_data();
     void endsBeforeTheTransfer();
+    void stopsOnRequest();
     void startsFromTheHiddenButton();
     void cliRunsTheAlternative();
 };
@@ -280,6 +281,21 @@ void TestAlternativeUpdate::endsBeforeTheTransfer()
     QCOMPARE(run.view.buttonStates, QList<bool>({false, true}));
     QVERIFY(!track.PortOpen());
     QVERIFY(run.view.informations.isEmpty());
+    QVERIFY(track.Flash().isEmpty());
+}
+
+// A stop asked for (a second signal to tobrik-cli) ends the stream before its next block, and
+// the run still closes down.
+void TestAlternativeUpdate::stopsOnRequest()
+{
+    Track track(BoxWithDecoder(FirstProbe), Software(FirstProbe, 1, Counting(64)));
+    MemoryRun run;
+    Module_DU::State().StopUpdate = true;
+
+    QCOMPARE(run.update.Run(), AlternativeOutcome::Stopped);
+    QCOMPARE(run.view.infoLines.mid(3), (QStringList{"Update wird durchgeführt",
+                                                     "Übertragung auf Wunsch abgebrochen", Closed}));
+    QVERIFY(!track.PortOpen());
     QVERIFY(track.Flash().isEmpty());
 }
 

@@ -31,7 +31,7 @@ side_window_x=620
 settle=1
 update_time=8
 # The block at which the second session's decoder vanishes from its track: the sample image of
-# decoder 12 has 33 blocks, so the transfer fails halfway.
+# decoder 12 has 32 blocks, so the transfer fails halfway.
 unplug_block=16
 
 Xvfb "$DISPLAY" -screen 0 "$screen_size" -nolisten tcp >/dev/null 2>&1 &

@@ -11,7 +11,7 @@
 namespace LanguageTexts {
 namespace {
 
-constexpr int BuiltInCount = 58;
+constexpr int BuiltInCount = 64;
 
 const std::array<const char *, BuiltInCount> BuiltIn = {
     "The comm port should be located automatically.",
@@ -73,6 +73,13 @@ const std::array<const char *, BuiltInCount> BuiltIn = {
     "Update stopped on request",
     "Preamble Bits, allowed:",
     "Timing [ms], allowed:",
+    "", // no built-in text
+    "Port not opened:",
+    "Re-plug the programmer, then go back to the port page and choose its port.",
+    "No update server is configured. To set one, write SERVER=https://... in the section "
+    "[Online] of the settings file:",
+    "Reason:",
+    "Update Decoder Software",
 };
 
 std::optional<int> WholeNumber(const QString &item)

@@ -46,6 +46,8 @@ QString FailureOf(Step &&step)
     } catch (const UpdateError &error) {
         failure = error.Description();
     }
+    if (failure.isEmpty()) // a failure must never read as success
+        failure = QStringLiteral("unknown error");
     Log::Problem(failure);
     return failure;
 }

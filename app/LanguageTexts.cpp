@@ -11,7 +11,7 @@
 namespace LanguageTexts {
 namespace {
 
-constexpr int BuiltInCount = 59;
+constexpr int BuiltInCount = 64;
 
 const std::array<const char *, BuiltInCount> BuiltIn = {
     "The comm port should be located automatically.",
@@ -74,6 +74,12 @@ const std::array<const char *, BuiltInCount> BuiltIn = {
     "Preamble Bits, allowed:",
     "Timing [ms], allowed:",
     "Invented software (for the simulator only): not sent to a real decoder",
+    "Port not opened:",
+    "Re-plug the programmer, then go back to the port page and choose its port.",
+    "No update server is configured. To set one, write SERVER=https://... in the section "
+    "[Online] of the settings file:",
+    "Reason:",
+    "Update Decoder Software",
 };
 
 std::optional<int> WholeNumber(const QString &item)

@@ -20,14 +20,26 @@ OnlineUpdate::OnlineUpdate(OnlineUpdateView &view) : view_(view) {}
 void OnlineUpdate::Run()
 {
     modFunctions::DoEvents();
-    if (mod_URLDownload::DownloadFresh(UpdateServer::VersionListUrl(), VersionListPath(),
-                                       mod_URLDownload::Payload::VersionList)) {
+    if (UpdateServer::BaseUrl().isEmpty()) {
+        view_.AddLine(Text(TextId::NoUpdateServer) + QLatin1Char(' ')
+                      + Module_DU::State().SettingsFile);
+    } else if (Downloaded(UpdateServer::VersionListUrl(), VersionListPath(),
+                          mod_URLDownload::Payload::VersionList)) {
         modFunctions::DoEvents();
         ShowVersionResult();
-    } else {
-        view_.AddLine(Text(TextId::DownloadFailed));
     }
     view_.EnableClose();
+}
+
+bool OnlineUpdate::Downloaded(const QString &url, const QString &localPath,
+                              mod_URLDownload::Payload payload)
+{
+    const QString failure = mod_URLDownload::DownloadFresh(url, localPath, payload);
+    if (failure.isEmpty())
+        return true;
+    view_.AddLine(Text(TextId::DownloadFailed));
+    view_.AddLine(Text(TextId::FailureReason) + QLatin1Char(' ') + failure);
+    return false;
 }
 
 void OnlineUpdate::ReadVersionList()
@@ -60,11 +72,9 @@ void OnlineUpdate::DownloadSoftware()
     const QString local = state.SoftwareFolder + decoderSw_.File;
     // An address that is not https (nor the configured local http server) is refused by the
     // download itself.
-    if (!mod_URLDownload::DownloadFresh(decoderSw_.Location + decoderSw_.File, local,
-                                        mod_URLDownload::Payload::SoftwareFile)) {
-        view_.AddLine(Text(TextId::DownloadFailed));
+    if (!Downloaded(decoderSw_.Location + decoderSw_.File, local,
+                    mod_URLDownload::Payload::SoftwareFile))
         return;
-    }
     if (modFunctions::FileExists(local)) {
         view_.AddLine(Text(TextId::SoftwareDownloadedNow));
         state.LastFolder = state.SoftwareFolder;

@@ -8,8 +8,6 @@
 
 namespace UpdateServer {
 namespace {
-// The maker's host is not known yet; a name under the reserved .example domain stands for it.
-const char MakerHost[] = "updates.decoder-maker.example";
 const char VersionListPath[] = "/update/DSW_Version.txt";
 
 bool IsLoopbackHost(const QString &host)
@@ -55,13 +53,15 @@ bool IsWindowsDeviceName(const QString &name)
 QString BaseUrl()
 {
     return mod_ini::ReadIniString(QStringLiteral("Online"), QStringLiteral("SERVER"),
-                                  Module_DU::State().SettingsFile,
-                                  QStringLiteral("https://") + QLatin1String(MakerHost));
+                                  Module_DU::State().SettingsFile, QString())
+        .trimmed();
 }
 
 QString VersionListUrl()
 {
     QString base = BaseUrl();
+    if (base.isEmpty())
+        return {};
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     return base + QLatin1String(VersionListPath);

@@ -7,10 +7,11 @@
 
 namespace UpdateServer {
 
-// The base address: the settings file's [Online] SERVER, else https:// and the maker's host.
+// The base address: the settings file's [Online] SERVER; empty when none is configured (no
+// server is known that every user could trust, so none is assumed).
 QString BaseUrl();
 
-// The version list's address on the server.
+// The version list's address on the server; empty when none is configured.
 QString VersionListUrl();
 
 // https; plain http only to the configured server itself when that is a plain http server on

@@ -11,7 +11,7 @@ frm_down_DU::frm_down_DU(QWidget *parent)
     : QDialog(parent), List1(new QListWidget(this)), cmd_ende(new QPushButton(this)),
       exchange_(*this)
 {
-    setWindowTitle(QStringLiteral("Update Decoder Software"));
+    setWindowTitle(Text(TextId::OnlineUpdateTitle));
     List1->setObjectName(QStringLiteral("List1"));
     cmd_ende->setObjectName(QStringLiteral("cmd_ende"));
     cmd_ende->setText(Text(TextId::CloseWindow));

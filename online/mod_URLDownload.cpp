@@ -83,8 +83,9 @@ QString ContentProblem(Payload payload, QByteArray &body)
     return SoftwareFileProblem(file);
 }
 
-// Replaces the file at localPath with body in one step; on failure it is left as it was.
-bool Store(const QString &url, const QString &localPath, const QByteArray &body)
+// Replaces the file at localPath with body in one step; on failure it is left as it was and
+// the reason is returned.
+QString Store(const QString &localPath, const QByteArray &body)
 {
     QSaveFile file(localPath);
     errno = 0;
@@ -92,38 +93,39 @@ bool Store(const QString &url, const QString &localPath, const QByteArray &body)
     // A flush that fails part-way would not keep commit from keeping the part.
     if (file.open(QIODevice::WriteOnly) && file.write(body) == body.size() && file.flush()
         && file.commit())
-        return true;
+        return {};
     // Qt reports a failed flush as "Unknown error"; the system still tells why.
     const QString reason = errno != 0 ? qt_error_string(errno) : file.errorString();
-    Log::Problem(QStringLiteral("Download %1 failed: cannot write %2: %3")
-                     .arg(url, localPath, reason));
     file.cancelWriting();
-    return false;
+    return QStringLiteral("cannot write %1: %2").arg(localPath, reason);
 }
-} // namespace
 
-bool DownloadFile(const QString &url, const QString &localPath, Payload payload)
+// Why url may not be stored at localPath as payload; empty when it was stored.
+QString FetchAndStore(const QString &url, const QString &localPath, Payload payload)
 {
     const QUrl address(url);
-    if (!UpdateServer::IsPermittedUrl(address)) {
-        Log::Line(QStringLiteral("Download refused: %1").arg(url));
-        return false;
-    }
+    if (!UpdateServer::IsPermittedUrl(address))
+        return QStringLiteral("address refused, only https is fetched");
     // Held in memory, at most the size limit, until it is whole and checked: nothing on the
     // disk changes before.
     QByteArray body;
-    if (const QString failure = Fetch(address, SizeLimit(payload), body); !failure.isEmpty()) {
+    if (const QString failure = Fetch(address, SizeLimit(payload), body); !failure.isEmpty())
+        return failure;
+    if (const QString problem = ContentProblem(payload, body); !problem.isEmpty())
+        return QStringLiteral("refused: ") + problem;
+    return Store(localPath, body);
+}
+} // namespace
+
+QString DownloadFile(const QString &url, const QString &localPath, Payload payload)
+{
+    const QString failure = FetchAndStore(url, localPath, payload);
+    if (!failure.isEmpty())
         Log::Problem(QStringLiteral("Download %1 failed: %2").arg(url, failure));
-        return false;
-    }
-    if (const QString problem = ContentProblem(payload, body); !problem.isEmpty()) {
-        Log::Problem(QStringLiteral("Download %1 refused: %2").arg(url, problem));
-        return false;
-    }
-    return Store(url, localPath, body);
+    return failure;
 }
 
-bool DownloadFresh(const QString &url, const QString &localPath, Payload payload)
+QString DownloadFresh(const QString &url, const QString &localPath, Payload payload)
 {
     // Every request already bypasses caches, so there is no stale copy to drop first.
     return DownloadFile(url, localPath, payload);

@@ -12,17 +12,18 @@ namespace mod_URLDownload {
 // What is fetched; each kind has a size limit of its own.
 enum class Payload { VersionList, SoftwareFile };
 
-// Fetches url into localPath. True when the whole body arrived, passed its check and was
-// stored. On any failure, logged with its reason, an existing file at localPath is left as it
-// was and no partial file is left behind. Failures: a refused address or redirect, a network or
-// TLS error, an HTTP error, an empty body, a body without an announced length (a chunked reply),
-// fewer or more bytes than announced, a stall, a body beyond the size limit, the overall
-// deadline, the start of the close-down (Exiting), a wait ended from outside, a disk error; for
-// a software file also a body that is no decoder software file or lists an image beyond its end.
-bool DownloadFile(const QString &url, const QString &localPath, Payload payload);
+// Fetches url into localPath. Returns why it failed, empty when the whole body arrived, passed
+// its check and was stored. On any failure, logged with its reason, an existing file at
+// localPath is left as it was and no partial file is left behind. Failures: a refused address or
+// redirect, a network or TLS error, an HTTP error, an empty body, a body without an announced
+// length (a chunked reply), fewer or more bytes than announced, a stall, a body beyond the size
+// limit, the overall deadline, the start of the close-down (Exiting), a wait ended from outside,
+// a disk error; for a software file also a body that is no decoder software file or lists an
+// image beyond its end.
+QString DownloadFile(const QString &url, const QString &localPath, Payload payload);
 
 // The same, never served from a cache.
-bool DownloadFresh(const QString &url, const QString &localPath, Payload payload);
+QString DownloadFresh(const QString &url, const QString &localPath, Payload payload);
 
 // A download that receives nothing for this long is given up (default 30 s).
 void SetStallTimeout(int milliseconds);

@@ -10,6 +10,7 @@
 #include "support/UpdatePageControls.h"
 #include "support/UpdateRig.h"
 
+#include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
 #include "sim/SimDecoder.h"
 #include "sim/SimUpdateBox.h"
@@ -107,6 +108,7 @@ public:
             QVERIFY(DswBuilder::WriteFile(path, software));
         Module_DU::State().SelectedPort = QString::number(DecoderCom);
         Module_DU::State().SoftwareFilePath = path;
+        LanguageTexts::FillBuiltInTexts();
     }
 
     // Everything the program has written to the programmer.
@@ -222,7 +224,11 @@ void TestAlternativeUpdate::endsBeforeTheTransfer_data()
     const QString box = BoxWithDecoder(FirstProbe);
     QTest::newRow("port busy") << QString("3=sim:busy") << good << true
                                << AlternativeOutcome::PortNotOpened
-                               << QStringList{"Fehler beim Öffnen der Com-Schnittstelle"}
+                               << QStringList{"Fehler beim Öffnen der Com-Schnittstelle",
+                                              "Port not opened: Simulated port in use elsewhere: "
+                                              "Device or resource busy",
+                                              LanguageTexts::BuiltInText(
+                                                  int(TextId::ReplugProgrammer))}
                                << QByteArray();
     // Some 16 seconds of real pauses.
     QTest::newRow("no answer: IDs 200 to 209 in six rounds")

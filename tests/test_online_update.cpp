@@ -36,7 +36,8 @@ constexpr qint64 TestSoftwareLimit = 256 * 1024;
 constexpr int TestStallMs = 400;
 constexpr int TestDeadlineMs = 1500;
 
-// Points the program's folders into root, sets the configured server and the built-in texts.
+// Points the program's folders into root, sets the configured server (a null one: none set in
+// the settings file) and the built-in texts.
 void PrepareFolders(const QTemporaryDir &root, const QString &server)
 {
     Module_DU::ResetState();
@@ -45,8 +46,9 @@ void PrepareFolders(const QTemporaryDir &root, const QString &server)
     state.SoftwareFolder = state.UserFolder + QStringLiteral("DECSOFT/");
     state.SettingsFile = state.UserFolder + QStringLiteral("Inits.ini");
     QVERIFY(QDir().mkpath(state.SoftwareFolder));
-    QVERIFY(mod_ini::WriteIniString(QStringLiteral("Online"), QStringLiteral("SERVER"), server,
-                                    state.SettingsFile));
+    if (!server.isNull())
+        QVERIFY(mod_ini::WriteIniString(QStringLiteral("Online"), QStringLiteral("SERVER"),
+                                        server, state.SettingsFile));
     LanguageTexts::ReadTexts(root.filePath(QStringLiteral("no-texts-file.txt")));
 }
 
@@ -56,7 +58,7 @@ bool DownloadInEventLoop(const QString &url, const QString &path, Payload payloa
 {
     bool ok = false;
     QTimer::singleShot(0, qApp, [&] {
-        ok = mod_URLDownload::DownloadFile(url, path, payload);
+        ok = mod_URLDownload::DownloadFile(url, path, payload).isEmpty();
         QCoreApplication::quit();
     });
     QCoreApplication::exec();
@@ -77,7 +79,11 @@ public:
 // The same exchange as the window shows it. Escape while it runs is refused.
 void RunInWindow(HttpsTestServer &server, MemoryOnlineView &seen)
 {
+    // The title comes from the language table, as every caption does.
+    const QString title = QStringLiteral("Decoder-Software aktualisieren");
+    Module_DU::State().Texts[int(TextId::OnlineUpdateTitle)] = title;
     frm_down_DU window;
+    QCOMPARE(window.windowTitle(), title);
     auto *close = window.findChild<QPushButton *>(QStringLiteral("cmd_ende"));
     auto *list = window.findChild<QListWidget *>(QStringLiteral("List1"));
     QCOMPARE(close->text(), QStringLiteral("Close Window"));
@@ -94,15 +100,32 @@ void RunInWindow(HttpsTestServer &server, MemoryOnlineView &seen)
     QVERIFY(!window.isVisible());
 }
 
-// The text of a line given by its number in the language table; 0 is the date line of
-// 24.12.2025.
-QStringList ExpectedLines(const QList<int> &numbers)
+// The lines as the window shows them, with each reason after "Reason:" cut to its first words.
+QStringList ShortenedReasons(const QStringList &lines, int words)
 {
-    const auto &texts = Module_DU::State().Texts;
+    const QString lead = Text(TextId::FailureReason) + QLatin1Char(' ');
+    QStringList shortened;
+    for (const QString &line : lines)
+        shortened << (line.startsWith(lead) ? line.section(QLatin1Char(' '), 0, words) : line);
+    return shortened;
+}
+
+// The text of a line given by its number in the language table; 0 is the date line of
+// 24.12.2025, 61 (no server) is followed by the settings file, 62 by the reason's first words.
+QStringList ExpectedLines(const QList<int> &numbers, const QString &reason)
+{
+    const auto &state = Module_DU::State();
     QStringList lines;
-    for (const int number : numbers)
-        lines << (number ? texts[number]
-                         : texts[43] + QLocale().toString(QDate(2025, 12, 24), QLocale::LongFormat));
+    for (const int number : numbers) {
+        if (number == 0)
+            lines << state.Texts[43] + QLocale().toString(QDate(2025, 12, 24), QLocale::LongFormat);
+        else if (number == int(TextId::NoUpdateServer))
+            lines << state.Texts[number] + QLatin1Char(' ') + state.SettingsFile;
+        else if (number == int(TextId::FailureReason))
+            lines << (state.Texts[number] + QLatin1Char(' ') + reason).trimmed();
+        else
+            lines << state.Texts[number];
+    }
     return lines;
 }
 
@@ -330,29 +353,34 @@ void TestOnlineUpdate::exchange_data()
     QTest::addColumn<QString>("answer");   // for the file: serve, none (404), mis-chunked, or
                                            // present ("old" lies in the software folder; served
                                            // all the same)
-    QTest::addColumn<QList<int>>("lines"); // text numbers; 0 is the date line
+    QTest::addColumn<QList<int>>("lines"); // text numbers; 0 is the date line, 62 a reason
+    QTest::addColumn<QString>("reason");   // the first words of the reason after "Reason:"
     QTest::addColumn<int>("requests");     // how many of version list, file were requested
     QTest::addColumn<bool>("window");      // through the window rather than without widgets
     const auto row = [](const char *name, const char *server, int version, const char *file,
-                        const char *answer, const QList<int> &lines, int requests,
-                        bool window = false) {
+                        const char *answer, const QList<int> &lines, const char *reason,
+                        int requests, bool window = false) {
         QTest::newRow(name) << QString(server) << version << QString(file) << QString(answer)
-                            << lines << requests << window;
+                            << lines << QString(reason) << requests << window;
     };
     const char *d = "DECODERSW.DAT", *t = "trusted";
-    const QList<int> fresh{0, 44, 46}, failed{0, 44, 42}, refused{42};
-    row("present file", t, 7, d, "present", {0, 45}, 1);
-    row("fresh download, in the window", t, 7, "DS_2.1.VUP", "serve", fresh, 2, true);
-    row("failed download", t, 7, d, "none", failed, 2);
-    row("broken download, in the window", t, 7, d, "mis-chunked", failed, 2, true);
-    row("no version list", t, -1, d, "serve", refused, 1);
-    row("version 0", t, 0, d, "serve", refused, 1);
-    row("Datei reaching outside the software folder", t, 7, "../Inits.ini", "serve", refused, 1);
+    const QList<int> fresh{0, 44, 46}, failed{0, 44, 42, 62}, listFailed{42, 62}, refused{42};
+    row("present file", t, 7, d, "present", {0, 45}, "", 1);
+    row("fresh download, in the window", t, 7, "DS_2.1.VUP", "serve", fresh, "", 2, true);
+    row("failed download", t, 7, d, "none", failed, "HTTP status 404", 2);
+    row("broken download, in the window", t, 7, d, "mis-chunked", failed, "transfer-encoded", 2,
+        true);
+    row("no version list, in the window", t, -1, d, "serve", listFailed, "HTTP status 404", 1,
+        true);
+    row("version 0", t, 0, d, "serve", refused, "", 1);
+    row("Datei reaching outside the software folder", t, 7, "../Inits.ini", "serve", refused, "",
+        1);
     row("plain http location on this machine", "trusted, local http location", 7, d, "serve",
-        failed, 1);
-    row("untrusted certificate", "untrusted", 7, d, "serve", refused, 0);
+        failed, "address refused,", 1);
+    row("untrusted certificate", "untrusted", 7, d, "serve", listFailed, "", 0);
     row("same server once its authority is trusted", "untrusted, CA added", 7, d, "serve", fresh,
-        2);
+        "", 2);
+    row("no server configured, in the window", "none", 7, d, "serve", {61}, "", 0, true);
 }
 
 void TestOnlineUpdate::exchange()
@@ -362,6 +390,7 @@ void TestOnlineUpdate::exchange()
     QFETCH(QString, file);
     QFETCH(QString, answer);
     QFETCH(QList<int>, lines);
+    QFETCH(QString, reason);
     QFETCH(int, requests);
     QFETCH(bool, window);
     // The software folder's only file: the old one, or one downloaded now; else none.
@@ -377,7 +406,7 @@ void TestOnlineUpdate::exchange()
     HttpsTestServer otherLocal(Security::PlainHttp);
     QVERIFY(configured.Listen() && otherLocal.Listen());
     QTemporaryDir root;
-    PrepareFolders(root, configured.BaseUrl());
+    PrepareFolders(root, server == QLatin1String("none") ? QString() : configured.BaseUrl());
     auto &state = Module_DU::State();
     const QString filePath = QStringLiteral("/files/") + file;
     const bool localHttp = server.endsWith(QLatin1String("local http location"));
@@ -398,7 +427,8 @@ void TestOnlineUpdate::exchange()
         RunInWindow(configured, seen);
     else
         OnlineUpdate(seen).Run();
-    QCOMPARE(seen.lines, ExpectedLines(lines));
+    const int reasonWords = reason.isEmpty() ? 0 : int(reason.count(QLatin1Char(' '))) + 1;
+    QCOMPARE(ShortenedReasons(seen.lines, reasonWords), ExpectedLines(lines, reason));
     // Closable once, after the last line.
     QCOMPARE(seen.closableAfter, QList<int>{int(lines.size())});
 
@@ -412,7 +442,8 @@ void TestOnlineUpdate::exchange()
     QCOMPARE(state.LastFolder, stored == Software ? state.SoftwareFolder : QString());
     QStringList user = QDir(state.UserFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     user.removeOne(QStringLiteral("DSW_Version.txt"));
-    QCOMPARE(user, (QStringList{"DECSOFT", "Inits.ini"}));
+    user.removeOne(QStringLiteral("Inits.ini"));
+    QCOMPARE(user, QStringList{"DECSOFT"});
 }
 
 // A version list is a few hundred bytes; one of more than 2 GiB is refused unread, with a line

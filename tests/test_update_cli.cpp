@@ -320,8 +320,13 @@ void UpdateCliTest::endsWithoutTransfer_data()
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("no programmer") << DswBuilder::Build(SoftwareEntries)
-                                   << QStringList{"Error opening Comm port"} << "Result: no transfer";
+    QTest::newRow("no programmer")
+        << DswBuilder::Build(SoftwareEntries)
+        << QStringList{"Error opening Comm port",
+                       "Port not opened: no port chosen, the port page found no serial port",
+                       "Re-plug the programmer, then go back to the port page and choose its "
+                       "port."}
+        << "Result: no transfer";
     QTest::newRow("file missing") << QByteArray() << QStringList() << "cannot open";
     QTest::newRow("not a decoder software file")
         << QByteArray("hello\n") << QStringList() << "is not a decoder software file";

@@ -159,6 +159,8 @@ private slots:
     void refusedBeforeAnythingIsSent();
     void imageReadOnceBeforeTheQuestion_data();
     void imageReadOnceBeforeTheQuestion();
+    void portNotOpened_data();
+    void portNotOpened();
 };
 
 void TestUpdateEndToEnd::updateThroughThePage_data()
@@ -369,6 +371,42 @@ void TestUpdateEndToEnd::imageReadOnceBeforeTheQuestion()
     QCOMPARE(procedure.Run(), UpdateOutcome::Finished);
     QCOMPARE(view.questions.size(), 1);
     QCOMPARE(track.Flash(), track.Payload());
+}
+
+
+void TestUpdateEndToEnd::portNotOpened_data()
+{
+    QTest::addColumn<QString>("port"); // the port the port page chose
+    QTest::addColumn<bool>("unplugged");
+    QTest::addColumn<QString>("reason"); // "DEVICE" stands for the programmer's description
+
+    QTest::newRow("no port chosen")
+        << "" << false << "no port chosen, the port page found no serial port";
+    QTest::newRow("programmer unplugged after the scan")
+        << QString::number(DecoderCom) << true << "DEVICE: No such device";
+}
+
+// "Update starten!" on a port that does not open: the page says which device and why, and what
+// to try, and sends nothing.
+void TestUpdateEndToEnd::portNotOpened()
+{
+    QFETCH(QString, port);
+    QFETCH(bool, unplugged);
+    QFETCH(QString, reason);
+    Track track(QStringLiteral("box"), 1, 64);
+    SimDevice *programmer = track.rig.Device(DecoderCom);
+    reason.replace(QLatin1String("DEVICE"), programmer->Description());
+    Module_DU::State().SelectedPort = port;
+    if (unplugged)
+        programmer->Unplug();
+
+    Page page;
+    page.StartUpdate();
+    QCOMPARE(Lines(page.page), (QStringList{T(TextId::ErrorOpeningPort),
+                                            T(TextId::PortNotOpened) + ' ' + reason,
+                                            T(TextId::ReplugProgrammer)}));
+    QCOMPARE(ButtonsEnabled(page.page), QList<bool>(4, true));
+    QVERIFY(track.Wire().isEmpty());
 }
 
 QTEST_MAIN(TestUpdateEndToEnd)

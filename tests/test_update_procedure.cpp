@@ -124,7 +124,9 @@ void TestUpdateProcedure::endsBeforeTransfer_data()
     const QString closed = T(TextId::PortClosed);
     QTest::newRow("port cannot be opened")
         << "9" << QStringList{"12"} << Replies{} << both << true
-        << QStringList{T(TextId::ErrorOpeningPort)}
+        << QStringList{T(TextId::ErrorOpeningPort),
+                       T(TextId::PortNotOpened) + " COM9 does not exist",
+                       T(TextId::ReplugProgrammer)}
         << QStringList{"Öffne Port 9", "Error open Port"} << QList<int>{};
     QTest::newRow("12 silent, 34 acknowledges, the user says No")
         << "3" << QStringList{"12", "34"} << Replies{Silence, Ack} << both << false

@@ -87,8 +87,10 @@ AlternativeOutcome AlternativeUpdate::Run()
 // From opening the port to the end of the transfer; every way out leads to CloseDown.
 AlternativeOutcome AlternativeUpdate::RunUntilCloseDown()
 {
-    if (!OpenPort()) {
+    if (const QString failure = OpenPort(); !failure.isEmpty()) {
         view_.AddInfoLine(PortFailed);
+        for (const QString &line : PortNotOpenedLines(failure))
+            view_.AddInfoLine(line);
         return AlternativeOutcome::PortNotOpened;
     }
     view_.AddInfoLine(PortOpened);
@@ -112,11 +114,11 @@ AlternativeOutcome AlternativeUpdate::RunUntilCloseDown()
 }
 
 // Line 1 is raised directly, without the handshake edge that LineOn adds; a port whose line
-// cannot be raised counts as not opened.
-bool AlternativeUpdate::OpenPort()
+// cannot be raised counts as not opened. Returns why it did not open; empty when it did.
+QString AlternativeUpdate::OpenPort()
 {
     SComm &comm = link_.Comm();
-    return Succeeds([&] {
+    return FailureOf([&] {
         comm.setSettings(UpdateLineSettings);
         comm.setHandshake(SComm::comNone);
         comm.setRxthreshold(ReceiveThreshold);

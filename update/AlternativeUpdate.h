@@ -48,7 +48,7 @@ public:
 
 private:
     AlternativeOutcome RunUntilCloseDown();
-    bool OpenPort();
+    QString OpenPort(); // why the port did not open; empty when it did
     bool FindDecoder();
     bool Probe(int32_t id);
     void SendWakeUp();

@@ -30,20 +30,31 @@ Value GuardedOr(Value fallback, Step &&step)
     return value;
 }
 
-// Runs a step that has a failure path of its own: false when it raised a run-time error. The
-// error's description is reported at once (Log::Problem), so that the user learns why the
-// step failed (a port another program holds, a missing permission) beside the caller's own
-// failure message.
+// Runs a step that has a failure path of its own: the run-time error's description when it
+// raised one, else empty. The description is reported at once (Log::Problem), so that the user
+// learns why the step failed (a port another program holds, a missing permission) beside the
+// caller's own failure message.
+template <typename Step>
+QString FailureOf(Step &&step)
+{
+    QString failure;
+    try {
+        std::forward<Step>(step)();
+        return failure;
+    } catch (const SerialError &error) {
+        failure = error.Description();
+    } catch (const UpdateError &error) {
+        failure = error.Description();
+    }
+    if (failure.isEmpty()) // a failure must never read as success
+        failure = QStringLiteral("unknown error");
+    Log::Problem(failure);
+    return failure;
+}
+
+// The same when only success counts: false when the step raised a run-time error.
 template <typename Step>
 bool Succeeds(Step &&step)
 {
-    try {
-        std::forward<Step>(step)();
-        return true;
-    } catch (const SerialError &error) {
-        Log::Problem(error.Description());
-    } catch (const UpdateError &error) {
-        Log::Problem(error.Description());
-    }
-    return false;
+    return FailureOf(std::forward<Step>(step)).isEmpty();
 }

@@ -21,6 +21,11 @@ public:
         return UpdateError(QStringLiteral("Subscript out of range"));
     }
     static UpdateError TypeMismatch() { return UpdateError(QStringLiteral("Type mismatch")); }
+    // Said to the user: the port page had no port to choose.
+    static UpdateError NoPortChosen()
+    {
+        return UpdateError(QStringLiteral("no port chosen, the port page found no serial port"));
+    }
     static UpdateError BadRecordNumber()
     {
         return UpdateError(QStringLiteral("Bad record number"));

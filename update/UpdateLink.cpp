@@ -1,5 +1,6 @@
 #include "update/UpdateLink.h"
 
+#include "app/LanguageTexts.h"
 #include "app/Log.h"
 #include "app/Module_DU.h"
 #include "port/SComm.h"
@@ -67,8 +68,14 @@ int SelectedPortNumber()
     bool converted = false;
     const int number = Module_DU::State().SelectedPort.trimmed().toInt(&converted);
     if (!converted)
-        throw UpdateError::TypeMismatch();
+        throw UpdateError::NoPortChosen();
     return number;
+}
+
+QStringList PortNotOpenedLines(const QString &reason)
+{
+    return {Text(TextId::PortNotOpened) + QLatin1Char(' ') + reason,
+            Text(TextId::ReplugProgrammer)};
 }
 
 UpdateLink::UpdateLink(const UpdateView &view, QObject *parent) : QObject(parent), view_(view)

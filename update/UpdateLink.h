@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <array>
 #include <cstdint>
@@ -21,8 +22,12 @@ int64_t MillisecondClock();
 // The update's line: 38400 baud, no parity, 8 data bits, 2 stop bits.
 inline const QString UpdateLineSettings = QStringLiteral("38400,N,8,2");
 
-// The COM number SelectedPort names; throws UpdateError::TypeMismatch when it names none.
+// The COM number SelectedPort names; throws UpdateError::NoPortChosen when it names none.
 int SelectedPortNumber();
+
+// The info lines that follow a procedure's own "port not opened" line: the device and why it
+// did not open (reason, as the failure describes it), then what the user can try.
+QStringList PortNotOpenedLines(const QString &reason);
 
 class UpdateLink : public QObject {
     Q_OBJECT

@@ -198,7 +198,7 @@ bool UpdateProcedure::OpenPort()
 {
     const QString &port = Module_DU::State().SelectedPort;
     SComm &comm = link_.Comm();
-    const bool opened = Succeeds([&] {
+    const QString failure = FailureOf([&] {
         comm.setOverlappedio(false);
         comm.setSettings(UpdateLineSettings);
         comm.setHandshake(SComm::comNone);
@@ -210,8 +210,10 @@ bool UpdateProcedure::OpenPort()
         comm.setInputmode(SComm::comInputModeText);
         comm.setPortopen(true);
     });
-    if (!opened) {
+    if (!failure.isEmpty()) {
         view_.AddInfoLine(Text(TextId::ErrorOpeningPort));
+        for (const QString &line : PortNotOpenedLines(failure))
+            view_.AddInfoLine(line);
         Log::Line(QStringLiteral("Error open Port"));
         return false;
     }

@@ -131,11 +131,14 @@ class UpdateCliTest : public QObject {
 private slots:
     void updatesTheDecoder_data();
     void updatesTheDecoder();
+    void updatesOverPseudoTerminal_data();
     void updatesOverPseudoTerminal();
     void asksBeforeTheTransfer_data();
     void asksBeforeTheTransfer();
     void endsWithoutTransfer_data();
     void endsWithoutTransfer();
+    void sendsNothingUnasked_data();
+    void sendsNothingUnasked();
     void signalsDuringTheRun_data();
     void signalsDuringTheRun();
     void refusesWrongUsage_data();
@@ -164,6 +167,10 @@ void UpdateCliTest::updatesTheDecoder_data()
         << QStringList{"QXBRISK/QXHALDA on Comm 3 found", "Port 3 geöffnet",
                        "Timing messen. Soll=30ms", "Preamble gesendet. Anz.=6 "}
         << 0;
+    // Its status byte says it is no update box; the user's word counts all the same.
+    QTest::newRow("box the probe does not take, forced")
+        << "box" << QStringLiteral("&status=41") << QStringList{"--port", "3", "--force", "--yes"}
+        << WholeUpdate << QStringList{"Result: finished (green)"} << 0;
     // The retry line leaves the list once the probe is acknowledged; printed, it stays.
     QTest::newRow("retry line taken back")
         << "box" << LoseFirstBlockReply << QStringList{"--port", "3", "--yes"}
@@ -202,10 +209,21 @@ void UpdateCliTest::updatesTheDecoder()
     QCOMPARE(workspace.Flash(), workspace.Payload());
 }
 
+void UpdateCliTest::updatesOverPseudoTerminal_data()
+{
+    QTest::addColumn<QString>("pins"); // %1: the terminal's path
+    QTest::addColumn<QString>("port");
+
+    QTest::newRow("pinned, by COM name in any case") << "3=%1" << "com3";
+    QTest::newRow("by path, numbered for the run") << "" << "%1";
+}
+
 // The simulator in a process of its own behind a pseudo-terminal, opened by the real serial
 // back end; it writes its flash when the update closes the terminal.
 void UpdateCliTest::updatesOverPseudoTerminal()
 {
+    QFETCH(QString, pins);
+    QFETCH(QString, port);
     Workspace workspace;
     QProcess simulator;
     simulator.start(TestEnvironment::CliPath(),
@@ -216,8 +234,9 @@ void UpdateCliTest::updatesOverPseudoTerminal()
     const QString path = QString::fromLocal8Bit(simulator.readLine()).trimmed();
     QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
 
-    const CliRun run = RunUpdate("3=" + path, {"--port", "3", "--file", workspace.softwarePath,
-                                               "--decoder", QString::number(TrackDecoder), "--yes"});
+    const CliRun run = RunUpdate(pins.arg(path), {"--port", port.arg(path), "--file",
+                                                  workspace.softwarePath, "--decoder",
+                                                  QString::number(TrackDecoder), "--yes"});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
     QCOMPARE(run.lines, WholeUpdate);
     QTRY_COMPARE(workspace.Flash(), workspace.Payload());
@@ -259,34 +278,78 @@ void UpdateCliTest::asksBeforeTheTransfer()
 void UpdateCliTest::endsWithoutTransfer_data()
 {
     QTest::addColumn<QByteArray>("contents"); // null: no file
-    QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("no programmer") << DswBuilder::Build(SoftwareEntries)
-                                   << QStringList{"Error opening Comm port"} << "Result: no transfer";
-    QTest::newRow("file missing") << QByteArray() << QStringList() << "cannot open";
+    QTest::newRow("file missing") << QByteArray() << "cannot open";
     QTest::newRow("not a decoder software file")
-        << QByteArray("hello\n") << QStringList() << "is not a decoder software file";
+        << QByteArray("hello\n") << "is not a decoder software file";
     QTest::newRow("KT decoder")
-        << DswBuilder::Build({"12:TB-M10:2.14:1:64", "70:TB-K70:1.00:3:64"}) << QStringList()
+        << DswBuilder::Build({"12:TB-M10:2.14:1:64", "70:TB-K70:1.00:3:64"})
         << "KT-Decoder werden derzeit nicht unterstützt. \nUpdate nur über USB-Stick möglich!\n";
 }
 
-// No port is there, so a run ends with status 1. A file the file page would not let the user go
-// on with ends it before it turns to the port, which would print "Error opening Comm port".
+// A file the file page would not let the user go on with ends the run with status 1 before it
+// turns to the port.
 void UpdateCliTest::endsWithoutTransfer()
 {
     QFETCH(QByteArray, contents);
-    QFETCH(QStringList, lines);
     QFETCH(QString, error);
     Workspace workspace;
     const QString path = workspace.dir.filePath("chosen.dat");
     if (!contents.isNull())
         QVERIFY(DswBuilder::WriteFile(path, contents));
-    const CliRun run = RunUpdate(QString(), {"--port", "3", "--file", path, "--decoder", "12", "--yes"});
+    const CliRun run = RunUpdate(workspace.Ports("box"),
+                                 {"--port", "3", "--file", path, "--decoder", "12", "--yes"});
     QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.lines, lines);
+    QCOMPARE(run.lines, QStringList());
+    QVERIFY(workspace.Flash().isEmpty());
     QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
+}
+
+void UpdateCliTest::sendsNothingUnasked_data()
+{
+    QTest::addColumn<QString>("pins"); // %1: the track decoder's keys
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("error");
+
+    const QString nothingAttached = "COM3 (Simulated port, nothing attached)";
+    QTest::newRow("nothing answered the detection")
+        << "3=sim:none;5=sim:box?status=41&%1" << QStringList()
+        << 1 << "no programmer found (ports probed: " + nothingAttached
+                    + ", COM5 (Simulated update box))";
+    QTest::newRow("no port at all") << "" << QStringList() << 1 << "(ports probed: none present)";
+    QTest::newRow("--port where nothing answered, beside a box")
+        << "3=sim:none;5=sim:box?%1" << QStringList{"--port", "3"} << 1
+        << "no programmer found on " + nothingAttached;
+    QTest::newRow("alternative method, nothing answered")
+        << "3=sim:none" << QStringList{"--alternative"} << 1 << "no programmer found";
+    // Checked against the file before the programmer that is there is even looked for.
+    QTest::newRow("decoder the file does not hold")
+        << "3=sim:box?%1" << QStringList{"--decoder", "99", "--decoder", "13"} << UsageStatus
+        << "holds no image for --decoder 99; it holds the IDs 12, 13";
+}
+
+// Without a programmer's answer, or for a decoder the file lacks, the update page never opens
+// a port, so it prints none of its lines and the decoder's flash stays untouched.
+void UpdateCliTest::sendsNothingUnasked()
+{
+    QFETCH(QString, pins);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, error);
+    Workspace workspace;
+    const QStringList decoder = options.contains("--alternative") || options.contains("--decoder")
+        ? QStringList()
+        : QStringList{"--decoder", QString::number(TrackDecoder)};
+    const QString trackKeys = workspace.Ports("box").section('?', 1);
+    const CliRun run =
+        RunUpdate(pins.arg(trackKeys), QStringList{"--file", workspace.softwarePath, "--yes"}
+                                           + decoder + options);
+    QVERIFY2(run.exitCode == status, qPrintable(run.errors));
+    QCOMPARE(run.lines, QStringList());
+    QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
+    QVERIFY(workspace.Flash().isEmpty());
 }
 
 void UpdateCliTest::signalsDuringTheRun_data()
@@ -377,7 +440,11 @@ void UpdateCliTest::refusesWrongUsage_data()
     QTest::newRow("no file") << QStringList{"update", "--decoder", "12"} << usage;
     QTest::newRow("decoder beyond a byte") << update + QStringList{"--decoder", "256"} << usage;
     QTest::newRow("port beyond COM32")
-        << update + QStringList{"--decoder", "12", "--port", "33"} << usage;
+        << update + QStringList{"--decoder", "12", "--port", "COM33"} << usage;
+    QTest::newRow("port neither a number nor a path")
+        << update + QStringList{"--decoder", "12", "--port", "ttyUSB0"} << usage;
+    QTest::newRow("force without a port")
+        << update + QStringList{"--decoder", "12", "--force"} << usage;
     QTest::newRow("option without its value") << update + QStringList{"--decoder"} << usage;
     // A misspelt option must not be dropped silently: the run would go on without it.
     QTest::newRow("misspelt option")

@@ -1,6 +1,7 @@
-// tobrik-cli update: what a user does in the wizard, without a window. The port page's start-up
-// scan and detection (and a click on a port), the file page's loading of a decoder software
-// file, and one run of the update page with its options, or of its alternative method.
+// tobrik-cli update: what a user does in the wizard, without a window. The file page's loading
+// of a decoder software file, the port page's start-up scan and detection (and a click on a
+// port), and one run of the update page with its options, or of its alternative method. The
+// file comes first so that a wrong call opens no port at all.
 #include "cli/CliCommand.h"
 
 #include "app/Log.h"
@@ -23,13 +24,14 @@
 #include <optional>
 
 namespace {
-const char Usage[] = "[--port PORT [--force]] --file FILE (--decoder ID [--decoder ID ...] [--no-query] "
-                     "[--blind] [--pream N] [--timing-soll MS] | --alternative) [--yes] [--log]";
+const char Usage[] = "[--port PORT [--force]] --file FILE (--decoder ID [--decoder ID ...] "
+                     "[--no-query] [--blind] [--pream N] [--timing-soll MS] | --alternative) "
+                     "[--yes] [--log]";
 
 const char Description[] = R"(
-Runs one decoder update as the wizard does: the port page's first scan with its programmer
-detection (then, with --port, a click on that port's entry), FILE loaded as the file page loads
-it, and one run of the update page for the decoder types given, tried in that order. With
+Runs one decoder update as the wizard does: FILE loaded as the file page loads it, the port
+page's first scan with its programmer detection (then, with --port, a click on that port's
+entry), and one run of the update page for the decoder types given, tried in that order. With
 --alternative the page's alternative method runs instead: it probes the decoder IDs 200 to 209,
 needs a fixed-width index, always asks, and streams the image without waiting for answers
 ("Übertragung beendet" ... is printed on standard error at its end).
@@ -335,12 +337,16 @@ int RunUpdatePage(const UpdateRequest &request, TerminalProgress &progress)
                                : RunUpdate(request, view, progress);
 }
 
-// COM n with its device, as the port list's tooltip names it: "COM3 (FT232R USB UART (/dev/ttyUSB0))".
+// COM n with its device as the port list's tooltip names it, "COM3 (FT232R USB UART, FTDI
+// (/dev/ttyUSB0))", or with the device it stands for while that is absent.
 QString PortName(int com)
 {
-    const QString device = PortMap::Instance().Description(com);
-    return device.isEmpty() ? QStringLiteral("COM%1").arg(com)
-                            : QStringLiteral("COM%1 (%2)").arg(com).arg(device);
+    const PortMap &map = PortMap::Instance();
+    if (map.Present(com))
+        return QStringLiteral("COM%1 (%2)").arg(com).arg(map.Description(com));
+    if (!map.Device(com).isEmpty())
+        return QStringLiteral("COM%1 (%2, not present)").arg(com).arg(map.Device(com));
+    return QStringLiteral("COM%1 (no device)").arg(com);
 }
 
 // Whether the detection or the click found a programmer on the port the update would use, the

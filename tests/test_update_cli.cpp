@@ -234,9 +234,10 @@ void UpdateCliTest::updatesOverPseudoTerminal()
     const QString path = QString::fromLocal8Bit(simulator.readLine()).trimmed();
     QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
 
-    const CliRun run = RunUpdate(pins.arg(path), {"--port", port.arg(path), "--file",
-                                                  workspace.softwarePath, "--decoder",
-                                                  QString::number(TrackDecoder), "--yes"});
+    const CliRun run = RunUpdate(pins.replace("%1", path),
+                                 {"--port", port.replace("%1", path), "--file",
+                                  workspace.softwarePath, "--decoder",
+                                  QString::number(TrackDecoder), "--yes"});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
     QCOMPARE(run.lines, WholeUpdate);
     QTRY_COMPARE(workspace.Flash(), workspace.Payload());
@@ -343,9 +344,9 @@ void UpdateCliTest::sendsNothingUnasked()
         ? QStringList()
         : QStringList{"--decoder", QString::number(TrackDecoder)};
     const QString trackKeys = workspace.Ports("box").section('?', 1);
-    const CliRun run =
-        RunUpdate(pins.arg(trackKeys), QStringList{"--file", workspace.softwarePath, "--yes"}
-                                           + decoder + options);
+    const CliRun run = RunUpdate(pins.replace("%1", trackKeys),
+                                 QStringList{"--file", workspace.softwarePath, "--yes"} + decoder
+                                     + options);
     QVERIFY2(run.exitCode == status, qPrintable(run.errors));
     QCOMPARE(run.lines, QStringList());
     QVERIFY2(run.errors.contains(error), qPrintable(run.errors));

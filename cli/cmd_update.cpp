@@ -349,13 +349,14 @@ QString PortName(int com)
     return QStringLiteral("COM%1 (no device)").arg(com);
 }
 
-// Whether the detection or the click found a programmer on the port the update would use, the
-// one asked for if any.
-bool ProgrammerAnswered(const UpdateRequest &request, PortList &ports)
+// Whether the detection or the click found a programmer on the port the update would use. A
+// port whose name marks an adapter is chosen unprobed, so a box found elsewhere says nothing
+// about it.
+bool ProgrammerAnswered(PortList &ports)
 {
     const auto &state = Module_DU::State();
     const int chosen = state.SelectedPort.toInt();
-    if (chosen == 0 || (request.port && chosen != *request.port))
+    if (chosen == 0)
         return false;
     if (state.AdapterActive)
         return ports.Detection().AdapterPort == chosen;
@@ -391,7 +392,7 @@ bool ChoosePort(const UpdateRequest &request, PortList &ports)
     ports.LeavePage();
     if (!request.log)
         PortScans::ReportRefusedPins(QStringLiteral("update"));
-    if (ProgrammerAnswered(request, ports))
+    if (ProgrammerAnswered(ports))
         return true;
     if (!request.force) {
         ReportNoProgrammer(request, ports);

@@ -323,6 +323,11 @@ void UpdateCliTest::sendsNothingUnasked_data()
     QTest::newRow("--port where nothing answered, beside a box")
         << "3=sim:none;5=sim:box?%1" << QStringList{"--port", "3"} << 1
         << "no programmer found on " + nothingAttached;
+    // Its name marks an adapter, so the click takes it unprobed; the box found elsewhere does
+    // not count for it.
+    QTest::newRow("--port named as an adapter, silent, beside a box")
+        << "3=sim:none?description=VARNO%20adapter;5=sim:box?%1" << QStringList{"--port", "3"}
+        << 1 << "no programmer found on COM3 (VARNO adapter)";
     QTest::newRow("alternative method, nothing answered")
         << "3=sim:none" << QStringList{"--alternative"} << 1 << "no programmer found";
     // Checked against the file before the programmer that is there is even looked for.

@@ -328,6 +328,9 @@ void UpdateCliTest::sendsNothingUnasked_data()
     QTest::newRow("--port named as an adapter, silent, beside a box")
         << "3=sim:none?description=VARNO%20adapter;5=sim:box?%1" << QStringList{"--port", "3"}
         << 1 << "no programmer found on COM3 (VARNO adapter)";
+    QTest::newRow("--port named as an adapter, silent, beside an adapter")
+        << "3=sim:none?description=VARNO%20adapter;5=sim:adapter?%1" << QStringList{"--port", "3"}
+        << 1 << "no programmer found on COM3 (VARNO adapter)";
     QTest::newRow("alternative method, nothing answered")
         << "3=sim:none" << QStringList{"--alternative"} << 1 << "no programmer found";
     // Checked against the file before the programmer that is there is even looked for.

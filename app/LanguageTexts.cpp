@@ -11,7 +11,7 @@
 namespace LanguageTexts {
 namespace {
 
-constexpr int BuiltInCount = 58;
+constexpr int BuiltInCount = 59;
 
 const std::array<const char *, BuiltInCount> BuiltIn = {
     "The comm port should be located automatically.",
@@ -73,6 +73,7 @@ const std::array<const char *, BuiltInCount> BuiltIn = {
     "Update stopped on request",
     "Preamble Bits, allowed:",
     "Timing [ms], allowed:",
+    "Invented software (for the simulator only): not sent to a real decoder",
 };
 
 std::optional<int> WholeNumber(const QString &item)

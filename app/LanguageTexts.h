@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <QString>
 
-// The numbers of the texts the program shows. Entries 0 to 57 have a built-in English wording
+// The numbers of the texts the program shows. Entries 0 to 58 have a built-in English wording
 // (in brackets where the name does not say it); the texts file may replace any of them.
 enum class TextId : int {
     PortLocatedAutomatically = 0, // "The comm port should be located automatically."
@@ -66,6 +66,8 @@ enum class TextId : int {
     UpdateStopped = 55,         // "Update stopped on request"
     PreambleOutOfRange = 56,    // "Preamble Bits, allowed:" (the range follows)
     TimingOutOfRange = 57,      // "Timing [ms], allowed:" (the range follows)
+    // "Invented software (for the simulator only): not sent to a real decoder"
+    InventedImageRefused = 58,
 };
 
 // The text of the current language for id.
@@ -77,11 +79,11 @@ QString BackCaption();
 
 namespace LanguageTexts {
 
-// The built-in English text of index (0 to 57); empty for any other index.
+// The built-in English text of index (0 to 58); empty for any other index.
 QString BuiltInText(int index);
 
 // Reads the texts file at path into the shared state for the current LanguageIndex, then fills
-// every empty entry 0 to 57 with its built-in text. The table is not cleared first, so an entry
+// every empty entry 0 to 58 with its built-in text. The table is not cleared first, so an entry
 // the file does not supply keeps what it held. A file that is missing, cannot be read or is far
 // too large to be a texts file (SmallTextFile) reads nothing; the result is then false.
 bool ReadTexts(const QString &path);

@@ -11,7 +11,7 @@ const QCommandLineOption LayoutOption(QStringLiteral("layout"),
 const QCommandLineOption OutOption(QStringLiteral("out"), QStringLiteral("the file to write"),
                                   QStringLiteral("FILE"));
 const QCommandLineOption LeadOption(QStringLiteral("lead"),
-                                   QStringLiteral("the file's first byte, in hex"),
+                                   QStringLiteral("every image's lead byte, in hex"),
                                    QStringLiteral("HEX"),
                                    QString::number(DswGenerator::DefaultLeadByte, 16));
 
@@ -64,7 +64,8 @@ const CliCommand command("make-dsw",
                           {{"ID:NAME:VERSION:TYPE:PAYLOAD_LENGTH...",
                             "one index entry and its image of that many made-up bytes"}},
                           R"(
-The sample decoder software file is made this way.
+The demo's decoder software file is made this way. Every image's payload opens with the
+generator's mark, so the update sends it to a simulated programmer only.
 
 Exit status: 0; 1 when FILE cannot be written; 64 usage error.
 )"},

@@ -14,3 +14,8 @@ std::unique_ptr<SerialDevice> CreateSerialDevice(int com)
         return std::make_unique<SimSerialDevice>(simulated);
     return std::make_unique<QtSerialDevice>(map.Device(com));
 }
+
+bool IsSimulatedPort(int com)
+{
+    return PortMap::Instance().Simulated(com) != nullptr;
+}

@@ -9,3 +9,6 @@
 // Throws SerialError when the port was absent at the last scan: a port that does not exist is
 // never opened.
 std::unique_ptr<SerialDevice> CreateSerialDevice(int com);
+
+// Whether the COM number leads to a simulated programmer rather than a device of the machine.
+bool IsSimulatedPort(int com);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # CI, after the test run on a fresh Debian 12 machine: makes the Debian package from build/,
 # installs it with apt-get (under /usr) and checks the installation with a bare environment:
-# tobrik-cli finds the texts file and the sample decoder software file, the desktop entry
+# tobrik-cli finds the texts file, no decoder software file is installed, the desktop entry
 # validates and names the installed program, the window program starts headless.
 set -euo pipefail
 cd "$(dirname "$0")/.."

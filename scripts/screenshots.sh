@@ -30,7 +30,7 @@ side_window_x=620
 # Pauses that let the program draw what a click has started, in seconds.
 settle=1
 update_time=8
-# The block at which the second session's decoder vanishes from its track: the sample image of
+# The block at which the second session's decoder vanishes from its track: the demo's image of
 # decoder 12 has 32 blocks, so the transfer fails halfway.
 unplug_block=16
 
@@ -45,10 +45,11 @@ cleanup() {
 trap cleanup EXIT
 sleep "$settle"
 
-# Starts the program for a fresh user (no settings, the sample file seeded at start) with the
-# given simulated box on COM3.
+# Starts the program for a fresh user of the demo (no settings, the demo's file in the user's
+# software folder) with the given simulated box on COM3.
 start_program() { # user folder, box address
-  mkdir -p "$1"
+  mkdir -p "$1/VARNO/PLV/DECSOFT"
+  cp "$build/demo/VARNO/PLV/DECSOFT/DECODERSW.DAT" "$1/VARNO/PLV/DECSOFT/"
   XDG_DATA_HOME="$1" TOBRIK_PORTS="3=$2" "$build/bin/Tobrik" &
   program_pid=$!
 }

@@ -1,6 +1,9 @@
 #include "software/DswGenerator.h"
 
 #include "app/Windows1252.h"
+#include "software/DswGeneratorMark.h"
+
+#include <algorithm>
 
 namespace DswGenerator {
 namespace {
@@ -38,7 +41,8 @@ QString CheckEntry(Layout layout, const Entry &entry)
     return {};
 }
 
-// A small xorshift generator: the same entry always gets the same payload.
+// A small xorshift generator: the same entry always gets the same payload, opened by as much of
+// the mark as fits.
 QByteArray Payload(const Entry &entry)
 {
     uint32_t state = 0x9E3779B9u ^ (static_cast<uint32_t>(entry.Id) * 0x01000193u)
@@ -50,7 +54,7 @@ QByteArray Payload(const Entry &entry)
         state ^= state << 5;
         byte = static_cast<char>(state >> 24);
     }
-    return bytes;
+    return bytes.replace(0, std::min(Mark.size(), bytes.size()), Mark.left(bytes.size()));
 }
 
 int ImageLength(const Entry &entry)

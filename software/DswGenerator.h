@@ -1,7 +1,8 @@
 #pragma once
 // Writes decoder software files with made-up images, in either index layout. The build uses it
-// for the shipped sample file, the tests and benchmarks for their files, and tobrik-cli
-// make-dsw for anyone who needs one.
+// for the demo's file, the tests and benchmarks for their files, and tobrik-cli make-dsw for
+// anyone who needs one. Every image carries the generator's mark, so none of them is ever sent
+// to a real decoder.
 
 #include <QByteArray>
 #include <QString>
@@ -27,7 +28,7 @@ constexpr uint8_t DefaultLeadByte = 0x5A;
 std::optional<Entry> ParseEntry(const QString &text, QString &error);
 
 // The whole file: the index, then each image (lead byte, ID byte, a payload that depends only
-// on the entry's ID and length) in entry order. On failure returns nothing and sets error.
+// on the entry's ID and length and opens with the mark of DswGeneratorMark.h) in entry order. On failure returns nothing and sets error.
 std::optional<QByteArray> Build(Layout layout, const QVector<Entry> &entries, uint8_t leadByte,
                                 QString &error);
 

@@ -166,6 +166,7 @@ private slots:
     void openDialogCancelKeepsAndChoiceLoads();
     void pageRunsThroughItsControls();
     void pageAsksThroughTheDialogsObject();
+    void emptyFolderLeadsToTheOpenDialog();
 
 private:
     ScriptedDialogs dialogs_;
@@ -427,6 +428,22 @@ void TestFilePage::pageAsksThroughTheDialogsObject()
     QCOMPARE(dialogs_.opened,
              QStringList{"Please select a software file|" + State().SoftwareFolder
                          + "|Software(*.dat *.vup *.DAT *.VUP)"});
+}
+
+// A fresh installation ships no decoder software file: shown on an empty folder, the page runs
+// the online update and, as that brings nothing, offers the open dialog.
+void TestFilePage::emptyFolderLeadsToTheOpenDialog()
+{
+    frm_Du_File page;
+    int onlineRuns = 0;
+    page.SetOnlineUpdateRunner([&onlineRuns] { ++onlineRuns; });
+    page.show();
+    QTRY_COMPARE(dialogs_.opened,
+                 QStringList{"Please select a software file|" + State().SoftwareFolder
+                             + "|Software(*.dat *.vup *.DAT *.VUP)"});
+    QCOMPARE(onlineRuns, 1);
+    QCOMPARE(Control<QTreeWidget>(page, "ListView1")->topLevelItemCount(), 0);
+    QVERIFY(!Button(page, "Command3")->isEnabled());
 }
 
 QTEST_MAIN(TestFilePage)

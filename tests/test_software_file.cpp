@@ -247,11 +247,11 @@ void TestSoftwareFile::indexAcrossReadChunks()
     QCOMPARE(Lookup(bytes, LastId + 1).Outcome, LookupOutcome::Absent);
 }
 
-// The shipped sample, made by the generator at build time: whole blocks of both sizes, each
+// The demo's file, made by the generator at build time: whole blocks of both sizes, each
 // image at the place its index entry gives, the last one ending the file.
 void TestSoftwareFile::sampleImagesFollowTheIndex()
 {
-    QFile sample(TestEnvironment::ShareDir() + QStringLiteral("/DECSOFT/DECODERSW.DAT"));
+    QFile sample(TestEnvironment::DemoSoftwareFile());
     QVERIFY(sample.open(QIODevice::ReadOnly));
     const QByteArray bytes = sample.readAll();
     const SoftwareIndexListing listing = List(bytes);

@@ -6,6 +6,7 @@
 #include "app/modFunctions.h"
 #include "sim/PtyLink.h"
 #include "sim/SimPortAddress.h"
+#include "software/DswGeneratorMark.h"
 #include "support/DswBuilder.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFolders.h"
@@ -53,11 +54,17 @@ struct CliRun {
 // A software file and a flash file in a folder of their own, and fresh program folders.
 class Workspace {
 public:
-    explicit Workspace(const QStringList &entries = SoftwareEntries)
+    explicit Workspace(const QStringList &entries = SoftwareEntries, bool fixed = false)
     {
-        software = DswBuilder::Build(entries);
-        if (!DswBuilder::WriteFile(softwarePath, software))
-            qFatal("cannot write %s", qPrintable(softwarePath));
+        software = DswBuilder::Build(entries, fixed);
+        Write();
+    }
+
+    // The file as a maker's would be: the same images without our generator's mark.
+    void Unmark()
+    {
+        software.replace(DswGenerator::Mark, QByteArray(DswGenerator::Mark.size(), '\0'));
+        Write();
     }
 
     // COM3 pinned to a simulated programmer of kind with the track decoder and its flash file.
@@ -80,13 +87,23 @@ public:
             return FlashAfter::Whole;
         return Payload().startsWith(flash) ? FlashAfter::Part : FlashAfter::Garbled;
     }
-    QByteArray Payload() const { return UpdateRig::PayloadOf(software, TrackDecoder); }
+    QByteArray Payload(int decoder = TrackDecoder) const
+    {
+        return UpdateRig::PayloadOf(software, decoder);
+    }
 
     TestFolders folders;
     QTemporaryDir dir;
     QByteArray software;
     QString softwarePath = dir.filePath("DECODERSW.DAT");
     QString flashPath = dir.filePath("flash.bin");
+
+private:
+    void Write() const
+    {
+        if (!DswBuilder::WriteFile(softwarePath, software))
+            qFatal("cannot write %s", qPrintable(softwarePath));
+    }
 };
 
 // tobrik-cli with the port map ports; false when it does not start.
@@ -211,40 +228,76 @@ void UpdateCliTest::updatesTheDecoder()
 
 void UpdateCliTest::updatesOverPseudoTerminal_data()
 {
+    QTest::addColumn<bool>("invented"); // the file as our generator made it, mark and all
     QTest::addColumn<QString>("pins"); // %1: the terminal's path
     QTest::addColumn<QString>("port");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("decoder");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("status");
 
-    QTest::newRow("pinned, by COM name in any case") << "3=%1" << "com3";
-    QTest::newRow("by path, numbered for the run") << "" << "%1";
+    const QStringList options{"--decoder", QString::number(TrackDecoder)};
+    QTest::newRow("a maker's image goes, pinned, by COM name in any case")
+        << false << "3=%1" << "com3" << options << TrackDecoder << WholeUpdate << 0;
+    QTest::newRow("a maker's image goes, by path, numbered for the run")
+        << false << "" << "%1" << options << TrackDecoder << WholeUpdate << 0;
+    QTest::newRow("an invented image stays")
+        << true << "3=%1" << "3" << options << TrackDecoder
+        << Opening
+               + QStringList{"TB-M10 found",
+                             "Invented software (for the simulator only): not sent to a real "
+                             "decoder",
+                             "Comm port closed"}
+        << 1;
+    // The alternative method finds its decoder among the IDs 200 to 209.
+    QTest::newRow("the alternative method keeps an invented image too")
+        << true << "3=%1" << "3" << QStringList{"--alternative"} << 200
+        << QStringList{"Comm Port geöffnet", "Versuche Verbindung aufzubauen", "TB-M10 gefunden",
+                       "Erfundene Software (nur für den Simulator): wird an keinen echten "
+                       "Decoder gesendet",
+                       "Comm Port geschlossen"}
+        << 1;
 }
 
 // The simulator in a process of its own behind a pseudo-terminal, opened by the real serial
-// back end; it writes its flash when the update closes the terminal.
+// back end; it writes its flash when the update closes the terminal. A pseudo-terminal is a
+// device of the machine like any serial port, so an image our generator invented never goes
+// there: the run ends before the question, with nothing of the image sent.
 void UpdateCliTest::updatesOverPseudoTerminal()
 {
+    QFETCH(bool, invented);
     QFETCH(QString, pins);
     QFETCH(QString, port);
-    Workspace workspace;
+    QFETCH(QStringList, options);
+    QFETCH(int, decoder);
+    QFETCH(QStringList, lines);
+    QFETCH(int, status);
+    Workspace workspace({QStringLiteral("%1:TB-M10:214:1:64").arg(decoder)}, true);
+    if (!invented)
+        workspace.Unmark();
     QProcess simulator;
     simulator.start(TestEnvironment::CliPath(),
-                    {"simulate", "--adapter", "--decoder", QString::number(TrackDecoder),
-                     "--flash", workspace.flashPath});
+                    {"simulate", "--adapter", "--decoder", QString::number(decoder), "--flash",
+                     workspace.flashPath});
     QVERIFY(simulator.waitForStarted());
     QVERIFY(QTest::qWaitFor([&] { return simulator.canReadLine(); }, ChildPatienceMs));
     const QString path = QString::fromLocal8Bit(simulator.readLine()).trimmed();
     QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
 
     const CliRun run = RunUpdate(pins.replace("%1", path),
-                                 {"--port", port.replace("%1", path), "--file",
-                                  workspace.softwarePath, "--decoder",
-                                  QString::number(TrackDecoder), "--yes"});
-    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
-    QCOMPARE(run.lines, WholeUpdate);
-    QTRY_COMPARE(workspace.Flash(), workspace.Payload());
+                                 QStringList{"--port", port.replace("%1", path), "--file",
+                                             workspace.softwarePath, "--yes"}
+                                     + options);
+    QVERIFY2(run.exitCode == status, qPrintable(run.errors));
+    QCOMPARE(run.lines, lines);
+    if (!invented)
+        QTRY_COMPARE(workspace.Flash(), workspace.Payload(decoder));
 
     simulator.terminate();
     QVERIFY(simulator.waitForFinished(ChildPatienceMs));
     QCOMPARE(simulator.exitCode(), 0);
+    if (invented)
+        QVERIFY(workspace.Flash().isEmpty());
 }
 
 void UpdateCliTest::asksBeforeTheTransfer_data()
@@ -391,6 +444,7 @@ void UpdateCliTest::signalsDuringTheRun()
     QFETCH(int, status);
     QFETCH(FlashAfter, flash);
     Workspace workspace(LongImage);
+    workspace.Unmark(); // a pseudo-terminal is a device of the machine
     const std::shared_ptr<SimDevice> adapter = SimPortAddress::Create(
         workspace.Ports("adapter", "&line-rate=1").section(QLatin1Char('='), 1));
     QVERIFY(adapter);

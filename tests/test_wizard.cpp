@@ -48,18 +48,19 @@ constexpr int PollMs = 10;
 const QStringList OneDecoder{"12:TB12:1.00:1:64"};
 const QStringList TwoDecoders{"12:TB12:1.00:1:64", "34:TB34:2.00:2:128"};
 
-QString SharedSample()
+QString DemoFile()
 {
-    return TestEnvironment::ShareDir() + QStringLiteral("/DECSOFT/DECODERSW.DAT");
+    return TestEnvironment::DemoSoftwareFile();
 }
 
-// The all-users folder as an installation lays it out: the shipped texts and sample file.
+// The demo's set-up: the all-users folder as an installation lays it out (the texts file, no
+// decoder software file) and the demo's file in the user's own software folder.
 void Install(const TestFolders &folders)
 {
     TestFolders::WriteFile(folders.CommonFolder() + "TBK_Texte.txt",
                            TestFolders::ReadFile(TestEnvironment::ShareDir() + "/TBK_Texte.txt"));
-    TestFolders::WriteFile(folders.CommonFolder() + "DECSOFT/DECODERSW.DAT",
-                           TestFolders::ReadFile(SharedSample()));
+    TestFolders::WriteFile(folders.SoftwareFolder() + "DECODERSW.DAT",
+                           TestFolders::ReadFile(DemoFile()));
 }
 
 // A decoder software file of the test's own in the all-users folder, seeded at start.
@@ -540,7 +541,7 @@ void WizardTest::signalDuringTransferWaitsForItsEnd()
     QCOMPARE(RunAndStartUpdate(wizard), 0);
 
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(box.Flash(), UpdateRig::PayloadOf(TestFolders::ReadFile(SharedSample()), DecoderId));
+    QCOMPARE(box.Flash(), UpdateRig::PayloadOf(TestFolders::ReadFile(DemoFile()), DecoderId));
     QVERIFY(box.ports.CountLog(QStringLiteral("Block=4")) > 0);
     QVERIFY(!HeldOpen(Module_DU::State().SoftwareFilePath));
     QVERIFY(QFileInfo::exists(SettingsFile(folders)));
@@ -571,8 +572,8 @@ void WizardTest::signalAtTheQuestionAnswersNo()
     QVERIFY(QFileInfo::exists(SettingsFile(folders)));
 }
 
-// The whole wizard as a user meets it on a fresh installation: English from the language menu,
-// the box found, the shipped file loaded, the decoder updated, Exit; the settings file written.
+// The whole wizard as a user meets it on the demo's set-up: English from the language menu,
+// the box found, the demo's file loaded, the decoder updated, Exit; the settings file written.
 void WizardTest::wholeWizard()
 {
     TestFolders folders;
@@ -603,7 +604,7 @@ void WizardTest::wholeWizard()
              QStringList{"Decoder found|TB-M10 found, would you like to update?"});
     QVERIFY2(Lines(updatePage).contains(QStringLiteral("Update finished")),
              qPrintable(Lines(updatePage).join('\n')));
-    QCOMPARE(box.Flash(), UpdateRig::PayloadOf(TestFolders::ReadFile(SharedSample()), DecoderId));
+    QCOMPARE(box.Flash(), UpdateRig::PayloadOf(TestFolders::ReadFile(DemoFile()), DecoderId));
 
     Button(updatePage, "cmd_beenden")->click();
     QTRY_COMPARE(finished.count(), 1);

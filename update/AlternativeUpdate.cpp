@@ -6,6 +6,7 @@
 #include "software/DecoderLookup.h"
 #include "update/FixedInfoLines.h"
 #include "update/GuardedStep.h"
+#include "update/InventedImage.h"
 #include "update/UpdateLink.h"
 #include "update/UpdateView.h"
 
@@ -41,6 +42,8 @@ const QString NoAnswer = QStringLiteral("Dekoder antwortet nicht");
 const QString FileFailed = QStringLiteral("Datei läßt sich nicht öffnen");
 const QString FileInvalid = QStringLiteral("Softwarefile ist ungültig");
 const QString NoWholeBlock = QStringLiteral("Kein ganzer Block im Abbild, nichts gesendet");
+const QString InventedImageRefused = QStringLiteral(
+    "Erfundene Software (nur für den Simulator): wird an keinen echten Decoder gesendet");
 const QString Found = QStringLiteral(" gefunden");
 const QString QuestionTitle = QStringLiteral("Decoder gefunden");
 const QString Question = QStringLiteral(" gefunden, wollen Sie das Update durchführen?");
@@ -52,6 +55,15 @@ const QString CompletedText =
                    "führen Sie bei einem Mißerfolg das Update noch einmal durch.");
 const QString PortClosed = QStringLiteral("Comm Port geschlossen");
 const QString Stopped = QStringLiteral("Übertragung auf Wunsch abgebrochen");
+
+// An image our generator invented goes to the simulator only, never to a real decoder.
+bool ImageMayGoToPort(UpdateView &view, const UpdateImage &image, int com)
+{
+    if (!InventedImage::HeldBackFrom(image, com))
+        return true;
+    view.AddInfoLine(InventedImageRefused);
+    return false;
+}
 } // namespace
 
 AlternativeUpdate::AlternativeUpdate(UpdateView &view, UpdateLink &link) : view_(view), link_(link)
@@ -90,7 +102,7 @@ AlternativeOutcome AlternativeUpdate::RunUntilCloseDown()
         return *stopped;
     if (!ImageIsForDecoder())
         return AlternativeOutcome::WrongImage;
-    if (!ImageUsable())
+    if (!ImageUsable() || !ImageMayGoToPort(view_, image_, link_.Comm().portnumber()))
         return AlternativeOutcome::ImageUnusable;
     if (!view_.AskYesNo(QuestionTitle, entry_.Name + Question)) {
         Guarded([this] { link_.LineOff(); });

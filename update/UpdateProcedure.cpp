@@ -8,6 +8,7 @@
 #include "update/Calibration.h"
 #include "update/FixedInfoLines.h"
 #include "update/GuardedStep.h"
+#include "update/InventedImage.h"
 #include "update/TextNumber.h"
 #include "update/UpdateView.h"
 
@@ -69,6 +70,16 @@ void SleepUntilElapsed(int64_t since, int64_t milliseconds)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds - elapsed));
     }
+}
+
+// An image our generator invented goes to the simulator only, never to a real decoder.
+bool ImageMayGoToPort(UpdateView &view, const UpdateImage &image, const IndexEntry &entry, int com)
+{
+    if (!InventedImage::HeldBackFrom(image, com))
+        return true;
+    view.AddInfoLine(Text(TextId::InventedImageRefused));
+    Log::Line(QStringLiteral("Invented image of %1 held back from COM%2").arg(entry.Name).arg(com));
+    return false;
 }
 } // namespace
 
@@ -177,7 +188,8 @@ UpdateOutcome UpdateProcedure::RunWithPortOpen()
     if (!view_.Blind())
         view_.AddInfoLine(Text(TextId::ConnectingToDecoder));
     if (!SearchDecoder() || !LookUpImage() || !ImageIsForDecoder() || !ImageTypeSupported()
-        || !ImageHoldsWholeBlock() || !ImageLiesInFile() || !UserAgrees())
+        || !ImageHoldsWholeBlock() || !ImageLiesInFile()
+        || !ImageMayGoToPort(view_, image_, entry_, link_.Comm().portnumber()) || !UserAgrees())
         return UpdateOutcome::EndedBeforeTransfer;
     return Transfer();
 }

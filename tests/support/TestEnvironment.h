@@ -6,8 +6,11 @@
 
 namespace TestEnvironment {
 
-// The build tree's all-users folder, VARNO/PLV, with the shipped texts and sample files.
+// The build tree's all-users folder, VARNO/PLV, with the shipped texts file.
 QString ShareDir();
+
+// The demo's decoder software file, which the build generates outside the all-users folder.
+QString DemoSoftwareFile();
 
 // The tobrik-cli program of this build.
 QString CliPath();

@@ -1,6 +1,7 @@
-// tobrik-cli update: what a user does in the wizard, without a window. The port page's start-up
-// scan and detection (and a click on a port), the file page's loading of a decoder software
-// file, and one run of the update page with its options, or of its alternative method.
+// tobrik-cli update: what a user does in the wizard, without a window. The file page's loading
+// of a decoder software file, the port page's start-up scan and detection (and a click on a
+// port), and one run of the update page with its options, or of its alternative method. The
+// file comes first so that a wrong call opens no port at all.
 #include "cli/CliCommand.h"
 
 #include "app/Log.h"
@@ -13,24 +14,34 @@
 #include "port/MemoryPortView.h"
 #include "port/PortDetection.h"
 #include "port/PortList.h"
+#include "port/PortMap.h"
 #include "software/KtWarning.h"
 #include "software/SoftwareFilePage.h"
 #include "update/AlternativeUpdate.h"
 #include "update/UpdateProcedure.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
-const char Usage[] = "[--port N] --file FILE (--decoder ID [--decoder ID ...] [--no-query] "
-                     "[--blind] [--pream N] [--timing-soll MS] | --alternative) [--yes] [--log]";
+const char Usage[] = "[--port PORT [--force]] --file FILE (--decoder ID [--decoder ID ...] "
+                     "[--no-query] [--blind] [--pream N] [--timing-soll MS] | --alternative) "
+                     "[--yes] [--log]";
 
 const char Description[] = R"(
-Runs one decoder update as the wizard does: the port page's first scan with its programmer
-detection (then, with --port, a click on that port's entry), FILE loaded as the file page loads
-it, and one run of the update page for the decoder types given, tried in that order. With
+Runs one decoder update as the wizard does: FILE loaded as the file page loads it, the port
+page's first scan with its programmer detection (then, with --port, a click on that port's
+entry), and one run of the update page for the decoder types given, tried in that order. With
 --alternative the page's alternative method runs instead: it probes the decoder IDs 200 to 209,
 needs a fixed-width index, always asks, and streams the image without waiting for answers
 ("Übertragung beendet" ... is printed on standard error at its end).
+
+PORT is a COM number (3 or COM3) or a device path (/dev/ttyUSB0, /dev/serial/by-id/...,
+a pseudo-terminal); a path not pinned to a number gets the lowest free one for this run.
+Nothing is sent for the update unless a programmer answered: with no programmer found the run
+ends with "no programmer found" and the ports probed, and so does --port on a port where none
+answered, unless --force is given. A --decoder ID that FILE holds no image for is a usage
+error naming the IDs FILE holds; FILE is read before any port is opened.
 
 Each line the page adds to its list is printed on standard output as it is added; lines that
 the retries take out of the list again stay printed. On a terminal a progress bar is drawn on
@@ -48,14 +59,17 @@ Exit status: 0 finished: every block was acknowledged by the decoder (--blind: e
 sent, none confirmed; --alternative: the stream ended with "Übertragung abgeschlossen");
 3 finished, unconfirmed: at most the last block lacks its acknowledgement, or a tail shorter
 than a block was not sent; 1 failed: any other block lacks its acknowledgement, the update was
-stopped or ended before the transfer (a number out of range, among others), or FILE cannot be
-used; 64 usage error.
+stopped or ended before the transfer (a number out of range, among others), no programmer
+answered, or FILE cannot be used; 64 usage error.
 )";
 
 const QCommandLineOption PortOption(QStringLiteral("port"),
-                                   QStringLiteral("click COM N in the port list after the first "
-                                                  "scan"),
-                                   QStringLiteral("N"));
+                                   QStringLiteral("click this port's entry in the port list after "
+                                                  "the first scan: a COM number or a device path"),
+                                   QStringLiteral("PORT"));
+const QCommandLineOption ForceOption(QStringLiteral("force"),
+                                    QStringLiteral("update over --port although no programmer "
+                                                   "answered there"));
 const QCommandLineOption FileOption(QStringLiteral("file"),
                                    QStringLiteral("the decoder software file"),
                                    QStringLiteral("FILE"));
@@ -100,6 +114,8 @@ const QList<QCommandLineOption> NotWithAlternative{DecoderOption, NoQueryOption,
 struct UpdateRequest {
     bool alternative = false; // the page's alternative method
     std::optional<int> port;  // none: the port the detection chose
+    QString portDevice;       // a device path given for --port, numbered once the map is read
+    bool force = false;       // update over --port even where no programmer answered
     QString file;
     QStringList decoders; // decimal, in the order given
     UpdateOptions options;
@@ -114,6 +130,11 @@ std::optional<int> NumberIn(const QString &text, int lowest, int highest)
     if (!valid || number < lowest || number > highest)
         return std::nullopt;
     return number;
+}
+
+bool IsDevicePath(const QString &text)
+{
+    return text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\'));
 }
 
 // Fills request from the parsed call; the reason when it is not a valid one.
@@ -139,12 +160,20 @@ QString ReadRequest(const QCommandLineParser &parsed, UpdateRequest &request)
         request.decoders.append(QString::number(*decoder));
     }
     if (parsed.isSet(PortOption)) {
-        const QString port = parsed.value(PortOption);
-        const auto number = NumberIn(port, 1, PortMap::PortCount);
-        if (!number)
-            return QStringLiteral("--port takes 1 to %1, not %2").arg(PortMap::PortCount).arg(port);
-        request.port = number;
+        const QString port = parsed.value(PortOption).trimmed();
+        if (const int number = PortMap::ComNumber(port))
+            request.port = number;
+        else if (IsDevicePath(port))
+            request.portDevice = port;
+        else
+            return QStringLiteral("--port takes a COM number from 1 to %1 (3 or COM3) or a "
+                                  "device path, not %2")
+                .arg(PortMap::PortCount)
+                .arg(port);
     }
+    request.force = parsed.isSet(ForceOption);
+    if (request.force && !parsed.isSet(PortOption))
+        return QStringLiteral("--force needs --port: it names the port to update over");
     if (request.file.isEmpty())
         return QStringLiteral("--file is missing");
     if (request.decoders.isEmpty() && !request.alternative)
@@ -155,26 +184,54 @@ QString ReadRequest(const QCommandLineParser &parsed, UpdateRequest &request)
     return {};
 }
 
-// FILE as the file page loads it; false, with the reason on standard error, for a file that
-// cannot be used.
-bool LoadSoftware(const QString &path)
+// The decoder IDs of the file's index, each once, in ascending order.
+QList<int> HeldIds(const SoftwareIndexListing &listing)
+{
+    QList<int> ids;
+    for (const IndexEntry &entry : listing.Entries)
+        if (!ids.contains(entry.Id))
+            ids.append(entry.Id);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+// FILE as the file page loads it, and the decoder IDs it holds; nothing, with the reason on
+// standard error, for a file that cannot be used.
+std::optional<QList<int>> LoadSoftware(const QString &path)
 {
     SilentDecoderList list;
     const LoadResult loaded = SoftwareFilePage::LoadSoftwareFile(list, path);
     if (!loaded.Opened) {
         PrintErr(QStringLiteral("update: cannot open %1: %2\n").arg(path, loaded.OpenError));
-        return false;
+        return std::nullopt;
     }
     if (!loaded.Listing.Recognised) {
         PrintErr(QStringLiteral("update: %1 is not a decoder software file\n").arg(path));
-        return false;
+        return std::nullopt;
     }
     if (loaded.Listing.HasKtEntry) {
         PrintErr(KtWarning::FirstLine() + QLatin1Char('\n') + KtWarning::SecondLine()
                  + QLatin1Char('\n'));
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return HeldIds(loaded.Listing);
+}
+
+// Why the decoders asked for cannot be updated from a file holding held; empty when they can.
+QString MissingDecoders(const UpdateRequest &request, const QList<int> &held)
+{
+    QStringList missing;
+    for (const QString &decoder : request.decoders)
+        if (!held.contains(decoder.toInt()))
+            missing.append(decoder);
+    if (missing.isEmpty())
+        return {};
+    QStringList heldText;
+    for (const int id : held)
+        heldText.append(QString::number(id));
+    return QStringLiteral("%1 holds no image for --decoder %2; it holds the IDs %3")
+        .arg(request.file, missing.join(QStringLiteral(", ")),
+             heldText.isEmpty() ? QStringLiteral("none") : heldText.join(QStringLiteral(", ")));
 }
 
 QString ColourName(const std::optional<QColor> &colour)
@@ -280,14 +337,54 @@ int RunUpdatePage(const UpdateRequest &request, TerminalProgress &progress)
                                : RunUpdate(request, view, progress);
 }
 
-// The program's start-up and the port page, left as Next leaves it; after the update the
-// adapter is left as the page's close-down leaves it.
-int RunFromPortPage(const UpdateRequest &request, TerminalProgress &progress)
+// COM n with its device as the port list's tooltip names it, "COM3 (FT232R USB UART, FTDI
+// (/dev/ttyUSB0))", or with the device it stands for while that is absent.
+QString PortName(int com)
 {
-    Startup::PrepareProgram();
-    Startup::ReadTexts();
-    MemoryPortView portView;
-    PortList ports(portView);
+    const PortMap &map = PortMap::Instance();
+    if (map.Present(com))
+        return QStringLiteral("COM%1 (%2)").arg(com).arg(map.Description(com));
+    if (!map.Device(com).isEmpty())
+        return QStringLiteral("COM%1 (%2, not present)").arg(com).arg(map.Device(com));
+    return QStringLiteral("COM%1 (no device)").arg(com);
+}
+
+// Whether the detection or the click found a programmer on the port the update would use. A
+// port whose name marks an adapter is chosen unprobed, so a box found elsewhere says nothing
+// about it.
+bool ProgrammerAnswered(PortList &ports)
+{
+    const auto &state = Module_DU::State();
+    const int chosen = state.SelectedPort.toInt();
+    if (chosen == 0)
+        return false;
+    if (state.AdapterActive)
+        return ports.Detection().AdapterPort == chosen;
+    return ports.Detection().BoxFound && ports.State().PortKind.at(chosen) == PortKinds::Box;
+}
+
+// Says on standard error why nothing is sent when no programmer answered.
+void ReportNoProgrammer(const UpdateRequest &request, const PortList &ports)
+{
+    if (request.port) {
+        PrintErr(QStringLiteral("update: no programmer found on %1; nothing was sent. Check the "
+                                "port, or give --force to update over it all the same\n")
+                     .arg(PortName(*request.port)));
+        return;
+    }
+    QStringList probed;
+    for (const QString &port : ports.State().ExistingPorts)
+        probed.append(PortName(port.toInt()));
+    PrintErr(QStringLiteral("update: no programmer found (ports probed: %1); nothing was sent. "
+                            "Plug the programmer in, or name its port with --port\n")
+                 .arg(probed.isEmpty() ? QStringLiteral("none present")
+                                       : probed.join(QStringLiteral(", "))));
+}
+
+// The port page's scan, detection and click, left as Next leaves it; whether the update may
+// go to the port chosen.
+bool ChoosePort(const UpdateRequest &request, PortList &ports)
+{
     ports.Start();
     PortScans::RunTimerScans(ports, FirstScan);
     if (request.port)
@@ -295,10 +392,48 @@ int RunFromPortPage(const UpdateRequest &request, TerminalProgress &progress)
     ports.LeavePage();
     if (!request.log)
         PortScans::ReportRefusedPins(QStringLiteral("update"));
+    if (ProgrammerAnswered(ports))
+        return true;
+    if (!request.force) {
+        ReportNoProgrammer(request, ports);
+        return false;
+    }
+    // The user named the port: it is used even when the list had nothing to click.
+    Module_DU::State().SelectedPort = QString::number(*request.port);
+    return true;
+}
+
+// After the update the adapter is left as the page's close-down leaves it.
+int RunFromPortPage(const UpdateRequest &request, TerminalProgress &progress)
+{
+    MemoryPortView portView;
+    PortList ports(portView);
     const int status =
-        LoadSoftware(request.file) ? RunUpdatePage(request, progress) : CliStatus::Failure;
+        ChoosePort(request, ports) ? RunUpdatePage(request, progress) : CliStatus::Failure;
     ports.Detection().AdapterOff();
     return status;
+}
+
+// The program's start-up, FILE and the port asked for, checked before any port is opened.
+int Prepare(UpdateRequest &request)
+{
+    Startup::PrepareProgram();
+    Startup::ReadTexts();
+    const auto held = LoadSoftware(request.file);
+    if (!held)
+        return CliStatus::Failure;
+    const QString missing = request.alternative ? QString() : MissingDecoders(request, *held);
+    if (!missing.isEmpty())
+        return UsageError("update", missing);
+    if (!request.portDevice.isEmpty()) {
+        const int com = PortMap::Instance().NumberFor(request.portDevice, QStringLiteral("--port"));
+        if (com == 0) {
+            PrintErr(QStringLiteral("update: no free COM number for %1\n").arg(request.portDevice));
+            return CliStatus::Failure;
+        }
+        request.port = com;
+    }
+    return CliStatus::Success;
 }
 
 int Update(const QCommandLineParser &parsed)
@@ -311,14 +446,16 @@ int Update(const QCommandLineParser &parsed)
     TerminalProgress progress(IsTerminal(stdout));
     if (request.log)
         Log::SetSink([&progress](const QString &line) { progress.PrintErr(line); });
-    const int status = RunFromPortPage(request, progress);
+    int status = Prepare(request);
+    if (status == CliStatus::Success)
+        status = RunFromPortPage(request, progress);
     Log::SetSink({});
     return status;
 }
 
 const CliCommand command("update",
                          {"run one decoder update as the wizard does", Usage,
-                          {PortOption, FileOption, DecoderOption, NoQueryOption, BlindOption,
+                          {PortOption, ForceOption, FileOption, DecoderOption, NoQueryOption, BlindOption,
                            YesOption, PreambleOption, TimingOption, AlternativeOption, LogOption},
                           {},
                           Description},

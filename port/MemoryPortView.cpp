@@ -3,12 +3,14 @@
 void MemoryPortView::ClearEntries()
 {
     entries_.clear();
+    devices_.clear();
     selected_ = -1;
 }
 
 void MemoryPortView::AddEntry(const QString &text)
 {
     entries_.append(text);
+    devices_.append(QString());
 }
 
 QString MemoryPortView::Entry(int index) const
@@ -20,6 +22,17 @@ void MemoryPortView::SetEntry(int index, const QString &text)
 {
     if (index >= 0 && index < entries_.size())
         entries_[index] = text;
+}
+
+QString MemoryPortView::EntryDevice(int index) const
+{
+    return devices_.value(index);
+}
+
+void MemoryPortView::SetEntryDevice(int index, const QString &device)
+{
+    if (index >= 0 && index < devices_.size())
+        devices_[index] = device;
 }
 
 void MemoryPortView::SelectEntry(int index)

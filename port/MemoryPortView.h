@@ -11,6 +11,8 @@ public:
     void AddEntry(const QString &text) override;
     QString Entry(int index) const override;
     void SetEntry(int index, const QString &text) override;
+    QString EntryDevice(int index) const override;
+    void SetEntryDevice(int index, const QString &device) override;
     void SelectEntry(int index) override;
     int SelectedEntry() const override;
 
@@ -18,5 +20,6 @@ public:
 
 private:
     QStringList entries_;
+    QStringList devices_; // by entry
     int selected_ = -1;
 };

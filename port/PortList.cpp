@@ -99,14 +99,14 @@ void PortList::ScanPorts()
         const QString description = comm.description();
         if (!PortPageState::Exists(description)) {
             page_.PortKind[port] = PortKinds::Nothing;
-            UpdateEntry(port, PortPageState::AbsentEntryText(port));
+            UpdateEntry(port, PortPageState::AbsentEntryText(port), QString());
             continue;
         }
         Log::Line(QStringLiteral("Comm %1 exist").arg(port));
         page_.ExistingPorts.append(QString::number(port));
         if (MarksAdapter(description))
             page_.PortKind[port] = PortKinds::Adapter;
-        UpdateEntry(port, PortPageState::EntryText(port, page_.PortKind[port]));
+        UpdateEntry(port, PortPageState::EntryText(port, page_.PortKind[port]), description);
         ++portCount_;
     }
     if (portCount_ == previousCount)
@@ -119,9 +119,16 @@ void PortList::ScanPorts()
         portCount_ = UnknownPortCount;
 }
 
-void PortList::UpdateEntry(int port, const QString &text)
+// A device is logged when it appears behind its number, so the log says which one was probed.
+void PortList::UpdateEntry(int port, const QString &text, const QString &device)
 {
-    if (page_.View().Entry(port - 1) == text)
+    PortView &view = page_.View();
+    if (view.EntryDevice(port - 1) != device) {
+        view.SetEntryDevice(port - 1, device);
+        if (!device.isEmpty())
+            Log::Line(QStringLiteral("Comm %1: %2").arg(port).arg(device));
+    }
+    if (view.Entry(port - 1) == text)
         return;
     page_.SetEntry(port, text);
     modFunctions::DoEvents();

@@ -47,7 +47,7 @@ signals:
 
 private:
     void Timer2_Timer();
-    void UpdateEntry(int port, const QString &text);
+    void UpdateEntry(int port, const QString &text, const QString &device);
     void ChoosePort(int port);
 
     QTimer *Timer2;

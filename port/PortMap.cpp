@@ -8,9 +8,7 @@
 #include "sim/SimPortAddress.h"
 
 #include <QFileInfo>
-#ifdef Q_OS_WIN
 #include <QRegularExpression>
-#endif
 
 namespace {
 const char EnvironmentPins[] = "TOBRIK_PORTS";
@@ -48,6 +46,34 @@ PortMap &PortMap::Instance()
 {
     static PortMap map;
     return map;
+}
+
+int PortMap::ComNumber(const QString &text)
+{
+    static const QRegularExpression com(QStringLiteral("^(?:COM)?(\\d{1,2})$"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = com.match(text.trimmed());
+    const int number = match.hasMatch() ? match.captured(1).toInt() : 0;
+    return number <= PortCount ? number : 0;
+}
+
+// A device pinned under another number loses that pin, in the same write: the first number
+// would otherwise win.
+bool PortMap::SavePin(int com, const QString &device)
+{
+    mod_ini::Profile settings(Module_DU::State().SettingsFile);
+    for (int other = 1; other <= PortCount; ++other) {
+        const QString key = QStringLiteral("COM%1").arg(other);
+        if (other != com && settings.Value(SettingsSection, key, QString()) == device)
+            settings.SetValue(SettingsSection, key, QString());
+    }
+    settings.SetValue(SettingsSection, QStringLiteral("COM%1").arg(com), device);
+    return settings.Save();
+}
+
+bool PortMap::PinnedByEnvironment()
+{
+    return qEnvironmentVariableIsSet(EnvironmentPins);
 }
 
 void PortMap::Reset()
@@ -196,6 +222,19 @@ const QStringList &PortMap::Refusals() const
 std::shared_ptr<SimDevice> PortMap::Simulated(int com) const
 {
     return com >= 1 && com <= PortCount ? entries_[com].simulated : nullptr;
+}
+
+int PortMap::NumberFor(const QString &device, const QString &origin)
+{
+    LoadPins();
+    const int known = NumberOf(device);
+    if (known != 0)
+        return known;
+    const int com = FreeNumber();
+    if (com == 0)
+        return 0;
+    Pin(com, device, origin);
+    return NumberOf(device);
 }
 
 void PortMap::Attach(int com, std::shared_ptr<SimDevice> model)

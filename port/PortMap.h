@@ -30,6 +30,15 @@ public:
 
     static PortMap &Instance();
 
+    // The COM number a user typed: "3", "COM3" or "com3"; 0 for anything else or a number
+    // outside 1..PortCount.
+    static int ComNumber(const QString &text);
+    // Pins com to device in the settings file's section Ports, the rest of the file kept; false
+    // when the file could not be written.
+    static bool SavePin(int com, const QString &device);
+    // Whether TOBRIK_PORTS is set, and so replaces the settings file's pins.
+    static bool PinnedByEnvironment();
+
     // Forgets every number; the next refresh reads the pins again. This also happens by itself
     // when TOBRIK_PORTS or the settings file changes.
     void Reset();
@@ -46,6 +55,10 @@ public:
     QString Device(int com) const;
     // The model behind a simulated port, nullptr for any other.
     std::shared_ptr<SimDevice> Simulated(int com) const;
+    // The number device has (pinned or listed), else the lowest free one, pinned to it until
+    // the map is reset; 0 when every number is taken or the device is a refused "sim:" text
+    // (origin names where it was written, for the refusal).
+    int NumberFor(const QString &device, const QString &origin);
     // Puts a model made elsewhere (a test's own stand-in) behind com until the map is reset.
     void Attach(int com, std::shared_ptr<SimDevice> model);
     // The pins the last reading of TOBRIK_PORTS or the settings file refused, one message each

@@ -13,6 +13,10 @@ public:
     virtual void AddEntry(const QString &text) = 0;
     virtual QString Entry(int index) const = 0;
     virtual void SetEntry(int index, const QString &text) = 0;
+    // The device behind an entry's port, empty while it is absent; the page shows it as the
+    // entry's tooltip.
+    virtual QString EntryDevice(int index) const = 0;
+    virtual void SetEntryDevice(int index, const QString &device) = 0;
     // A list box reports a changed selection as a click, and so may a view.
     virtual void SelectEntry(int index) = 0;
     // -1 when nothing is selected.

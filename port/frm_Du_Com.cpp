@@ -214,6 +214,18 @@ void frm_Du_Com::SetEntry(int index, const QString &text)
         item->setText(text);
 }
 
+QString frm_Du_Com::EntryDevice(int index) const
+{
+    const QListWidgetItem *item = List1->item(index);
+    return item ? item->toolTip() : QString();
+}
+
+void frm_Du_Com::SetEntryDevice(int index, const QString &device)
+{
+    if (QListWidgetItem *item = List1->item(index))
+        item->setToolTip(device);
+}
+
 void frm_Du_Com::SelectEntry(int index)
 {
     List1->setCurrentRow(index);

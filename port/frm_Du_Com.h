@@ -84,6 +84,8 @@ private:
     void AddEntry(const QString &text) override;
     QString Entry(int index) const override;
     void SetEntry(int index, const QString &text) override;
+    QString EntryDevice(int index) const override;
+    void SetEntryDevice(int index, const QString &device) override;
     void SelectEntry(int index) override;
     int SelectedEntry() const override;
 };

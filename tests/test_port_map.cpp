@@ -35,6 +35,9 @@ private slots:
     void simulatedPinKeys();
     void systemDevicesKeepTheirNumbers();
     void descriptionsNameTheDevice();
+    void comNumbersAsTyped_data();
+    void comNumbersAsTyped();
+    void pathsGetNumbersOfTheirOwn();
 };
 
 void PortMapTest::init()
@@ -153,6 +156,41 @@ void PortMapTest::descriptionsNameTheDevice()
                                "Bluetooth link (/dev/rfcomm0)"};
     for (int com = 1; com <= 3; ++com)
         QCOMPARE(PortMap::Instance().Description(com), expected[com - 1]);
+}
+
+void PortMapTest::comNumbersAsTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("com"); // 0: not a COM number
+
+    QTest::newRow("number") << "3" << 3;
+    QTest::newRow("name in any case, blanks around") << " cOm12 " << 12;
+    QTest::newRow("highest") << "COM32" << 32;
+    QTest::newRow("beyond the map") << "33" << 0;
+    QTest::newRow("zero") << "COM0" << 0;
+    QTest::newRow("name without number") << "COM" << 0;
+    QTest::newRow("trailing text") << "3x" << 0;
+    QTest::newRow("device path") << "/dev/ttyS3" << 0;
+}
+
+void PortMapTest::comNumbersAsTyped()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, com);
+    QCOMPARE(PortMap::ComNumber(typed), com);
+}
+
+// A device named on the command line keeps the number it has, or gets the lowest free one
+// and keeps that while the system's devices come and go.
+void PortMapTest::pathsGetNumbersOfTheirOwn()
+{
+    PortMap &map = PortMap::Instance();
+    map.Update({Usb0, Acm0});
+    QCOMPARE(map.NumberFor(Acm0.path, "--port"), 2);
+    QCOMPARE(map.NumberFor("/dev/pts/9", "--port"), 3);
+    map.Update({Usb0, Acm0, Usb1});
+    QCOMPARE(map.Device(3), QString("/dev/pts/9"));
+    QCOMPARE(map.Device(4), Usb1.path);
 }
 
 QTEST_MAIN(PortMapTest)

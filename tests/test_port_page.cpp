@@ -42,10 +42,9 @@ struct CliRun {
     QString errors;
 };
 
-// tobrik-cli ports with these pins, in its own temporary folders.
-CliRun RunCliPorts(const QString &pins, const QStringList &arguments)
+// tobrik-cli ports with these pins, in the folders the caller made.
+CliRun RunCliPortsIn(const TestFolders &, const QString &pins, const QStringList &arguments)
 {
-    const TestFolders folders;
     QProcess cli;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TOBRIK_PORTS", pins);
@@ -56,6 +55,15 @@ CliRun RunCliPorts(const QString &pins, const QStringList &arguments)
     return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
             QString::fromUtf8(cli.readAllStandardError())};
 }
+
+// The same in temporary folders of its own.
+CliRun RunCliPorts(const QString &pins, const QStringList &arguments)
+{
+    return RunCliPortsIn(TestFolders(), pins, arguments);
+}
+
+const QByteArray SettingsWithPins("[Config]\nLANGUAGE=en\n[Ports]\nCOM5=/dev/serial/by-id/usb-FTDI\n"
+                                  "COM6=/dev/ttyS0\n");
 } // namespace
 
 class PortPageTest : public QObject {
@@ -72,6 +80,8 @@ private slots:
     void cliPrintsListAndHandOver();
     void cliNamesRefusedPins_data();
     void cliNamesRefusedPins();
+    void cliPinWritesSettingsFile_data();
+    void cliPinWritesSettingsFile();
 };
 
 void PortPageTest::clicksDuringScanAreIgnored()
@@ -97,6 +107,10 @@ void PortPageTest::clickProbesPortForBox()
     rig.page.show();
     QVERIFY(rig.WaitForScans());
     QCOMPARE(rig.Entry(2), QString("COM3 - exists"));
+    // Each present port names its device in its tooltip and once in the log.
+    QCOMPARE(rig.list->item(2)->toolTip(), QString("Simulated update box"));
+    QCOMPARE(rig.list->item(1)->toolTip(), QString());
+    QCOMPARE(rig.CountLog("Comm 3: Simulated update box"), 1);
 
     // The box on COM3 now answers; a mouse click on its entry, already selected, probes it.
     rig.Device<SimUpdateBox>(3)->SetStatus(QByteArray(1, '\x40'));
@@ -235,8 +249,9 @@ void PortPageTest::cliPrintsListAndHandOver()
     const CliRun run = RunCliPorts("3=sim:box;7=sim:adapter", {"--log", "--scans", "1"});
     QCOMPARE(run.status, 0);
     QCOMPARE(run.lines.size(), 35);
-    QCOMPARE(run.lines[2], QString("COM3 - exists"));
-    QCOMPARE(run.lines[6], QString("COM7 - QXBRISK/QXHALDA"));
+    QCOMPARE(run.lines[0], QString("COM1"));
+    QCOMPARE(run.lines[2], QString("COM3 - exists\tSimulated update box"));
+    QCOMPARE(run.lines[6], QString("COM7 - QXBRISK/QXHALDA\tSimulated adapter"));
     QCOMPARE(run.lines.mid(32), (QStringList{"Selected=6", "SelectedPort=7", "AdapterActive=1"}));
     QVERIFY(run.errors.contains("QXBRISK/QXHALDA on Comm 7 found\n"));
 }
@@ -255,12 +270,41 @@ void PortPageTest::cliNamesRefusedPins()
     QFETCH(QStringList, arguments);
     const CliRun run = RunCliPorts("3=sim:box;5=sim:adapter?replay=OK;6=sim:bx", arguments);
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.lines.mid(2, 4), (QStringList{"COM3 - QXFLINT", "COM4", "COM5", "COM6"}));
+    QCOMPARE(run.lines.mid(2, 4),
+             (QStringList{"COM3 - QXFLINT\tSimulated update box", "COM4", "COM5", "COM6"}));
     const QStringList refusals{
         "COM5=sim:adapter?replay=OK from TOBRIK_PORTS refused: adapter takes no key \"replay\"",
         "COM6=sim:bx from TOBRIK_PORTS refused: unknown kind \"bx\""};
     for (const QString &refused : refusals)
         QVERIFY2(run.errors.count(refused) == 1, qPrintable(run.errors));
+}
+
+void PortPageTest::cliPinWritesSettingsFile_data()
+{
+    QTest::addColumn<QString>("pin");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("settings"); // afterwards
+
+    // The device leaves its old number, so the new pin is the one that counts.
+    QTest::newRow("device moved to COM3")
+        << "com3=/dev/serial/by-id/usb-FTDI" << 0
+        << QByteArray("[Config]\nLANGUAGE=en\n[Ports]\nCOM5=\nCOM6=/dev/ttyS0\n"
+                      "COM3=/dev/serial/by-id/usb-FTDI\n");
+    QTest::newRow("number beyond COM32") << "33=/dev/ttyUSB0" << 64 << SettingsWithPins;
+    QTest::newRow("misspelt simulated port") << "3=sim:bx" << 64 << SettingsWithPins;
+}
+
+// tobrik-cli ports --pin rewrites the settings file whole, its other sections kept.
+void PortPageTest::cliPinWritesSettingsFile()
+{
+    QFETCH(QString, pin);
+    QFETCH(int, status);
+    QFETCH(QByteArray, settings);
+    const TestFolders folders;
+    const QString path = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini", SettingsWithPins);
+    const CliRun run = RunCliPortsIn(folders, QString(), {"--pin", pin});
+    QVERIFY2(run.status == status, qPrintable(run.errors));
+    QCOMPARE(TestFolders::ReadFile(path), settings);
 }
 
 QTEST_MAIN(PortPageTest)

@@ -154,6 +154,8 @@ private slots:
     void asksBeforeTheTransfer();
     void endsWithoutTransfer_data();
     void endsWithoutTransfer();
+    void sendsNothingUnasked_data();
+    void sendsNothingUnasked();
     void signalsDuringTheRun_data();
     void signalsDuringTheRun();
     void refusesWrongUsage_data();
@@ -182,6 +184,10 @@ void UpdateCliTest::updatesTheDecoder_data()
         << QStringList{"QXBRISK/QXHALDA on Comm 3 found", "Port 3 geöffnet",
                        "Timing messen. Soll=30ms", "Preamble gesendet. Anz.=6 "}
         << 0;
+    // Its status byte says it is no update box; the user's word counts all the same.
+    QTest::newRow("box the probe does not take, forced")
+        << "box" << QStringLiteral("&status=41") << QStringList{"--port", "3", "--force", "--yes"}
+        << WholeUpdate << QStringList{"Result: finished (green)"} << 0;
     // The retry line leaves the list once the probe is acknowledged; printed, it stays.
     QTest::newRow("retry line taken back")
         << "box" << LoseFirstBlockReply << QStringList{"--port", "3", "--yes"}
@@ -223,15 +229,20 @@ void UpdateCliTest::updatesTheDecoder()
 void UpdateCliTest::updatesOverPseudoTerminal_data()
 {
     QTest::addColumn<bool>("invented"); // the file as our generator made it, mark and all
+    QTest::addColumn<QString>("pins"); // %1: the terminal's path
+    QTest::addColumn<QString>("port");
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<int>("decoder");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("status");
 
     const QStringList options{"--decoder", QString::number(TrackDecoder)};
-    QTest::newRow("a maker's image goes") << false << options << TrackDecoder << WholeUpdate << 0;
+    QTest::newRow("a maker's image goes, pinned, by COM name in any case")
+        << false << "3=%1" << "com3" << options << TrackDecoder << WholeUpdate << 0;
+    QTest::newRow("a maker's image goes, by path, numbered for the run")
+        << false << "" << "%1" << options << TrackDecoder << WholeUpdate << 0;
     QTest::newRow("an invented image stays")
-        << true << options << TrackDecoder
+        << true << "3=%1" << "3" << options << TrackDecoder
         << Opening
                + QStringList{"TB-M10 found",
                              "Invented software (for the simulator only): not sent to a real "
@@ -240,7 +251,7 @@ void UpdateCliTest::updatesOverPseudoTerminal_data()
         << 1;
     // The alternative method finds its decoder among the IDs 200 to 209.
     QTest::newRow("the alternative method keeps an invented image too")
-        << true << QStringList{"--alternative"} << 200
+        << true << "3=%1" << "3" << QStringList{"--alternative"} << 200
         << QStringList{"Comm Port geöffnet", "Versuche Verbindung aufzubauen", "TB-M10 gefunden",
                        "Erfundene Software (nur für den Simulator): wird an keinen echten "
                        "Decoder gesendet",
@@ -255,6 +266,8 @@ void UpdateCliTest::updatesOverPseudoTerminal_data()
 void UpdateCliTest::updatesOverPseudoTerminal()
 {
     QFETCH(bool, invented);
+    QFETCH(QString, pins);
+    QFETCH(QString, port);
     QFETCH(QStringList, options);
     QFETCH(int, decoder);
     QFETCH(QStringList, lines);
@@ -271,8 +284,10 @@ void UpdateCliTest::updatesOverPseudoTerminal()
     const QString path = QString::fromLocal8Bit(simulator.readLine()).trimmed();
     QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
 
-    const CliRun run = RunUpdate(
-        "3=" + path, QStringList{"--port", "3", "--file", workspace.softwarePath, "--yes"} + options);
+    const CliRun run = RunUpdate(pins.replace("%1", path),
+                                 QStringList{"--port", port.replace("%1", path), "--file",
+                                             workspace.softwarePath, "--yes"}
+                                     + options);
     QVERIFY2(run.exitCode == status, qPrintable(run.errors));
     QCOMPARE(run.lines, lines);
     if (!invented)
@@ -317,39 +332,86 @@ void UpdateCliTest::asksBeforeTheTransfer()
 void UpdateCliTest::endsWithoutTransfer_data()
 {
     QTest::addColumn<QByteArray>("contents"); // null: no file
-    QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("no programmer")
-        << DswBuilder::Build(SoftwareEntries)
-        << QStringList{"Error opening Comm port",
-                       "Port not opened: no port chosen, the port page found no serial port",
-                       "Re-plug the programmer, then go back to the port page and choose its "
-                       "port."}
-        << "Result: no transfer";
-    QTest::newRow("file missing") << QByteArray() << QStringList() << "cannot open";
+    QTest::newRow("file missing") << QByteArray() << "cannot open";
     QTest::newRow("not a decoder software file")
-        << QByteArray("hello\n") << QStringList() << "is not a decoder software file";
+        << QByteArray("hello\n") << "is not a decoder software file";
     QTest::newRow("KT decoder")
-        << DswBuilder::Build({"12:TB-M10:2.14:1:64", "70:TB-K70:1.00:3:64"}) << QStringList()
+        << DswBuilder::Build({"12:TB-M10:2.14:1:64", "70:TB-K70:1.00:3:64"})
         << "KT-Decoder werden derzeit nicht unterstützt. \nUpdate nur über USB-Stick möglich!\n";
 }
 
-// No port is there, so a run ends with status 1. A file the file page would not let the user go
-// on with ends it before it turns to the port, which would print "Error opening Comm port".
+// A file the file page would not let the user go on with ends the run with status 1 before it
+// turns to the port.
 void UpdateCliTest::endsWithoutTransfer()
 {
     QFETCH(QByteArray, contents);
-    QFETCH(QStringList, lines);
     QFETCH(QString, error);
     Workspace workspace;
     const QString path = workspace.dir.filePath("chosen.dat");
     if (!contents.isNull())
         QVERIFY(DswBuilder::WriteFile(path, contents));
-    const CliRun run = RunUpdate(QString(), {"--port", "3", "--file", path, "--decoder", "12", "--yes"});
+    const CliRun run = RunUpdate(workspace.Ports("box"),
+                                 {"--port", "3", "--file", path, "--decoder", "12", "--yes"});
     QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.lines, lines);
+    QCOMPARE(run.lines, QStringList());
+    QVERIFY(workspace.Flash().isEmpty());
     QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
+}
+
+void UpdateCliTest::sendsNothingUnasked_data()
+{
+    QTest::addColumn<QString>("pins"); // %1: the track decoder's keys
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("error");
+
+    const QString nothingAttached = "COM3 (Simulated port, nothing attached)";
+    QTest::newRow("nothing answered the detection")
+        << "3=sim:none;5=sim:box?status=41&%1" << QStringList()
+        << 1 << "no programmer found (ports probed: " + nothingAttached
+                    + ", COM5 (Simulated update box))";
+    QTest::newRow("no port at all") << "" << QStringList() << 1 << "(ports probed: none present)";
+    QTest::newRow("--port where nothing answered, beside a box")
+        << "3=sim:none;5=sim:box?%1" << QStringList{"--port", "3"} << 1
+        << "no programmer found on " + nothingAttached;
+    // Its name marks an adapter, so the click takes it unprobed; the box found elsewhere does
+    // not count for it.
+    QTest::newRow("--port named as an adapter, silent, beside a box")
+        << "3=sim:none?description=VARNO%20adapter;5=sim:box?%1" << QStringList{"--port", "3"}
+        << 1 << "no programmer found on COM3 (VARNO adapter)";
+    QTest::newRow("--port named as an adapter, silent, beside an adapter")
+        << "3=sim:none?description=VARNO%20adapter;5=sim:adapter?%1" << QStringList{"--port", "3"}
+        << 1 << "no programmer found on COM3 (VARNO adapter)";
+    QTest::newRow("alternative method, nothing answered")
+        << "3=sim:none" << QStringList{"--alternative"} << 1 << "no programmer found";
+    // Checked against the file before the programmer that is there is even looked for.
+    QTest::newRow("decoder the file does not hold")
+        << "3=sim:box?%1" << QStringList{"--decoder", "99", "--decoder", "13"} << UsageStatus
+        << "holds no image for --decoder 99; it holds the IDs 12, 13";
+}
+
+// Without a programmer's answer, or for a decoder the file lacks, the update page never opens
+// a port, so it prints none of its lines and the decoder's flash stays untouched.
+void UpdateCliTest::sendsNothingUnasked()
+{
+    QFETCH(QString, pins);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, error);
+    Workspace workspace;
+    const QStringList decoder = options.contains("--alternative") || options.contains("--decoder")
+        ? QStringList()
+        : QStringList{"--decoder", QString::number(TrackDecoder)};
+    const QString trackKeys = workspace.Ports("box").section('?', 1);
+    const CliRun run = RunUpdate(pins.replace("%1", trackKeys),
+                                 QStringList{"--file", workspace.softwarePath, "--yes"} + decoder
+                                     + options);
+    QVERIFY2(run.exitCode == status, qPrintable(run.errors));
+    QCOMPARE(run.lines, QStringList());
+    QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
+    QVERIFY(workspace.Flash().isEmpty());
 }
 
 void UpdateCliTest::signalsDuringTheRun_data()
@@ -441,7 +503,11 @@ void UpdateCliTest::refusesWrongUsage_data()
     QTest::newRow("no file") << QStringList{"update", "--decoder", "12"} << usage;
     QTest::newRow("decoder beyond a byte") << update + QStringList{"--decoder", "256"} << usage;
     QTest::newRow("port beyond COM32")
-        << update + QStringList{"--decoder", "12", "--port", "33"} << usage;
+        << update + QStringList{"--decoder", "12", "--port", "COM33"} << usage;
+    QTest::newRow("port neither a number nor a path")
+        << update + QStringList{"--decoder", "12", "--port", "ttyUSB0"} << usage;
+    QTest::newRow("force without a port")
+        << update + QStringList{"--decoder", "12", "--force"} << usage;
     QTest::newRow("option without its value") << update + QStringList{"--decoder"} << usage;
     // A misspelt option must not be dropped silently: the run would go on without it.
     QTest::newRow("misspelt option")

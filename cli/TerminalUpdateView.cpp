@@ -3,7 +3,20 @@
 #include "cli/CliCommand.h"
 #include "cli/TerminalProgress.h"
 
+#include <QStringList>
 #include <cstdio>
+
+namespace {
+// Yes in each language the texts file ships (English, German, French): a user answers in the
+// language the question was asked in.
+const QStringList YesAnswers{QStringLiteral("y"), QStringLiteral("yes"), QStringLiteral("j"),
+                             QStringLiteral("ja"), QStringLiteral("o"), QStringLiteral("oui")};
+
+bool IsYes(const QString &typed)
+{
+    return YesAnswers.contains(typed.trimmed(), Qt::CaseInsensitive);
+}
+} // namespace
 
 TerminalUpdateView::TerminalUpdateView(const UpdateOptions &options, TerminalProgress &progress)
     : options_(options), progress_(progress)
@@ -77,8 +90,7 @@ bool TerminalUpdateView::AskYesNo(const QString &title, const QString &text)
     // A terminal echoes the user's Enter; an answer from elsewhere ends the question's line here.
     if (!IsTerminal(stdin))
         PrintErr(*typed + QLatin1Char('\n'));
-    const QString answer = typed->trimmed().toLower();
-    return answer == QLatin1String("y") || answer == QLatin1String("yes");
+    return IsYes(*typed);
 }
 
 void TerminalUpdateView::ShowInformation(const QString &title, const QString &text)

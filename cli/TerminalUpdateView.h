@@ -37,8 +37,9 @@ public:
     void SetTimingText(const QString &text) override;
     QString TimingTargetText() const override;
     void SetButtonsEnabled(bool enabled) override;
-    // "TITLE: TEXT [y/N]" on standard error; Yes only for y or yes. The end of the input is No,
-    // and so is every question once DeclineQuestions was called.
+    // "TITLE: TEXT [y/N]" on standard error; Yes for y, yes, j, ja, o or oui in any case, with
+    // blanks around. Anything else and the end of the input are No, and so is every question
+    // once DeclineQuestions was called.
     bool AskYesNo(const QString &title, const QString &text) override;
     // "TITLE: TEXT" on standard error, where the question is asked too.
     void ShowInformation(const QString &title, const QString &text) override;

@@ -306,12 +306,18 @@ void UpdateCliTest::asksBeforeTheTransfer_data()
     QTest::addColumn<int>("exitCode");
 
     QTest::newRow("yes, written out") << QByteArray("Yes\n") << 0;
+    QTest::newRow("y between blanks") << QByteArray(" y \n") << 0;
+    QTest::newRow("German ja") << QByteArray("JA\n") << 0;
+    QTest::newRow("German j, Windows line end") << QByteArray("j\r\n") << 0;
+    QTest::newRow("French oui") << QByteArray("Oui\n") << 0;
+    QTest::newRow("French o") << QByteArray("o\n") << 0;
     QTest::newRow("no") << QByteArray("n\n") << 1;
+    QTest::newRow("yes in a sentence") << QByteArray("yes please\n") << 1;
     QTest::newRow("end of input") << QByteArray() << 1;
 }
 
-// Without --yes the page's question is asked on standard input; only a yes lets the transfer
-// start.
+// Without --yes the page's question is asked on standard input; only a yes, in any language
+// the program ships, lets the transfer start.
 void UpdateCliTest::asksBeforeTheTransfer()
 {
     QFETCH(QByteArray, input);

@@ -5,6 +5,9 @@
 #include "app/SmallTextFile.h"
 #include "app/Windows1252.h"
 
+#include <QLocale>
+#include <QStringList>
+
 #include <array>
 #include <optional>
 
@@ -12,6 +15,7 @@ namespace LanguageTexts {
 namespace {
 
 constexpr int BuiltInCount = 64;
+constexpr int FirstLanguage = 0; // its index
 
 const std::array<const char *, BuiltInCount> BuiltIn = {
     "The comm port should be located automatically.",
@@ -152,6 +156,15 @@ void ReadStrings(ItemReader &reader)
     }
 }
 
+// Whether a language name of the texts file names language.
+bool NamesLanguage(const QString &name, QLocale::Language language)
+{
+    const QStringList namings{QLocale(language).nativeLanguageName(),
+                              QLocale::languageToString(language),
+                              QLocale::languageToCode(language)};
+    return !name.isEmpty() && namings.contains(name, Qt::CaseInsensitive);
+}
+
 } // namespace
 
 QString BuiltInText(int index)
@@ -168,6 +181,23 @@ bool ReadTexts(const QString &path)
         ApplyTextsFile(*bytes);
     FillBuiltInTexts();
     return bytes.has_value();
+}
+
+int LanguageIndexFor(const QLocale &locale, const QString &path)
+{
+    const std::optional<QByteArray> bytes =
+        SmallTextFile::Read(path, QStringLiteral("The first language is taken."));
+    if (bytes) {
+        ItemReader reader(Windows1252::Decode(*bytes));
+        ReadHead(reader);
+    }
+    const auto &state = Module_DU::State();
+    const int offered = qMin<int>(state.LanguageCount, Module_DU::LanguageNameCount - 1);
+    for (int number = 1; number <= offered; ++number) {
+        if (NamesLanguage(state.LanguageNames[number], locale.language()))
+            return number - 1;
+    }
+    return FirstLanguage;
 }
 
 void ApplyTextsFile(const QByteArray &bytes)

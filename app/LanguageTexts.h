@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QLocale;
+
 // The numbers of the texts the program shows. Entries 0 to 63 have a built-in English wording
 // (in brackets where the name does not say it); the texts file may replace any of them.
 enum class TextId : int {
@@ -93,6 +95,13 @@ QString BuiltInText(int index);
 // the file does not supply keeps what it held. A file that is missing, cannot be read or is far
 // too large to be a texts file (SmallTextFile) reads nothing; the result is then false.
 bool ReadTexts(const QString &path);
+
+// The first start's language, for a user whose settings name none yet: reads the language names
+// of the texts file at path into the shared state, as ReadTexts does, and returns the index of
+// the language that locale speaks; 0, the first language, when none does. A name matches by the
+// language's own name ("Deutsch", "Français"), its English name ("English") or its code ("en"),
+// in any case; the locale's country does not count.
+int LanguageIndexFor(const QLocale &locale, const QString &path);
 
 // The two halves of ReadTexts: the contents of a texts file, then the built-in fallback.
 void ApplyTextsFile(const QByteArray &bytes);

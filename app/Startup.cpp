@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace Startup {
 namespace {
@@ -43,13 +44,22 @@ void RemoveStaleLeftovers()
     });
     SaveFileLeftovers::RemoveStale(state.SoftwareFolder, IsSoftwareFileName);
 }
+
+// Until the settings name a language, the program speaks the user's, where the texts file has
+// it. QLocale() is the system's locale (LC_ALL, LC_MESSAGES, LANG): the program sets no other.
+void TakeSystemLanguage()
+{
+    auto &state = Module_DU::State();
+    state.LanguageIndex = LanguageTexts::LanguageIndexFor(QLocale(), state.TextsFile);
+}
 } // namespace
 
 void PrepareProgram()
 {
     Mod_Getfolder::GetFolders();
     RemoveStaleLeftovers();
-    mod_config::LoadConfig();
+    if (!mod_config::LoadConfig())
+        TakeSystemLanguage();
     SetProgramVersion();
 }
 

@@ -5,7 +5,8 @@
 
 namespace Startup {
 
-// GetFolders, LoadConfig, then SetProgramVersion, in this order.
+// GetFolders, LoadConfig, then SetProgramVersion, in this order. Settings that name no language
+// leave it to the system's locale: the texts file's language that it speaks, else the first.
 void PrepareProgram();
 
 // ProgramVersion and ProgramDate, which the info box shows; touches no folder.

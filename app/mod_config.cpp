@@ -11,17 +11,22 @@ const QString LanguageKey = QStringLiteral("LANGUAGE");
 const QString FoldersSection = QStringLiteral("LastFolders");
 const QString FilesSection = QStringLiteral("LastFiles");
 const QString SoftwareKey = QStringLiteral("DECSOFTWARE");
+// What no value read from the file can be: the file is read line by line.
+const QString NoValue = QStringLiteral("\n");
 } // namespace
 
-void LoadConfig()
+bool LoadConfig()
 {
     auto &state = Module_DU::State();
     const mod_ini::Profile settings(state.SettingsFile);
-    modFunctions::SetLanguage(settings.Value(ConfigSection, LanguageKey, QString()));
+    const QString language = settings.Value(ConfigSection, LanguageKey, NoValue);
+    const bool languageStored = language != NoValue;
+    modFunctions::SetLanguage(languageStored ? language : QString());
     state.LastFolder = settings.Value(FoldersSection, SoftwareKey, QString());
     state.LastFile = settings.Value(FilesSection, SoftwareKey, QString());
     if (state.LastFolder.isEmpty())
         state.LastFolder = state.SoftwareFolder;
+    return languageStored;
 }
 
 void SaveConfig()

@@ -3,8 +3,10 @@
 
 namespace mod_config {
 
-// Reads the language, the last folder and the last file of decoder software files.
-void LoadConfig();
+// Reads the language, the last folder and the last file of decoder software files. False when
+// the file names no language (there is none yet, or only other settings were written to it):
+// the language is then the first, and still the user's system's to choose.
+bool LoadConfig();
 
 // Writes them back in one replacement of the file; the language only while LanguageValid is
 // set.

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -46,12 +47,22 @@ public:
     int opened = 0;
 };
 
+// The shipped file's languages, in Windows-1252 as it is written.
 void WriteThreeLanguages(const TestFolders &folders)
 {
     TestFolders::WriteFile(folders.CommonFolder() + "TBK_Texte.txt",
                            "Anzahl_Sprachen, 3\nSprache, 1, Deutsch\nSprache, 2, English\n"
-                           "Sprache, 3, Francais\nAnfang_Strings\n");
+                           "Sprache, 3, Fran\xe7" "ais\nAnfang_Strings\n");
 }
+
+// The locale the program finds as the system's while it lives, as LANG would set it.
+class SystemLocale {
+public:
+    explicit SystemLocale(const QString &lang) { QLocale::setDefault(QLocale(lang)); }
+    ~SystemLocale() { QLocale::setDefault(QLocale::system()); }
+    SystemLocale(const SystemLocale &) = delete;
+    SystemLocale &operator=(const SystemLocale &) = delete;
+};
 } // namespace
 
 class StartupTest : public QObject {
@@ -64,6 +75,8 @@ private slots:
     void portPageAfterStart();
     void storedLanguageSurvivesARun_data();
     void storedLanguageSurvivesARun();
+    void languageOfTheFirstStart_data();
+    void languageOfTheFirstStart();
     void unusableFoldersStillStart();
     void terminationDuringOnlineUpdate();
 };
@@ -163,6 +176,43 @@ void StartupTest::storedLanguageSurvivesARun()
     const QByteArray written = TestFolders::ReadFile(folders.UserFolder() + "Inits.ini");
     QVERIFY2(written.startsWith("[Config]\nLANGUAGE=" + writtenBack.toUtf8() + "\n"), written);
     QVERIFY(written.contains("[LastFiles]\nDECSOFTWARE=/a/b.dat\n"));
+}
+
+void StartupTest::languageOfTheFirstStart_data()
+{
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QByteArray>("settings"); // null: no file yet
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("writtenBack");
+    QTest::newRow("German") << "de_DE.UTF-8" << QByteArray() << 0 << "de";
+    QTest::newRow("American English") << "en_US.UTF-8" << QByteArray() << 1 << "en";
+    QTest::newRow("Canadian French") << "fr_CA.UTF-8" << QByteArray() << 2 << "fr";
+    QTest::newRow("a language not offered") << "it_IT.UTF-8" << QByteArray() << 0 << "de";
+    QTest::newRow("a file without a language")
+        << "en_GB.UTF-8" << QByteArray("[Online]\nSERVER=https://example.org\n") << 1 << "en";
+    QTest::newRow("the stored language decides")
+        << "en_GB.UTF-8" << QByteArray("[Config]\nLANGUAGE=fr\n") << 2 << "fr";
+}
+
+// Until the settings name a language, the start-up takes the texts file's language that the
+// system's locale speaks; the close-down stores it, so that it decides from then on.
+void StartupTest::languageOfTheFirstStart()
+{
+    QFETCH(QString, lang);
+    QFETCH(QByteArray, settings);
+    QFETCH(int, index);
+    QFETCH(QString, writtenBack);
+    TestFolders folders;
+    WriteThreeLanguages(folders);
+    if (!settings.isNull())
+        TestFolders::WriteFile(folders.UserFolder() + "Inits.ini", settings);
+    const SystemLocale locale(lang);
+    frm_Du_Com page;
+    page.Form_Load();
+    QCOMPARE(Module_DU::State().LanguageIndex, index);
+    page.close();
+    const QByteArray written = TestFolders::ReadFile(folders.UserFolder() + "Inits.ini");
+    QVERIFY2(written.contains("[Config]\nLANGUAGE=" + writtenBack.toUtf8() + "\n"), written);
 }
 
 void StartupTest::unusableFoldersStillStart()

@@ -10,4 +10,8 @@ namespace QtTranslation {
 // English; false then.
 bool Install(const QString &languageCode);
 
+// From now on Install installs no translation: Qt's own texts, its error texts among them, stay
+// English for the rest of the run.
+void KeepEnglish();
+
 } // namespace QtTranslation

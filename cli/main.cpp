@@ -2,6 +2,7 @@
 #include "cli/CliCommand.h"
 
 #include "app/Module_DU.h"
+#include "app/QtTranslation.h"
 #include "app/Startup.h"
 #include "app/frm_Du_Info.h"
 
@@ -12,6 +13,7 @@
 #else
 #include <unistd.h>
 #endif
+#include <clocale>
 #include <map>
 #include <string>
 
@@ -120,6 +122,18 @@ QString VersionText()
            + InfoVersionLine(state.ProgramVersion, state.ProgramDate, QLocale()) + QLatin1Char('\n');
 }
 
+// tobrik-cli's own sentences are English, and so must be the system's reasons inside them
+// ("cannot open FILE: REASON"), whatever the user's locale and the program's language: the C
+// library's and Qt's error texts stay untranslated. The program's language still decides the
+// texts an update lists, as the window shows them.
+void KeepReasonsEnglish()
+{
+#ifdef LC_MESSAGES
+    std::setlocale(LC_MESSAGES, "C");
+#endif
+    QtTranslation::KeepEnglish();
+}
+
 // words: the command's name, then what followed it.
 int RunCommand(const CliCommand &command, const QStringList &words)
 {
@@ -192,7 +206,8 @@ bool OpenForReading(QFile &file, const char *command)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QCoreApplication app(argc, argv); // sets the C library to the user's locale
+    KeepReasonsEnglish();
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(ProgramDescription));
     parser.addOption(HelpOption());

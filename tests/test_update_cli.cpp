@@ -106,21 +106,32 @@ private:
     }
 };
 
-// tobrik-cli with the port map ports; false when it does not start.
-bool StartCli(QProcess &cli, const QString &ports, const QStringList &arguments)
+// The environment of a user whose system speaks German.
+QProcessEnvironment GermanUser()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LANG", "de_DE.UTF-8");
+    for (const char *overriding : {"LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+        environment.remove(overriding);
+    return environment;
+}
+
+// tobrik-cli with the port map ports; false when it does not start.
+bool StartCli(QProcess &cli, const QString &ports, const QStringList &arguments,
+              QProcessEnvironment environment = QProcessEnvironment::systemEnvironment())
+{
     environment.insert("TOBRIK_PORTS", ports);
     cli.setProcessEnvironment(environment);
     cli.start(TestEnvironment::CliPath(), arguments);
     return cli.waitForStarted();
 }
 
-CliRun RunCli(const QString &ports, const QStringList &arguments, const QByteArray &input = {})
+CliRun RunCli(const QString &ports, const QStringList &arguments, const QByteArray &input = {},
+              const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess cli;
     CliRun run;
-    if (!StartCli(cli, ports, arguments))
+    if (!StartCli(cli, ports, arguments, environment))
         return run;
     cli.write(input);
     cli.closeWriteChannel();
@@ -135,9 +146,10 @@ CliRun RunCli(const QString &ports, const QStringList &arguments, const QByteArr
     return run;
 }
 
-CliRun RunUpdate(const QString &ports, const QStringList &arguments, const QByteArray &input = {})
+CliRun RunUpdate(const QString &ports, const QStringList &arguments, const QByteArray &input = {},
+                 const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
-    return RunCli(ports, QStringList{"update"} + arguments, input);
+    return RunCli(ports, QStringList{"update"} + arguments, input, environment);
 }
 } // namespace
 
@@ -340,7 +352,8 @@ void UpdateCliTest::endsWithoutTransfer_data()
     QTest::addColumn<QByteArray>("contents"); // null: no file
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("file missing") << QByteArray() << "cannot open";
+    // The system's reason in English, as the sentence around it.
+    QTest::newRow("file missing") << QByteArray() << "chosen.dat: No such file or directory\n";
     QTest::newRow("not a decoder software file")
         << QByteArray("hello\n") << "is not a decoder software file";
     QTest::newRow("KT decoder")
@@ -349,7 +362,8 @@ void UpdateCliTest::endsWithoutTransfer_data()
 }
 
 // A file the file page would not let the user go on with ends the run with status 1 before it
-// turns to the port.
+// turns to the port. The user's system speaks German: the command's own lines stay English all
+// the same.
 void UpdateCliTest::endsWithoutTransfer()
 {
     QFETCH(QByteArray, contents);
@@ -359,7 +373,8 @@ void UpdateCliTest::endsWithoutTransfer()
     if (!contents.isNull())
         QVERIFY(DswBuilder::WriteFile(path, contents));
     const CliRun run = RunUpdate(workspace.Ports("box"),
-                                 {"--port", "3", "--file", path, "--decoder", "12", "--yes"});
+                                 {"--port", "3", "--file", path, "--decoder", "12", "--yes"}, {},
+                                 GermanUser());
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.lines, QStringList());
     QVERIFY(workspace.Flash().isEmpty());

@@ -13,6 +13,11 @@ frm_down_DU::frm_down_DU(QWidget *parent)
 {
     setWindowTitle(Text(TextId::OnlineUpdateTitle));
     List1->setObjectName(QStringLiteral("List1"));
+    // A reason or the way to set a server can be longer than the window is wide: the line
+    // wraps rather than hide its end behind a scroll bar.
+    List1->setWordWrap(true);
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    List1->setResizeMode(QListView::Adjust);
     cmd_ende->setObjectName(QStringLiteral("cmd_ende"));
     cmd_ende->setText(Text(TextId::CloseWindow));
     cmd_ende->setEnabled(false);

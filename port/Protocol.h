@@ -24,6 +24,9 @@ inline const QString AdapterOffCommand = QStringLiteral("FLINT_AUS");
 constexpr QChar CommandEnd = u'\r';
 inline const QString AdapterOkReply = QStringLiteral("OK\r");
 
+// The update box's status byte after a pulse when all is well: bit 0 clear, bit 6 set.
+constexpr uint8_t BoxReadyStatus = 0x40;
+
 // The decoder's replies, and the test a reply must pass to count as an acknowledgement.
 constexpr uint8_t AckByte = 0x1C;
 constexpr uint8_t NackByte = 0xFC;

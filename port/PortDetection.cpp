@@ -3,21 +3,18 @@
 #include "app/Log.h"
 #include "app/Module_DU.h"
 #include "app/modFunctions.h"
+#include "port/EventWait.h"
 #include "port/PortPageState.h"
 #include "port/PortView.h"
+#include "port/Protocol.h"
 #include "port/SComm.h"
 #include "port/SerialError.h"
 
-#include <QCoreApplication>
 #include <QTimer>
 
 namespace {
-const QString ProbeSettings = QStringLiteral("38400,N,8,1");
-constexpr int WaitTickMs = 10;
-// In ticks of WaitTickMs: the pauses between the steps of a probe, which also make the 100 ms
-// line pulse that wakes the update box, and the time an adapter has for its "OK".
-constexpr int16_t PauseTicks = 10;        // 100 ms
-constexpr int16_t AdapterReplyTicks = 20; // 200 ms
+using Protocol::Detection::AdapterReplyTicks;
+using Protocol::Detection::PauseTicks;
 
 // A byte array taken from text keeps each character's 16-bit code, low byte first.
 QByteArray BytesOfText(const QString &text)
@@ -52,10 +49,9 @@ void PortDetection::wait(int16_t timercntin)
 {
     waitCountdown_ = timercntin;
     waitTimedOut_ = false;
-    Timer1->setInterval(WaitTickMs);
+    Timer1->setInterval(Protocol::Detection::TickMs);
     Timer1->start();
-    while (!waitTimedOut_ && !Stopped())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    RunEventsUntil([this] { return waitTimedOut_ || Stopped(); });
     Timer1->stop();
 }
 
@@ -77,19 +73,12 @@ void PortDetection::LineOff()
     SwitchLine1(*MSComm2, false);
 }
 
-void PortDetection::bufferinbin()
-{
-    const auto byte = static_cast<uint8_t>(receiveBuffer_.isEmpty() ? 0 : receiveBuffer_.at(0));
-    for (int bit = 0; bit < 8; ++bit)
-        ByteBits[bit] = (byte >> bit) & 1;
-}
-
 void PortDetection::DetectProgrammer()
 {
     auto &state = Module_DU::State();
     Log::Line(QStringLiteral("Search Programmer"));
-    MSComm2->setSettings(ProbeSettings);
-    MSComm2->setRxthreshold(1);
+    MSComm2->setSettings(Protocol::ProbeLineSettings);
+    MSComm2->setRxthreshold(Protocol::ReceiveThresholdBytes);
     if (page_.ExistingPorts.isEmpty())
         return;
     state.AdapterActive = false;
@@ -129,17 +118,17 @@ void PortDetection::ProbeAdapterOn(int16_t port)
         OpenProbePort();
         MSComm2->setReadlen(SComm::ReadAllWaiting);
         MSComm2->setIncount(0);
-        MSComm2->output(QStringLiteral("\r"));
+        MSComm2->output(QString(Protocol::CommandEnd));
         wait(PauseTicks);
         modFunctions::DoEvents();
-        MSComm2->output(QStringLiteral("FLINT_EIN\r"));
+        MSComm2->output(Protocol::AdapterOnCommand + Protocol::CommandEnd);
         wait(AdapterReplyTicks);
         while (MSComm2->incount() != 0)
             answer += MSComm2->input().toString();
     } catch (const SerialError &error) {
         LogFailure(port, error);
     }
-    if (answer.contains(QLatin1String("OK\r"), Qt::CaseInsensitive)) {
+    if (answer.contains(Protocol::AdapterOkReply, Qt::CaseInsensitive)) {
         Module_DU::State().AdapterActive = true;
         AdapterPort = port;
         MarkFound(port, PortKinds::Adapter,
@@ -209,7 +198,7 @@ void PortDetection::AdapterOff()
             }
             LineOff();
             MSComm2->setCtrlline2(false);
-            MSComm2->output(QStringLiteral("FLINT_AUS\r"));
+            MSComm2->output(Protocol::AdapterOffCommand + Protocol::CommandEnd);
         } catch (const SerialError &error) {
             LogFailure(AdapterPort, error);
         }
@@ -249,7 +238,7 @@ bool PortDetection::PulseAndReadStatus()
     if (MSComm2->incount() == 0)
         return false;
     ReadIntoReceiveBuffer();
-    bufferinbin();
+    ByteBits = SplitIntoBits(LastReceivedByte());
     return true;
 }
 
@@ -258,6 +247,12 @@ void PortDetection::ReadIntoReceiveBuffer()
 {
     while (MSComm2->incount() != 0)
         receiveBuffer_ = BytesOfText(MSComm2->input().toString());
+}
+
+// Nothing kept reads as 0.
+uint8_t PortDetection::LastReceivedByte() const
+{
+    return static_cast<uint8_t>(receiveBuffer_.isEmpty() ? 0 : receiveBuffer_.at(0));
 }
 
 bool PortDetection::BoxAnswered()

@@ -4,11 +4,11 @@
 // 100 ms pulse on control line 1 with a status byte whose bit 0 is 0 and bit 6 is 1. All
 // results land in the shared state (SelectedPort, AdapterActive), the page state and the log.
 
+#include "port/ByteBits.h"
 #include "port/PortPageState.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <array>
 #include <cstdint>
 class QTimer;
 class SComm;
@@ -22,8 +22,6 @@ public:
     void wait(int16_t timercntin);
     void LineOn();
     void LineOff();
-    // Splits byte 0 of the receive buffer into ByteBits.
-    void bufferinbin();
 
     // Asks every existing port for an adapter; when none answers, for an update box; when
     // nothing answers, chooses the highest existing port.
@@ -45,7 +43,7 @@ public:
 
     bool BoxFound = false;
     int16_t AdapterPort = 0;
-    std::array<bool, 8> ByteBits{};
+    ByteBitArray ByteBits{};
 
 private:
     void Timer1_Timer();
@@ -55,6 +53,7 @@ private:
     // The pulse on line 1 and the read of what came back; true when the box answered.
     bool PulseAndReadStatus();
     void ReadIntoReceiveBuffer();
+    uint8_t LastReceivedByte() const;
     bool BoxAnswered();
     void MarkFound(int16_t port, PortKinds kind, const QString &logLine);
     bool SkipBluetooth(int16_t port);

@@ -1,8 +1,10 @@
 #include "sim/SimAdapter.h"
 
+#include "port/Protocol.h"
+
 namespace {
-const QByteArray SwitchOn = QByteArrayLiteral("FLINT_EIN");
-const QByteArray SwitchOff = QByteArrayLiteral("FLINT_AUS");
+const QByteArray SwitchOn = Protocol::AdapterOnCommand.toLatin1();
+const QByteArray SwitchOff = Protocol::AdapterOffCommand.toLatin1();
 // Text longer than any command cannot become one before its CR; it is not kept, so that the
 // bytes for the track on a link without control lines do not pile up.
 const qsizetype LongestCommand = qMax(SwitchOn.size(), SwitchOff.size());
@@ -48,7 +50,7 @@ void SimAdapter::SetControlLinesWired(bool wired)
 
 void SimAdapter::TakeCommandByte(char byte)
 {
-    if (byte == '\r') {
+    if (byte == Protocol::CommandEnd.toLatin1()) {
         Execute(pendingCommand_);
         pendingCommand_.clear();
     } else if (pendingCommand_.size() <= LongestCommand) {

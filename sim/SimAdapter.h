@@ -6,6 +6,7 @@
 // On a link without control lines (a pseudo-terminal) line 1 never rises: in update-box mode it
 // then passes every byte to the track, and still reads its commands from the same bytes.
 
+#include "port/Protocol.h"
 #include "sim/SimUpdateBox.h"
 
 class SimAdapter : public SimUpdateBox {
@@ -28,7 +29,7 @@ private:
     void TakeCommandByte(char byte);
     void Execute(const QByteArray &command);
 
-    QByteArray reply_ = QByteArrayLiteral("OK\r");
+    QByteArray reply_ = Protocol::AdapterOkReply.toLatin1();
     QByteArray pendingCommand_;
     bool boxMode_ = false;
     bool linesWired_ = true;

@@ -1,18 +1,15 @@
 #include "sim/SimDecoder.h"
 
+#include "port/Protocol.h"
+
 #include <QSaveFile>
 #include <algorithm>
 #include <QtDebug>
 
 namespace {
-constexpr quint8 PreambleFirst = 0xEF;
-constexpr quint8 PreambleSecond = 0xBF;
-constexpr quint8 FirstCheckByte = 0x55;
-constexpr quint8 SecondCheckByte = 0xAA;
-constexpr int ByteMask = 0xFF;
+using Protocol::AckByte;
+using Protocol::NackByte;
 constexpr char ErasedByte = '\xFF';
-// Block number and checksum around the payload.
-constexpr int FrameOverheadBytes = 2;
 } // namespace
 
 SimDecoder::SimDecoder(const SimDecoderSettings &settings, QObject *parent)
@@ -66,14 +63,14 @@ void SimDecoder::Take(quint8 byte, Clock::time_point arrivedAt)
         TakeProbe(byte);
         break;
     case Phase::StartByte: // any value: the image's lead byte less one
-        Reply(Ack);
+        Reply(AckByte);
         phase_ = Phase::FirstCheckByte;
         break;
     case Phase::FirstCheckByte:
-        TakeCheckByte(byte, FirstCheckByte, Phase::SecondCheckByte);
+        TakeCheckByte(byte, Protocol::HandshakeSecond, Phase::SecondCheckByte);
         break;
     case Phase::SecondCheckByte:
-        TakeCheckByte(byte, SecondCheckByte, Phase::Blocks);
+        TakeCheckByte(byte, Protocol::HandshakeThird, Phase::Blocks);
         break;
     case Phase::Blocks:
         TakeBlockByte(byte);
@@ -84,13 +81,13 @@ void SimDecoder::Take(quint8 byte, Clock::time_point arrivedAt)
 // A pair is 0xEF then 0xBF; any other byte breaks the run of pairs, and 0xEF starts a new one.
 void SimDecoder::TakePreamble(quint8 byte)
 {
-    if (byte == PreambleFirst) {
+    if (byte == Protocol::BurstByteA) {
         if (pairStarted_)
             preamblePairs_ = 0;
         pairStarted_ = true;
         return;
     }
-    const bool completesPair = byte == PreambleSecond && pairStarted_;
+    const bool completesPair = byte == Protocol::BurstByteB && pairStarted_;
     pairStarted_ = false;
     if (!completesPair)
         preamblePairs_ = 0;
@@ -100,20 +97,20 @@ void SimDecoder::TakePreamble(quint8 byte)
 
 void SimDecoder::TakeProbe(quint8 byte)
 {
-    if (byte == PreambleFirst || byte == PreambleSecond || byte != settings_.id)
+    if (byte == Protocol::BurstByteA || byte == Protocol::BurstByteB || byte != settings_.id)
         return;
-    Reply(Ack);
+    Reply(AckByte);
     phase_ = Phase::StartByte;
 }
 
 void SimDecoder::TakeCheckByte(quint8 byte, quint8 expected, Phase next)
 {
     if (byte != expected) {
-        Reply(Nack);
+        Reply(NackByte);
         phase_ = Phase::Ready;
         return;
     }
-    Reply(Ack);
+    Reply(AckByte);
     phase_ = next;
     if (next == Phase::Blocks) {
         flash_.clear();
@@ -124,7 +121,7 @@ void SimDecoder::TakeCheckByte(quint8 byte, quint8 expected, Phase next)
 void SimDecoder::TakeBlockByte(quint8 byte)
 {
     frame_.append(static_cast<char>(byte));
-    if (frame_.size() < settings_.blockSize + FrameOverheadBytes)
+    if (frame_.size() < settings_.blockSize + Protocol::FrameBytes)
         return;
     const QByteArray frame = frame_;
     frame_.clear();
@@ -142,24 +139,24 @@ void SimDecoder::EvaluateFrame(QByteArray frame)
         return;
     faults_.MaybeCorrupt(frame);
     if (!ChecksumHolds(frame)) {
-        Reply(Nack);
+        Reply(NackByte);
         return;
     }
     const int number = static_cast<quint8>(frame.front());
     const QByteArray payload = frame.mid(1, settings_.blockSize);
-    if (number == (expectedBlock_ & ByteMask)) {
+    if (number == (expectedBlock_ & Protocol::BlockNumberMask)) {
         if (expectedBlock_ == settings_.refuseBlock) {
-            Reply(Nack);
+            Reply(NackByte);
             return;
         }
         Store(expectedBlock_++, payload);
-        Reply(Ack);
-    } else if (expectedBlock_ > 0 && number == ((expectedBlock_ - 1) & ByteMask)) {
+        Reply(AckByte);
+    } else if (expectedBlock_ > 0 && number == ((expectedBlock_ - 1) & Protocol::BlockNumberMask)) {
         // The program did not hear the acknowledgement of the block just stored.
         Store(expectedBlock_ - 1, payload);
-        Reply(Ack);
+        Reply(AckByte);
     } else {
-        Reply(Nack);
+        Reply(NackByte);
     }
 }
 

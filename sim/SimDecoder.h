@@ -30,8 +30,6 @@ public:
     static constexpr int MinPreamblePairs = 4;
     static constexpr int IdleGapMs = 20;
     static constexpr int SlowReplyDelayMs = 30;
-    static constexpr quint8 Ack = 0x1C;
-    static constexpr quint8 Nack = 0xFC;
 
     explicit SimDecoder(const SimDecoderSettings &settings, QObject *parent = nullptr);
     // Writes the flash once more.

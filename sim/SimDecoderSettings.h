@@ -2,6 +2,8 @@
 // What a simulated decoder is, as the keys of a simulated port ("sim:box?decoder=5&block=64")
 // or the options of tobrik-cli simulate give it.
 
+#include "port/Protocol.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -15,8 +17,8 @@ struct SimFaultOdds {
 };
 
 struct SimDecoderSettings {
-    static constexpr int SmallBlockBytes = 32;
-    static constexpr int LargeBlockBytes = 64;
+    static constexpr int SmallBlockBytes = Protocol::SmallBlockBytes;
+    static constexpr int LargeBlockBytes = Protocol::LargeBlockBytes;
     static constexpr int NeverUnplug = -1;
     static constexpr int NeverRefuse = -1;
     static constexpr quint32 DefaultSeed = 1;

@@ -1,8 +1,8 @@
 #include "sim/SimFaults.h"
 
+#include "port/Protocol.h"
+
 namespace {
-constexpr quint8 AcknowledgeMask = 0x49;
-constexpr quint8 AcknowledgePattern = 0x08;
 // Bit 0 set fails the acknowledge test whatever the other bits are.
 constexpr quint8 FailingBit = 0x01;
 constexpr int MostGarbageBytes = 3;
@@ -52,7 +52,7 @@ void SimFaults::MaybeGarble(QByteArray &reply)
 
 bool SimFaults::PassesAcknowledgeTest(quint8 reply)
 {
-    return (reply & AcknowledgeMask) == AcknowledgePattern;
+    return (reply & Protocol::AcknowledgeMask) == Protocol::AcknowledgePattern;
 }
 
 bool SimFaults::Happens(double odds)

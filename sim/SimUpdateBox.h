@@ -5,6 +5,7 @@
 // one sits there, and its replies come back. Line 1 falling and the port closing make the
 // decoder wait for a preamble again.
 
+#include "port/Protocol.h"
 #include "sim/SimDevice.h"
 
 #include <memory>
@@ -37,7 +38,7 @@ protected:
     virtual bool TrackOpen() const;
 
 private:
-    QByteArray status_ = QByteArray(1, '\x40');
+    QByteArray status_ = QByteArray(1, static_cast<char>(Protocol::BoxReadyStatus));
     bool line1_ = false;
     std::unique_ptr<SimDecoder> decoder_;
 };

@@ -26,8 +26,8 @@ constexpr int WrappingBlocks = 600;
 
 // An image's lead byte less one, then the two check bytes.
 const QByteArray GoodHandshake = QByteArray::fromHex("4155aa");
-const QByteArray Acked(1, char(SimDecoder::Ack));
-const QByteArray Refused(1, char(SimDecoder::Nack));
+const QByteArray Acked(1, char(0x1C));
+const QByteArray Refused(1, char(0xFC));
 
 QByteArray Preamble(int pairs)
 {

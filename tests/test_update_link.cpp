@@ -257,7 +257,7 @@ void TestUpdateLink::waitEndsOnFirstTickOrWhenExiting()
     QVERIFY(!open.Timer2()->isActive());
 
     Module_DU::State().Exiting = true;
-    open.link.wait(NeverTickMs / UpdateLink::TickMs);
+    open.link.wait(NeverTickMs / 10);
     QVERIFY(!open.link.timerflag); // it did not wait for a tick
 }
 

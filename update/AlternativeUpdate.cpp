@@ -2,8 +2,10 @@
 
 #include "app/Log.h"
 #include "app/Module_DU.h"
+#include "port/Protocol.h"
 #include "port/SComm.h"
 #include "software/DecoderLookup.h"
+#include "update/BlockFrame.h"
 #include "update/FixedInfoLines.h"
 #include "update/GuardedStep.h"
 #include "update/InventedImage.h"
@@ -11,28 +13,11 @@
 #include "update/UpdateView.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace {
-// The decoder is looked for by these IDs, in a first round and RetryRounds more.
-constexpr int32_t FirstProbeId = 200;
-constexpr int32_t LastProbeId = 209;
-constexpr int32_t RetryRounds = 5;
-constexpr int32_t WakeUpPairs = 10; // before each probe
+using namespace Protocol::Alternative;
 
-// In ticks of UpdateLink::TickMs.
-constexpr int32_t OpenedPauseTicks = 5;    // after the port is open
-constexpr int32_t WakeUpByteTicks = 1;     // after each wake-up byte
-constexpr int32_t ProbeLeadTicks = 1;      // between dropping what came and the probe
-constexpr int32_t ProbeReplyTicks = 5;     // a decoder's answer to the probe
-constexpr int32_t HandshakePauseTicks = 2; // before each handshake byte
-constexpr int32_t HandshakeEndTicks = 4;   // after the last one
-constexpr int32_t BlockPauseTicks = 10;    // after each full block
-
-constexpr int ReceiveThreshold = 1; // bytes
-constexpr int32_t SmallBlockBytes = 32;
-constexpr int32_t LargeBlockBytes = 64;
-constexpr int32_t LargeBlockType = 2;
-constexpr int32_t BlockNumberMask = 0xFF; // the number goes as a byte: 255 is followed by 0
 constexpr float PercentScale = 100;
 
 const QString PortOpened = QStringLiteral("Comm Port geöffnet");
@@ -72,7 +57,7 @@ AlternativeUpdate::AlternativeUpdate(UpdateView &view, UpdateLink &link) : view_
 
 int32_t AlternativeUpdate::BlockSizeOf(int32_t type)
 {
-    return type == LargeBlockType ? LargeBlockBytes : SmallBlockBytes;
+    return type == Protocol::LargeBlockType ? Protocol::LargeBlockBytes : Protocol::SmallBlockBytes;
 }
 
 AlternativeOutcome AlternativeUpdate::Run()
@@ -119,9 +104,9 @@ QString AlternativeUpdate::OpenPort()
 {
     SComm &comm = link_.Comm();
     return FailureOf([&] {
-        comm.setSettings(UpdateLineSettings);
+        comm.setSettings(Protocol::UpdateLineSettings);
         comm.setHandshake(SComm::comNone);
-        comm.setRxthreshold(ReceiveThreshold);
+        comm.setRxthreshold(Protocol::ReceiveThresholdBytes);
         comm.setReadlen(SComm::ReadOneByte);
         comm.setPortnumber(SelectedPortNumber());
         comm.setPortopen(true);
@@ -166,7 +151,7 @@ bool AlternativeUpdate::Probe(int32_t id)
 void AlternativeUpdate::SendWakeUp()
 {
     for (int32_t pair = 0; pair < WakeUpPairs; ++pair) {
-        for (const int32_t byte : {UpdateLink::BurstByteA, UpdateLink::BurstByteB}) {
+        for (const int32_t byte : {Protocol::BurstByteA, Protocol::BurstByteB}) {
             Guarded([&] { link_.send(byte); });
             link_.wait(WakeUpByteTicks);
         }
@@ -246,8 +231,8 @@ AlternativeOutcome AlternativeUpdate::Transfer()
 void AlternativeUpdate::Handshake()
 {
     const int32_t leadByte = GuardedOr<int32_t>(0, [this] { return image_.ByteAt(entry_.Start); });
-    for (const int32_t byte : {leadByte - 1, int32_t{UpdateLink::HandshakeSecond},
-                               int32_t{UpdateLink::HandshakeThird}}) {
+    for (const int32_t byte : {leadByte - 1, int32_t{Protocol::HandshakeSecond},
+                               int32_t{Protocol::HandshakeThird}}) {
         link_.wait(HandshakePauseTicks);
         Guarded([&] { link_.send(byte); });
     }
@@ -256,31 +241,49 @@ void AlternativeUpdate::Handshake()
 
 // Streams the payload without waiting for any answer. The stream stops at the first position
 // past the image, wherever that falls: a last block that is not full goes without its checksum,
-// and after a full last block its successor's number still goes out. A byte that cannot be read
-// goes as 0, so the blocks after it keep their framing.
+// and after a full last block its successor's number still goes out.
 bool AlternativeUpdate::SendBlocks()
 {
     const int32_t blockSize = BlockSizeOf(entry_.Type);
-    const int64_t lastPosition = entry_.Start + entry_.Length - 1;
     int64_t position = entry_.Start + 1;
-    for (int32_t blockNumber = 0;; blockNumber = (blockNumber + 1) & BlockNumberMask) {
+    for (int32_t blockNumber = 0;; blockNumber = (blockNumber + 1) & Protocol::BlockNumberMask) {
         if (Module_DU::State().StopUpdate)
             return false;
-        uint8_t checksum = static_cast<uint8_t>(blockNumber);
-        Guarded([&] { link_.send(blockNumber); });
-        for (int32_t i = 0; i < blockSize; ++i) {
-            if (++position > lastPosition)
-                return true;
-            const uint8_t byte = GuardedOr<uint8_t>(0, [&] { return image_.ByteAt(position); });
-            checksum ^= byte;
-            Guarded([&] { link_.send(byte); });
-            QCoreApplication::processEvents();
-        }
-        Guarded([&] { link_.send(checksum); });
+        const QByteArray payload = ReadPayload(position, blockSize);
+        position += payload.size();
+        const bool full = payload.size() == blockSize;
+        SendFrame(BlockFrame(blockNumber, payload), full);
+        if (!full)
+            return true;
         view_.SetProgress(static_cast<float>(position - entry_.Start) * PercentScale
                           / static_cast<float>(entry_.Length));
         link_.wait(BlockPauseTicks);
     }
+}
+
+// Up to blockSize bytes after position, none past the image. A byte that cannot be read goes
+// as 0, so the blocks after it keep their framing.
+QByteArray AlternativeUpdate::ReadPayload(int64_t position, int32_t blockSize) const
+{
+    const int64_t last = std::min(position + blockSize, entry_.Start + entry_.Length - 1);
+    QByteArray payload;
+    for (int64_t at = position + 1; at <= last; ++at)
+        payload.append(static_cast<char>(GuardedOr<uint8_t>(0, [&] { return image_.ByteAt(at); })));
+    return payload;
+}
+
+// Byte by byte; window events run after each payload byte.
+void AlternativeUpdate::SendFrame(const QByteArray &frame, bool withChecksum)
+{
+    const qsizetype checksumIndex = frame.size() - 1;
+    for (qsizetype i = 0; i < checksumIndex; ++i) {
+        const auto byte = static_cast<uint8_t>(frame.at(i));
+        Guarded([&] { link_.send(byte); });
+        if (i > 0)
+            QCoreApplication::processEvents();
+    }
+    if (withChecksum)
+        Guarded([&] { link_.send(static_cast<uint8_t>(frame.back())); });
 }
 
 // Every failure here is ignored: whatever can still be closed is closed.

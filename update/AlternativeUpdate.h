@@ -13,6 +13,7 @@
 #include "update/ImageFile.h"
 #include "update/UpdateImage.h"
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -58,6 +59,8 @@ private:
     AlternativeOutcome Transfer();
     void Handshake();
     bool SendBlocks(); // false when the user asked to stop
+    QByteArray ReadPayload(int64_t position, int32_t blockSize) const;
+    void SendFrame(const QByteArray &frame, bool withChecksum);
     void CloseDown();
 
     UpdateView &view_;

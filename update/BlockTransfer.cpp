@@ -3,34 +3,19 @@
 #include "app/LanguageTexts.h"
 #include "app/Log.h"
 #include "app/Module_DU.h"
+#include "port/Protocol.h"
 #include "port/SComm.h"
+#include "update/BlockFrame.h"
 #include "update/GuardedStep.h"
 #include "update/UpdateImage.h"
 #include "update/UpdateLink.h"
 #include "update/UpdateView.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
-constexpr int32_t PayloadBytesType1 = 32;
-constexpr int32_t PayloadBytesType2 = 64;
-constexpr int32_t BlockNumberMask = 0xFF; // a block carries its number's low byte
-// Bytes of a block around its payload: the number in front, the checksum behind.
-constexpr int32_t FrameBytes = 2;
-
-// In ticks of UpdateLink::TickMs.
-constexpr int32_t HandshakePauseTicks = 5; // before and after each handshake byte
-constexpr int32_t BlockReplyTicks = 5;     // a block's reply, and a late one after it
-constexpr int32_t FinishedPauseTicks = 50; // before "finished" is shown
-
-// A block fails once its retry counter is above these when it is refused, or unanswered.
-constexpr int32_t RefusalRetries = 30;
-constexpr int32_t TimeoutRetries = 8;
-
-// The probe by retry counter modulo 9, as an offset from the saved block: the next block
-// first, then the same, then further out.
-constexpr std::array<int32_t, 9> ProbeOffsets{-3, 1, 0, 1, 0, -1, 2, -2, 3};
+using namespace Protocol::Update;
+using Protocol::TickMs;
 
 constexpr float PercentScale = 100;
 
@@ -48,10 +33,10 @@ BlockTransfer::BlockTransfer(UpdateLink &link, UpdateView &view) : link_(link), 
 std::optional<int32_t> BlockTransfer::BlockSizeOf(int32_t type)
 {
     switch (type) {
-    case 1:
-        return PayloadBytesType1;
-    case 2:
-        return PayloadBytesType2;
+    case Protocol::SmallBlockType:
+        return Protocol::SmallBlockBytes;
+    case Protocol::LargeBlockType:
+        return Protocol::LargeBlockBytes;
     default:
         return std::nullopt;
     }
@@ -86,8 +71,8 @@ bool BlockTransfer::Handshake(const UpdateImage &image)
 {
     int32_t leadByte = 0;
     Guarded([&] { leadByte = image.ByteAt(start_); });
-    for (const int32_t byte : {leadByte - 1, int32_t{UpdateLink::HandshakeSecond},
-                               int32_t{UpdateLink::HandshakeThird}}) {
+    for (const int32_t byte : {leadByte - 1, int32_t{Protocol::HandshakeSecond},
+                               int32_t{Protocol::HandshakeThird}}) {
         link_.wait(HandshakePauseTicks);
         Guarded([this] { link_.DropWaiting(); });
         Guarded([&] { link_.send(byte); });
@@ -103,7 +88,7 @@ void BlockTransfer::Prepare()
     blockNumber_ = 0;
     position_ = start_ + 1;
     lastPosition_ = start_ + length_ - 1;
-    blockBuffer_ = QByteArray(blockSize_ + FrameBytes, '\0');
+    payload_ = QByteArray(blockSize_, '\0');
 }
 
 TransferEnd BlockTransfer::SendBlocks(const UpdateImage &image)
@@ -126,7 +111,7 @@ TransferEnd BlockTransfer::SendBlocks(const UpdateImage &image)
             if (!RetryAllowed(reply))
                 return Fail();
             if (reply == Reply::TimedOut)
-                Guarded([this] { link_.AwaitLateReply(BlockReplyTicks, UpdateLink::TickMs); });
+                Guarded([this] { link_.AwaitLateReply(BlockReplyTicks, TickMs); });
             ChooseProbe();
         }
         Accept();
@@ -145,8 +130,6 @@ void BlockTransfer::StartBlock()
 
 void BlockTransfer::StartAttempt()
 {
-    checksum_ = static_cast<uint8_t>(blockNumber_ & BlockNumberMask);
-    blockBuffer_[0] = static_cast<char>(checksum_);
     Log::Line(QStringLiteral("Block=%1").arg(blockNumber_));
     position_ = start_ + 1 + int64_t{blockNumber_} * blockSize_;
     Log::Line(QStringLiteral("Filepos = %1").arg(position_));
@@ -156,13 +139,11 @@ void BlockTransfer::StartAttempt()
 // cannot be filled completely is never sent.
 bool BlockTransfer::FillBlock(const UpdateImage &image)
 {
-    for (int32_t i = 1; i <= blockSize_; ++i) {
+    for (int32_t i = 0; i < blockSize_; ++i) {
         ++position_;
         if (position_ > lastPosition_)
             return true;
-        const uint8_t byte = image.ByteAt(position_);
-        checksum_ ^= byte;
-        blockBuffer_[i] = static_cast<char>(byte);
+        payload_[i] = static_cast<char>(image.ByteAt(position_));
     }
     return false;
 }
@@ -170,9 +151,8 @@ bool BlockTransfer::FillBlock(const UpdateImage &image)
 // Whatever waits on the port answers an earlier write, never this block.
 void BlockTransfer::SendBlock()
 {
-    blockBuffer_[blockSize_ + 1] = static_cast<char>(checksum_);
     link_.DropWaiting();
-    link_.Comm().output(blockBuffer_);
+    link_.Comm().output(BlockFrame(blockNumber_, payload_));
 }
 
 void BlockTransfer::ShowProgress()
@@ -184,7 +164,7 @@ void BlockTransfer::ShowProgress()
 void BlockTransfer::AwaitBlockReply()
 {
     link_.DataReceived = false;
-    link_.AwaitReply(BlockReplyTicks, UpdateLink::TickMs);
+    link_.AwaitReply(BlockReplyTicks, TickMs);
 }
 
 BlockTransfer::Reply BlockTransfer::Evaluate()

@@ -70,8 +70,7 @@ private:
     int64_t position_ = 0; // of the last byte read, counting from 1
     int64_t lastPosition_ = 0;
     int32_t blockSize_ = 0;
-    QByteArray blockBuffer_; // as it goes on the wire: number, payload, checksum
-    uint8_t checksum_ = 0;
+    QByteArray payload_; // of the block being sent
     int retryLines_ = 0; // retry lines of the current block in the view
 
     // This run's account of what the decoder holds.

@@ -3,32 +3,17 @@
 #include "app/LanguageTexts.h"
 #include "app/Log.h"
 #include "app/Module_DU.h"
+#include "port/EventWait.h"
+#include "port/Protocol.h"
 #include "port/SComm.h"
 #include "update/UpdateError.h"
 #include "update/UpdateView.h"
 
-#include <QCoreApplication>
 #include <QScopeGuard>
 #include <QTimer>
 #include <chrono>
 
 namespace {
-constexpr int BitsPerByte = 8;
-
-// Lets the pending window events run, then sleeps until the next one arrives, until done()
-// holds. done() is asked after each round of events, so whatever they brought (a tick, bytes
-// on the port) is seen before the next sleep.
-template <typename Done>
-void RunEventsUntil(Done done)
-{
-    for (;;) {
-        QCoreApplication::processEvents();
-        if (done())
-            return;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-}
-
 // The spacing between two burst bytes: loopCount + 1 rounds of an empty loop. The counter is
 // volatile, so the build can neither remove the loop nor shorten it.
 void CountEmptyLoop(int32_t loopCount)
@@ -47,9 +32,9 @@ QString ReceiveLogLine(uint8_t byte)
 {
     const QString head = QStringLiteral("COM-Int Data Receive: ");
     switch (byte) {
-    case UpdateLink::AckByte:
+    case Protocol::AckByte:
         return head + QStringLiteral("Ack");
-    case UpdateLink::NackByte:
+    case Protocol::NackByte:
         return head + QStringLiteral("Nack");
     default:
         return head + QString::number(byte);
@@ -106,7 +91,7 @@ void UpdateLink::send(int32_t sendin)
 // Timer2 is left to its tick handler: it stops itself when the count has run out.
 void UpdateLink::wait(int32_t timercntin)
 {
-    StartTimer(timercntin, TickMs);
+    StartTimer(timercntin, Protocol::TickMs);
     RunEventsUntil([this] { return timerflag || Module_DU::State().Exiting; });
 }
 
@@ -114,7 +99,7 @@ bool UpdateLink::waitack()
 {
     if (Blind())
         return true;
-    AwaitReply(AckTicks, TickMs);
+    AwaitReply(Protocol::Update::AckTicks, Protocol::TickMs);
     return DataReceived;
 }
 
@@ -169,9 +154,7 @@ void UpdateLink::MSComm2_OnComm()
 
 void UpdateLink::bufferinbin()
 {
-    const uint8_t byte = FirstByte(RxBytes);
-    for (int bit = 0; bit < BitsPerByte; ++bit)
-        ByteBits[bit] = (byte >> bit) & 1;
+    ByteBits = SplitIntoBits(FirstByte(RxBytes));
 }
 
 bool UpdateLink::Acknowledged() const
@@ -199,8 +182,8 @@ bool UpdateLink::ClosePort()
 
 void UpdateLink::LoadBurstBytes()
 {
-    bufferA_ = QByteArray(1, static_cast<char>(BurstByteA));
-    bufferB_ = QByteArray(1, static_cast<char>(BurstByteB));
+    bufferA_ = QByteArray(1, static_cast<char>(Protocol::BurstByteA));
+    bufferB_ = QByteArray(1, static_cast<char>(Protocol::BurstByteB));
 }
 
 void UpdateLink::SendBurstPairs(int32_t pairs, int32_t loopCount)

@@ -4,12 +4,13 @@
 // events run and sleeps until the next one; it never spins. Only the burst pairs spin, by
 // design: their spacing is a counted empty loop.
 
+#include "port/ByteBits.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <array>
 #include <cstdint>
 
 class QTimer;
@@ -18,9 +19,6 @@ class UpdateView;
 
 // Milliseconds of a monotonic clock; only differences mean something.
 int64_t MillisecondClock();
-
-// The update's line: 38400 baud, no parity, 8 data bits, 2 stop bits.
-inline const QString UpdateLineSettings = QStringLiteral("38400,N,8,2");
 
 // The COM number SelectedPort names; throws UpdateError::NoPortChosen when it names none.
 int SelectedPortNumber();
@@ -32,17 +30,6 @@ QStringList PortNotOpenedLines(const QString &reason);
 class UpdateLink : public QObject {
     Q_OBJECT
 public:
-    static constexpr int TickMs = 10;           // Timer2's tick in wait, waitack and block replies
-    static constexpr int SearchTickMs = 5;      // Timer2's tick in the decoder search
-    static constexpr int32_t AckTicks = 10;     // waitack: 100 ms
-    static constexpr uint8_t AckByte = 0x1C;    // the decoder's acknowledgement
-    static constexpr uint8_t NackByte = 0xFC;   // its negative acknowledgement
-    static constexpr uint8_t BurstByteA = 0xEF; // the two bytes of a burst pair
-    static constexpr uint8_t BurstByteB = 0xBF;
-    // The handshake's bytes after the lead byte's predecessor.
-    static constexpr uint8_t HandshakeSecond = 0x55;
-    static constexpr uint8_t HandshakeThird = 0xAA;
-
     // The options are read from view (waitack programs blind when Check2 is checked).
     explicit UpdateLink(const UpdateView &view, QObject *parent = nullptr);
 
@@ -88,7 +75,7 @@ public:
     bool DataReceived = false;
     QVariant RxValue;
     QByteArray RxBytes;
-    std::array<bool, 9> ByteBits{}; // element 8 is never written
+    ByteBitArray ByteBits{};
 
 private:
     void Timer2_Timer();

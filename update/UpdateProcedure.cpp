@@ -3,6 +3,7 @@
 #include "app/LanguageTexts.h"
 #include "app/Log.h"
 #include "app/Module_DU.h"
+#include "port/Protocol.h"
 #include "port/SComm.h"
 #include "software/DecoderLookup.h"
 #include "update/Calibration.h"
@@ -17,19 +18,7 @@
 #include <thread>
 
 namespace {
-const QString AdapterOn = QStringLiteral("FLINT_EIN\r");
-
-// In ticks of UpdateLink::TickMs.
-constexpr int32_t AdapterPauseTicks = 50; // before and after waking the adapter
-constexpr int32_t LineSettleTicks = 2;    // after raising line 1
-// Time after raising line 1 that passes without any window event, before the preamble.
-constexpr int64_t PreambleLeadMs = 5;
-// In ticks of UpdateLink::SearchTickMs: a decoder's answer to its ID.
-constexpr int32_t SearchReplyTicks = 5;
-
-constexpr int32_t BlindPreambleCount = 100;
-// Every chosen ID is tried this often.
-constexpr int32_t SearchRounds = 1;
+using namespace Protocol::Update;
 
 // Entry index (counting from 1) of ChosenDecoders.
 QString ChosenText(int index)
@@ -200,9 +189,9 @@ bool UpdateProcedure::OpenPort()
     SComm &comm = link_.Comm();
     const QString failure = FailureOf([&] {
         comm.setOverlappedio(false);
-        comm.setSettings(UpdateLineSettings);
+        comm.setSettings(Protocol::UpdateLineSettings);
         comm.setHandshake(SComm::comNone);
-        comm.setRxthreshold(1);
+        comm.setRxthreshold(Protocol::ReceiveThresholdBytes);
         comm.setReadlen(SComm::ReadAllWaiting);
         comm.setCtrlline1(false);
         comm.setCtrlline2(false);
@@ -225,7 +214,7 @@ bool UpdateProcedure::OpenPort()
 void UpdateProcedure::WakeAdapter()
 {
     link_.wait(AdapterPauseTicks);
-    Guarded([this] { link_.Comm().output(AdapterOn); });
+    Guarded([this] { link_.Comm().output(Protocol::AdapterOnCommand + Protocol::CommandEnd); });
     link_.wait(AdapterPauseTicks);
 }
 
@@ -313,12 +302,12 @@ bool UpdateProcedure::SearchDecoder()
         Guarded([&] { link_.send(ChosenId(index)); });
         if (view_.Blind())
             return true;
-        Guarded([this] { link_.AwaitReply(SearchReplyTicks, UpdateLink::SearchTickMs); });
+        Guarded([this] { link_.AwaitReply(SearchReplyTicks, Protocol::SearchTickMs); });
         if (GuardedOr(false, [&] { return ReplyAcknowledges(index); }))
             return true;
         // A reply that comes after the wait must not be taken for the next ID's.
         if (!link_.DataReceived)
-            Guarded([this] { link_.AwaitLateReply(SearchReplyTicks, UpdateLink::SearchTickMs); });
+            Guarded([this] { link_.AwaitLateReply(SearchReplyTicks, Protocol::SearchTickMs); });
         if (index < Module_DU::State().ChosenDecoders.size()) {
             ++index;
             continue;

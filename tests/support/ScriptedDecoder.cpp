@@ -4,8 +4,8 @@
 
 #include <QTimer>
 
-const QByteArray ScriptedDecoder::Ack(1, static_cast<char>(UpdateLink::AckByte));
-const QByteArray ScriptedDecoder::Nack(1, static_cast<char>(UpdateLink::NackByte));
+const QByteArray ScriptedDecoder::Ack(1, static_cast<char>(0x1C));
+const QByteArray ScriptedDecoder::Nack(1, static_cast<char>(0xFC));
 const QByteArray ScriptedDecoder::Silence;
 
 ScriptedDecoder::ScriptedDecoder() : SimDevice(QStringLiteral("Scripted decoder"))
@@ -72,11 +72,11 @@ void ScriptedDecoder::Receive(const QByteArray &bytes)
     SimDevice::Receive(bytes);
     if (!line1_)
         return;
-    if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == UpdateLink::BurstByteA) {
+    if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == 0xEF) {
         ++preamblePairs_;
         return;
     }
-    if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == UpdateLink::BurstByteB)
+    if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == 0xBF)
         return;
     writes_.append(bytes);
     const QList<Part> reply = script_.isEmpty() ? QList<Part>{{defaultReply_}} : script_.takeFirst();

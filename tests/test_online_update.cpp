@@ -194,7 +194,7 @@ void TestOnlineUpdate::download()
         // A plain http target is refused before anything is asked of it.
         path = QStringLiteral("/moved/D.DAT");
         const bool plain = twist.endsWith(QLatin1String("http"));
-        https.Redirect(path, (plain ? QStringLiteral("http://127.0.0.1:1") : https.BaseUrl()) + target);
+        https.Redirect(path, (plain ? "http://127.0.0.1:1" : https.BaseUrl()) + target);
     }
     connect(&https, &HttpsTestServer::Requested, this, [twist] {
         if (twist == QLatin1String("close-down"))
@@ -231,10 +231,10 @@ void TestOnlineUpdate::exchange_data()
     QTest::addColumn<QList<int>>("lines"); // text numbers; 0 is the date line, 62 a reason
     QTest::addColumn<QString>("reason");   // part of the reason after "Reason:"
     QTest::addColumn<int>("requests");     // how many of version list, file were requested
-    const auto row = [](const char *name, const char *server, int version, const char *answer, const QList<int> &lines, const char *reason,
-                        int requests) {
-        QTest::newRow(name) << QString(server) << version << QString(answer)
-                            << lines << QString(reason) << requests;
+    const auto row = [](const char *name, const char *server, int version, const char *answer,
+                        const QList<int> &lines, const char *reason, int requests) {
+        QTest::newRow(name) << QString(server) << version << QString(answer) << lines
+                            << QString(reason) << requests;
     };
     const char *t = "trusted";
     const QList<int> failed{0, 44, 42, 62}, listFailed{42, 62};

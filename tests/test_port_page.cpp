@@ -123,7 +123,8 @@ void PortPageTest::cliPrintsListAndHandOver()
     cli.start(TestEnvironment::CliPath(), {"ports", "--log", "--scans", "1"});
     QVERIFY(cli.waitForFinished());
     QCOMPARE(cli.exitCode(), 0);
-    const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 35);
     QCOMPARE(lines[2], QString("COM3 - exists\tSimulated update box"));
     QCOMPARE(lines[6], QString("COM7 - QXBRISK/QXHALDA\tSimulated adapter"));

@@ -1,30 +1,23 @@
-// What the user is told when a port, the texts file or the settings file refuses, when the
-// settings cannot be written, and what becomes of the leftovers of an interrupted write.
+// What the user is told when a port is held by another program or the settings cannot be
+// written, and what becomes of the leftovers of an interrupted write.
 #include "FileSizeLimit.h"
-#include "TestEnvironment.h"
 #include "TestFolders.h"
 
 #include "app/Log.h"
 #include "app/Module_DU.h"
 #include "app/Startup.h"
 #include "app/mod_config.h"
-#include "app/mod_ini.h"
-#include "port/PortRefusal.h"
 #include "port/QtSerialDevice.h"
 #include "port/SerialError.h"
 #include "software/FindNewestSoftwareFile.h"
 
-#include <QProcess>
 #include <QtTest>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 namespace {
 constexpr int ReceiveBufferBytes = 512;
-constexpr int CliPatienceMs = 10000;
 // Old enough to belong to no running write, and young enough that a file of its age is not.
 constexpr qint64 StaleAgeSeconds = 2 * 60 * 60;
 constexpr qint64 FreshAgeSeconds = 60;
@@ -51,68 +44,16 @@ void Touch(const QString &path, const QDateTime &time)
     QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
 }
 
-// An obstacle in a file's place that exists but cannot be read, and what the user should be
-// told about it.
-QString PlaceObstacle(const QString &path, const QString &obstacle)
-{
-    if (obstacle == QLatin1String("folder")) {
-        QDir().mkpath(path);
-        return QStringLiteral("directory");
-    }
-    // Every read of a process's own memory at address 0 fails.
-    QFile::link(QStringLiteral("/proc/self/mem"), path);
-    return QString::fromLocal8Bit(std::strerror(EIO));
-}
 } // namespace
 
 class ErrorExplanationsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void portRefusalAdvice_data();
-    void portRefusalAdvice();
     void portHeldByAnotherOpeningNamesIt();
-    void unreadableFile_data();
-    void unreadableFile();
     void failedSettingsWriteKeepsOldFile();
     void leftoversOfInterruptedWrites();
 };
-
-void ErrorExplanationsTest::portRefusalAdvice_data()
-{
-    QTest::addColumn<bool>("permission"); // else the port is in use
-    QTest::addColumn<QString>("group");
-    QTest::addColumn<QString>("holder");
-    QTest::addColumn<QString>("told");
-    QTest::addColumn<QString>("notTold");
-    QTest::newRow("no permission on a device of uucp")
-        << true << "uucp" << "" << "(sudo usermod -aG uucp $USER), then log out and in again"
-        << "is using";
-    QTest::newRow("no permission on a device of root")
-        << true << "root" << "" << "sudo usermod -aG dialout $USER" << "is using";
-    QTest::newRow("in use by a known program")
-        << false << "" << "minicom, process 42"
-        << "Another program (minicom, process 42) is using this port: close the port there"
-        << "usermod";
-    QTest::newRow("in use by an unknown program")
-        << false << "dialout" << "" << "Another program is using this port" << "usermod";
-}
-
-void ErrorExplanationsTest::portRefusalAdvice()
-{
-    QFETCH(bool, permission);
-    QFETCH(QString, group);
-    QFETCH(QString, holder);
-    QFETCH(QString, told);
-    QFETCH(QString, notTold);
-    PortRefusal::Reason reason;
-    reason.cause = permission ? PortRefusal::Cause::NoPermission : PortRefusal::Cause::InUse;
-    reason.group = group;
-    reason.holder = holder;
-    const QString advice = PortRefusal::Advice(reason);
-    QVERIFY2(advice.contains(told), qPrintable(advice));
-    QVERIFY2(!advice.contains(notTold), qPrintable(advice));
-}
 
 // The system reports a port locked by another program as a permission error; the user must
 // hear that the port is in use and by whom, not that the account lacks a group.
@@ -137,47 +78,6 @@ void ErrorExplanationsTest::portHeldByAnotherOpeningNamesIt()
                  QStringLiteral("process %1)").arg(QCoreApplication::applicationPid())),
              qPrintable(description));
     QVERIFY2(!description.contains(QStringLiteral("usermod")), qPrintable(description));
-}
-
-void ErrorExplanationsTest::unreadableFile_data()
-{
-    QTest::addColumn<QString>("file"); // "texts": through tobrik-cli texts; "settings"
-    QTest::addColumn<QString>("obstacle");
-    for (const char *file : {"texts", "settings"}) {
-        for (const char *obstacle : {"folder", "read error"})
-            QTest::addRow("%s file: %s", file, obstacle) << file << obstacle;
-    }
-}
-
-// Named, with the reason; the program goes on with its built-in texts or default settings.
-void ErrorExplanationsTest::unreadableFile()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, obstacle);
-    TestFolders folders;
-    const QString path = folders.UserFolder() + (file == QLatin1String("texts")
-                                                     ? QStringLiteral("TBK_Texte.txt")
-                                                     : QStringLiteral("Inits.ini"));
-    QDir().mkpath(folders.UserFolder());
-    const QString reason = PlaceObstacle(path, obstacle);
-
-    QString told; // on tobrik-cli's standard error, or in the log
-    if (file == QLatin1String("texts")) {
-        QProcess cli;
-        cli.start(TestEnvironment::CliPath(), {"texts", "--file", path});
-        QVERIFY(cli.waitForFinished(CliPatienceMs));
-        QCOMPARE(cli.exitCode(), 1);
-        QVERIFY(cli.readAllStandardOutput().contains("Texts[2]=Exit\n"));
-        told = QString::fromUtf8(cli.readAllStandardError());
-    } else {
-        LogLines log;
-        QCOMPARE(mod_ini::ReadIniString(QStringLiteral("Config"), QStringLiteral("LANGUAGE"), path,
-                                        QStringLiteral("default")),
-                 QStringLiteral("default"));
-        told = log.Text();
-    }
-    QVERIFY2(told.contains(path + QStringLiteral(" cannot be read: ")), qPrintable(told));
-    QVERIFY2(told.contains(reason, Qt::CaseInsensitive), qPrintable(told));
 }
 
 // A full disk at the close-down: the old settings stay whole, nothing is left beside them, and

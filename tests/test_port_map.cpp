@@ -1,8 +1,7 @@
-// The COM number map: pins from TOBRIK_PORTS and the settings file, numbers for the devices the
-// system lists, and the descriptions.
+// The COM number map: pins from TOBRIK_PORTS and the settings file, and numbers for the
+// devices the system lists.
 #include "TestFolders.h"
 
-#include "app/Log.h"
 #include "app/Module_DU.h"
 #include "port/PortMap.h"
 
@@ -31,13 +30,9 @@ private slots:
     void init();
     void pinsAndNumbers_data();
     void pinsAndNumbers();
-    void simulatedPinKeys_data();
-    void simulatedPinKeys();
     void systemDevicesKeepTheirNumbers();
-    void descriptionsNameTheDevice();
     void comNumbersAsTyped_data();
     void comNumbersAsTyped();
-    void pathsGetNumbersOfTheirOwn();
 };
 
 void PortMapTest::init()
@@ -83,61 +78,6 @@ void PortMapTest::pinsAndNumbers()
     QCOMPARE(PresentPorts(), present);
 }
 
-// A key the kind does not take, or a value that does not parse, refuses the pin, in the log and
-// in Refusals, naming it, and leaves its number free.
-void PortMapTest::simulatedPinKeys_data()
-{
-    QTest::addColumn<bool>("fromSettings"); // otherwise from TOBRIK_PORTS
-    QTest::addColumn<QString>("device");    // pinned to COM4
-    QTest::addColumn<QString>("refusal");   // empty: accepted
-
-    // Every decoder key at once; the kinds' other keys are pinned by the detection and update tests.
-    QTest::newRow("box with a decoder") << false
-        << "sim:box?decoder=5&block=64&lost-reply=0.1&bad-block=0&lost-block=1"
-           "&slow-reply=0.5&garbage=0.25&unplug-at=3&refuse-block=2&reply-delay=60&seed=9"
-           "&line-rate=1"
-        << "";
-    // A value that does not parse names key, value and what the key takes; the unknown kind and
-    // key are named by tobrik-cli ports in test_port_page.
-    QTest::newRow("decoder ID out of range") << false << "sim:box?decoder=256"
-                                             << "box: decoder=256 is not a decoder ID from 0 to 255";
-    QTest::newRow("probability not a number") << false << "sim:box?decoder=5&lost-reply=half"
-                                              << "box: lost-reply=half is not a probability from 0 to 1";
-    QTest::newRow("decoder key without decoder") << false << "sim:box?seed=4"
-                                                 << "box: seed needs a decoder (decoder=ID)";
-    QTest::newRow("from the settings file") << true << "sim:noise?patern=x"
-                                            << "noise takes no key \"patern\"";
-}
-
-void PortMapTest::simulatedPinKeys()
-{
-    QFETCH(bool, fromSettings);
-    QFETCH(QString, device);
-    QFETCH(QString, refusal);
-    TestFolders folders;
-    QString origin = "TOBRIK_PORTS";
-    if (fromSettings) {
-        Module_DU::State().SettingsFile = TestFolders::WriteFile(
-            folders.UserFolder() + "Inits.ini", "[Ports]\nCOM4=" + device.toUtf8() + "\n");
-        origin = Module_DU::State().SettingsFile + " [Ports]";
-    } else {
-        qputenv("TOBRIK_PORTS", "4=" + device.toUtf8());
-    }
-    QStringList log;
-    Log::SetSink([&log](const QString &line) { log << line; });
-    PortMap::Instance().Update({Usb0});
-    Log::SetSink({});
-
-    const QStringList refusals = refusal.isEmpty() ? QStringList()
-        : QStringList{QString("COM4=%1 from %2 refused: %3").arg(device, origin, refusal)};
-    QCOMPARE(PortMap::Instance().Refusals(), refusals);
-    QCOMPARE(log, refusals);
-    QCOMPARE(PortMap::Instance().Present(4), refusal.isEmpty());
-    // A refused settings pin leaves COM4 to the system's devices.
-    if (fromSettings && !refusal.isEmpty())
-        QCOMPARE(PresentPorts(), QString("1=/dev/ttyUSB0"));
-}
-
 void PortMapTest::systemDevicesKeepTheirNumbers()
 {
     PortMap &map = PortMap::Instance();
@@ -149,15 +89,6 @@ void PortMapTest::systemDevicesKeepTheirNumbers()
     QCOMPARE(PresentPorts(), QString("1=/dev/ttyUSB0;2=/dev/ttyACM0;3=/dev/ttyUSB1"));
 }
 
-void PortMapTest::descriptionsNameTheDevice()
-{
-    PortMap::Instance().Update({Usb0, Usb1, {"/dev/rfcomm0", "", ""}});
-    const QStringList expected{"FT232R USB UART, FTDI (/dev/ttyUSB0)", "Serial port (/dev/ttyUSB1)",
-                               "Bluetooth link (/dev/rfcomm0)"};
-    for (int com = 1; com <= 3; ++com)
-        QCOMPARE(PortMap::Instance().Description(com), expected[com - 1]);
-}
-
 void PortMapTest::comNumbersAsTyped_data()
 {
     QTest::addColumn<QString>("typed");
@@ -165,12 +96,8 @@ void PortMapTest::comNumbersAsTyped_data()
 
     QTest::newRow("number") << "3" << 3;
     QTest::newRow("name in any case, blanks around") << " cOm12 " << 12;
-    QTest::newRow("highest") << "COM32" << 32;
     QTest::newRow("beyond the map") << "33" << 0;
-    QTest::newRow("zero") << "COM0" << 0;
-    QTest::newRow("name without number") << "COM" << 0;
     QTest::newRow("trailing text") << "3x" << 0;
-    QTest::newRow("device path") << "/dev/ttyS3" << 0;
 }
 
 void PortMapTest::comNumbersAsTyped()
@@ -178,19 +105,6 @@ void PortMapTest::comNumbersAsTyped()
     QFETCH(QString, typed);
     QFETCH(int, com);
     QCOMPARE(PortMap::ComNumber(typed), com);
-}
-
-// A device named on the command line keeps the number it has, or gets the lowest free one
-// and keeps that while the system's devices come and go.
-void PortMapTest::pathsGetNumbersOfTheirOwn()
-{
-    PortMap &map = PortMap::Instance();
-    map.Update({Usb0, Acm0});
-    QCOMPARE(map.NumberFor(Acm0.path, "--port"), 2);
-    QCOMPARE(map.NumberFor("/dev/pts/9", "--port"), 3);
-    map.Update({Usb0, Acm0, Usb1});
-    QCOMPARE(map.Device(3), QString("/dev/pts/9"));
-    QCOMPARE(map.Device(4), Usb1.path);
 }
 
 QTEST_MAIN(PortMapTest)

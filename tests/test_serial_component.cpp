@@ -1,5 +1,5 @@
-// The serial component MSComm2 as both pages use it: settings, text and byte input, the event
-// code, failures, and both back ends (simulated and a real pseudo-terminal).
+// The serial component MSComm2 as both pages use it: settings, text and byte input, failures,
+// and both back ends (simulated and a real pseudo-terminal).
 #include "SimPortRig.h"
 
 #include "port/LineSettings.h"
@@ -7,24 +7,16 @@
 #include "port/SerialError.h"
 
 #include <QtTest>
-#include <chrono>
 #include <fcntl.h>
-#include <limits>
 #include <poll.h>
 #include <stdlib.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
-// A reader that gets nothing for this long gives up.
-constexpr int ReaderPatienceMs = 5000;
 // No more bytes for this long: everything in flight has arrived.
 constexpr int QuietMs = 100;
 // Far more than a pseudo-terminal holds while nobody reads it.
 constexpr int OverfullWriteBytes = 1 << 20;
-// More than it holds, so the write has to wait for its reader.
-constexpr int LongWriteBytes = 1 << 16;
-constexpr std::chrono::milliseconds SlowReaderPause{1};
 
 // A pseudo-terminal: the component opens its device end as COM3, the test plays the device on
 // the other end. Closing that end is what a pulled-out USB adapter does to the port.
@@ -50,24 +42,20 @@ public:
     }
     bool Send(const QByteArray &bytes) { return write(controller_, bytes.data(), bytes.size()) == bytes.size(); }
 
-    // Reads until count bytes have come, or nothing comes for patienceMs; a slow reader pauses
-    // after each read.
-    QByteArray Receive(qsizetype count, int patienceMs = ReaderPatienceMs,
-                       std::chrono::milliseconds pause = {})
+    // Reads until nothing more comes for QuietMs.
+    QByteArray Drain()
     {
         QByteArray received;
         pollfd readable{controller_, POLLIN, 0};
         char buffer[4096];
-        while (received.size() < count && poll(&readable, 1, patienceMs) > 0) {
+        while (poll(&readable, 1, QuietMs) > 0) {
             const ssize_t read = ::read(controller_, buffer, sizeof buffer);
             if (read <= 0)
                 break;
             received.append(buffer, read);
-            std::this_thread::sleep_for(pause);
         }
         return received;
     }
-    QByteArray Drain() { return Receive(std::numeric_limits<qsizetype>::max(), QuietMs); }
 
 private:
     int controller_;
@@ -81,12 +69,8 @@ class SerialComponentTest : public QObject {
 
 private slots:
     void settingsText();
-    void textAndByteInput();
-    void eventcodeTellsDataWaits_data();
-    void eventcodeTellsDataWaits();
     void failuresThrow();
     void pseudoTerminalCarriesExchangeUntilUnplugged();
-    void longWriteWaitsForSlowReader();
 };
 
 // The two pages' line settings; a mistyped one is refused rather than opened at another speed.
@@ -99,55 +83,6 @@ void SerialComponentTest::settingsText()
             == (LineSettings{38400, P::NoParity, P::Data8, P::TwoStop}));
     for (const char *bad : {"38400,N,8", "38400,X,8,1", "fast,N,8,1", "38400,N,9,1", "38400,N,8,3"})
         QVERIFY_THROWS_EXCEPTION(SerialError, SComm().setSettings(bad));
-}
-
-void SerialComponentTest::textAndByteInput()
-{
-    SimPorts ports("1=sim:box?status=418042");
-    SComm comm;
-    comm.setPortnumber(1);
-    comm.setPortopen(true);
-    comm.setCtrlline1(true);
-    comm.setCtrlline1(false);
-    QCOMPARE(comm.incount(), 3);
-
-    // Text in code page 1252, one character a read; then bytes, all that waits.
-    comm.setReadlen(1);
-    QCOMPARE(comm.input().toString(), QString("A"));
-    QCOMPARE(comm.input().toString(), QString(QChar(0x20AC)));
-    comm.setInputmode(1);
-    comm.setReadlen(0);
-    QCOMPARE(comm.input().toByteArray(), QByteArray("\x42"));
-    QCOMPARE(comm.incount(), 0);
-    QCOMPARE(comm.input().toByteArray(), QByteArray());
-}
-
-void SerialComponentTest::eventcodeTellsDataWaits_data()
-{
-    QTest::addColumn<bool>("overlapped");
-    // Polled: the caller runs its handler itself, which must still see the data-received code.
-    QTest::newRow("polled") << false;
-    QTest::newRow("event") << true;
-}
-
-void SerialComponentTest::eventcodeTellsDataWaits()
-{
-    QFETCH(bool, overlapped);
-    SimPorts ports("1=sim:box");
-    SComm comm;
-    QSignalSpy events(&comm, &SComm::OnComm);
-    comm.setPortnumber(1);
-    comm.setOverlappedio(overlapped);
-    comm.setRxthreshold(1);
-    comm.setPortopen(true);
-    QCOMPARE(comm.eventcode(), SComm::comEvNone);
-
-    comm.setCtrlline1(true);
-    comm.setCtrlline1(false); // the box answers the pulse with one status byte
-    QCOMPARE(comm.eventcode(), SComm::comEvReceive);
-    QCOMPARE(events.count(), overlapped ? 1 : 0);
-    comm.input();
-    QCOMPARE(comm.eventcode(), SComm::comEvNone);
 }
 
 void SerialComponentTest::failuresThrow()
@@ -192,26 +127,6 @@ void SerialComponentTest::pseudoTerminalCarriesExchangeUntilUnplugged()
     QVERIFY_THROWS_EXCEPTION(SerialError, comm.input());
     comm.setPortopen(false);
     QVERIFY(!comm.portopen());
-}
-
-void SerialComponentTest::longWriteWaitsForSlowReader()
-{
-    PseudoTerminal pty;
-    QVERIFY(pty.Ready());
-    SComm comm;
-    comm.setPortnumber(3);
-    comm.setPortopen(true);
-    QByteArray sent(LongWriteBytes, 0);
-    for (int i = 0; i < sent.size(); ++i)
-        sent[i] = static_cast<char>(i * 7);
-
-    QByteArray arrived;
-    std::thread reader([&] { arrived = pty.Receive(sent.size(), ReaderPatienceMs, SlowReaderPause); });
-    comm.output(sent);
-    reader.join();
-    QCOMPARE(arrived.size(), sent.size());
-    QVERIFY(arrived == sent);
-    comm.setPortopen(false);
 }
 
 QTEST_MAIN(SerialComponentTest)

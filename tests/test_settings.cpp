@@ -5,45 +5,12 @@
 #include "app/mod_config.h"
 #include "app/mod_ini.h"
 
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QThread>
 #include <QtTest>
-#include <cstdio>
 
 namespace {
-// Re-invoked with this argument and a path, the test program becomes the child that saves
-// the settings again and again until it is killed.
-const char SaveUntilKilledArgument[] = "--save-settings-until-killed";
-constexpr int KilledSaveRuns = 20;
-// The kill lands at a random moment within this time after the child's first save.
-constexpr int KillWindowUs = 20000;
-constexpr int ChildStartTimeoutMs = 5000;
 // The profile reader's 750-character buffer less its NUL; written out, so that a changed
 // limit in the code shows.
 constexpr int ReaderKeepsCharacters = 749;
-
-// Two sets of values that differ in every one of the three; a fourth language of the texts
-// file has no code and is stored empty.
-void SetValues(bool second)
-{
-    auto &state = Module_DU::State();
-    state.LanguageValid = true;
-    state.LanguageIndex = second ? 1 : 4;
-    state.LastFolder = second ? "/second/" : "/first/";
-    state.LastFile = second ? "/second/DS_2.VUP" : "/first/DECODERSW.DAT";
-}
-
-[[noreturn]] void SaveUntilKilled(const QString &settingsFile)
-{
-    Module_DU::State().SettingsFile = settingsFile;
-    for (bool second = true;; second = !second) {
-        SetValues(second);
-        mod_config::SaveConfig();
-        std::fputs("saved\n", stdout);
-        std::fflush(stdout);
-    }
-}
 } // namespace
 
 class SettingsTest : public QObject {
@@ -53,7 +20,7 @@ private slots:
     void readValue_data();
     void readValue();
     void writeKeepsOtherLinesAndReplacesInPlace();
-    void killedSaveLeavesOldOrNewFile();
+    void saveWritesTheThreeValues();
 };
 
 void SettingsTest::readValue_data()
@@ -106,44 +73,24 @@ void SettingsTest::writeKeepsOtherLinesAndReplacesInPlace()
     QVERIFY(!mod_ini::WriteIniString("A", "k", "1", folders.UserFolder() + "no/such/dir/x.ini"));
 }
 
-// A save writes all three values and keeps the user's other lines; killed at any moment, it
-// leaves the settings file whole: all old or all new values.
-void SettingsTest::killedSaveLeavesOldOrNewFile()
+// A save writes all three values and keeps the user's other lines; a fourth language of the
+// texts file has no code and is stored empty.
+void SettingsTest::saveWritesTheThreeValues()
 {
     TestFolders folders;
-    const QString ini = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini",
-                                               "; kept\n[Ports]\nCOM3=/dev/ttyUSB0\n");
-    Module_DU::State().SettingsFile = ini;
-    QByteArray whole[2];
-    for (const bool second : {false, true}) {
-        SetValues(second);
-        mod_config::SaveConfig();
-        whole[second] = TestFolders::ReadFile(ini);
-    }
-    QCOMPARE(whole[0], QByteArray("; kept\n[Ports]\nCOM3=/dev/ttyUSB0\n[Config]\nLANGUAGE=\n"
-                                  "[LastFolders]\nDECSOFTWARE=/first/\n"
-                                  "[LastFiles]\nDECSOFTWARE=/first/DECODERSW.DAT\n"));
-    QVERIFY(whole[0] != whole[1]);
-
-    for (int run = 0; run < KilledSaveRuns; ++run) {
-        QProcess child;
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QString::fromLatin1(SaveUntilKilledArgument), ini});
-        QVERIFY(child.waitForReadyRead(ChildStartTimeoutMs));
-        QThread::usleep(QRandomGenerator::global()->bounded(KillWindowUs));
-        child.kill();
-        QVERIFY(child.waitForFinished(ChildStartTimeoutMs));
-        const QByteArray left = TestFolders::ReadFile(ini);
-        QVERIFY2(left == whole[0] || left == whole[1], left.constData());
-    }
+    auto &state = Module_DU::State();
+    state.SettingsFile = TestFolders::WriteFile(folders.UserFolder() + "Inits.ini",
+                                                "; kept\n[Ports]\nCOM3=/dev/ttyUSB0\n");
+    state.LanguageValid = true;
+    state.LanguageIndex = 4;
+    state.LastFolder = "/first/";
+    state.LastFile = "/first/DECODERSW.DAT";
+    mod_config::SaveConfig();
+    QCOMPARE(TestFolders::ReadFile(state.SettingsFile),
+             QByteArray("; kept\n[Ports]\nCOM3=/dev/ttyUSB0\n[Config]\nLANGUAGE=\n"
+                        "[LastFolders]\nDECSOFTWARE=/first/\n"
+                        "[LastFiles]\nDECSOFTWARE=/first/DECODERSW.DAT\n"));
 }
 
-int main(int argc, char **argv)
-{
-    if (argc == 3 && qstrcmp(argv[1], SaveUntilKilledArgument) == 0)
-        SaveUntilKilled(QString::fromLocal8Bit(argv[2]));
-    QCoreApplication app(argc, argv);
-    SettingsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(SettingsTest)
 #include "test_settings.moc"

@@ -10,13 +10,21 @@
 
 class AnsweringDialogs : public Dialogs {
 public:
-    AnsweringDialogs();
-    ~AnsweringDialogs() override;
+    AnsweringDialogs() { Dialogs::Replace(this); }
+    ~AnsweringDialogs() override { Dialogs::Replace(nullptr); }
 
-    void Message(QWidget *parent, const QString &title, const QString &text) override;
-    QString OpenFileName(QWidget *parent, const QString &title, const QString &folder,
-                         const QString &filter) override;
-    bool Question(QWidget *parent, const QString &title, const QString &text) override;
+    void Message(QWidget *, const QString &, const QString &) override {}
+    QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    bool Question(QWidget *, const QString &title, const QString &text) override
+    {
+        questions.append(title + QLatin1Char('|') + text);
+        if (onQuestion)
+            onQuestion();
+        return answer;
+    }
 
     bool answer = true;
     QStringList questions;

@@ -1,8 +1,7 @@
 #pragma once
-// A small web server on 127.0.0.1 for the download tests. Over HTTPS it presents a certificate
-// signed by the test authority in tests/data (or, on request, one the test does not trust);
-// it can also speak plain http. It answers GET requests from a table of paths; other paths
-// get 404.
+// A small HTTPS server on 127.0.0.1 for the download tests. It presents a certificate signed by
+// the test authority in tests/data (or, on request, one the test does not trust) and answers
+// GET requests from a table of paths; other paths get 404.
 
 #include <QByteArray>
 #include <QHash>
@@ -10,37 +9,27 @@
 #include <QStringList>
 #include <memory>
 
-class QTcpServer;
+class QSslServer;
 class QTcpSocket;
 
 class HttpsTestServer : public QObject {
     Q_OBJECT
 public:
-    enum class Security { Trusted, Untrusted, PlainHttp };
+    enum class Security { Trusted, Untrusted };
 
     // How an answer's body reaches the client.
     enum class Delivery {
-        Whole,   // announced with its length, sent, then the connection closes
-        Stall,   // more is announced; the body is sent, then the server falls silent
-        Trickle, // more is announced; the body is sent, then one more byte every TrickleTickMs
-        Short,   // more is announced; the body is sent, then the connection closes
-        Endless, // no length announced; the body again and again, up to EndlessCapBytes
-        Linger,  // announced with its length, sent, then the server falls silent
-        Long,    // announced with its length, sent with more bytes after it, then the connection
-                 // closes
-        MisChunked, // chunked in two halves, the first chunk's size that of the whole body, so
-                    // that the framing of the second chunk lands inside the first; then it closes
-        ChunkedWithLength, // chunked in two halves, the chunked bytes' length announced as well;
-                           // then it closes
+        Whole,      // announced with its length, sent, then the connection closes
+        Stall,      // more is announced; the body is sent, then the server falls silent
+        Short,      // more is announced; the body is sent, then the connection closes
+        MisChunked, // chunked in two halves, the first chunk's size that of the whole body;
+                    // then it closes
     };
-    static constexpr int TrickleTickMs = 50;
-    // An endless body stops here, so that a client without a size limit still ends.
-    static constexpr qint64 EndlessCapBytes = 4 * 1024 * 1024;
 
     explicit HttpsTestServer(Security security = Security::Trusted);
     ~HttpsTestServer() override;
 
-    // Listens on a free port of 127.0.0.1; the base URL is "https://127.0.0.1:PORT" (or http).
+    // Listens on a free port of 127.0.0.1; the base URL is "https://127.0.0.1:PORT".
     bool Listen();
     QString BaseUrl() const;
 
@@ -65,11 +54,7 @@ private:
         Delivery Way = Delivery::Whole;
     };
     void Respond(QTcpSocket *socket);
-    void Deliver(QTcpSocket *socket, const Answer &answer);
-    void SendEndlessly(QTcpSocket *socket, const QByteArray &body);
-    void Trickle(QTcpSocket *socket);
 
-    Security security_;
-    std::unique_ptr<QTcpServer> server_;
+    std::unique_ptr<QSslServer> server_;
     QHash<QString, Answer> answers_;
 };

@@ -1,7 +1,25 @@
 #include "sim/SimSerialDevice.h"
 
+#include "port/PortMap.h"
+#include "port/SerialDeviceFactory.h"
 #include "port/SerialError.h"
 #include "sim/SimDevice.h"
+
+namespace {
+// The simulated back end takes every port the map has a model behind.
+std::unique_ptr<SerialDevice> OpenSimulatedPort(int com)
+{
+    std::shared_ptr<SimDevice> model = PortMap::Instance().Simulated(com);
+    if (!model)
+        return nullptr;
+    return std::make_unique<SimSerialDevice>(std::move(model));
+}
+
+// Nothing refers to this constant. The file is linked all the same wherever a port can open:
+// the class's meta-object code, which comes in with that of every QObject of the core (SComm's
+// among them), calls its functions.
+const bool Registered = RegisterSerialBackEnd(OpenSimulatedPort);
+} // namespace
 
 SimSerialDevice::SimSerialDevice(std::shared_ptr<SimDevice> model)
     : model_(std::move(model))

@@ -1,25 +1,29 @@
 #include "sim/SimSerialDevice.h"
 
-#include "port/PortMap.h"
-#include "port/SerialDeviceFactory.h"
+#include "port/SerialBackEnds.h"
 #include "port/SerialError.h"
 #include "sim/SimDevice.h"
+#include "sim/SimPortAddress.h"
 
 namespace {
-// The simulated back end takes every port the map has a model behind.
-std::unique_ptr<SerialDevice> OpenSimulatedPort(int com)
+std::shared_ptr<PortStandIn> ReadSimulatedPort(const QString &device, QString *refusal)
 {
-    std::shared_ptr<SimDevice> model = PortMap::Instance().Simulated(com);
+    return SimPortAddress::Create(device, refusal);
+}
+
+std::unique_ptr<SerialDevice> OpenSimulatedPort(const std::shared_ptr<PortStandIn> &standIn)
+{
+    std::shared_ptr<SimDevice> model = std::dynamic_pointer_cast<SimDevice>(standIn);
     if (!model)
         return nullptr;
     return std::make_unique<SimSerialDevice>(std::move(model));
 }
-
-// Nothing refers to this constant. The file is linked all the same wherever a port can open:
-// the class's meta-object code, which comes in with that of every QObject of the core (SComm's
-// among them), calls its functions.
-const bool Registered = RegisterSerialBackEnd(OpenSimulatedPort);
 } // namespace
+
+// Nothing refers to this constant, so a linker would leave this file out of a program that only
+// pins ports: the core library's link options ask for it by name.
+extern "C" const bool TobrikSimulatedPortsRegistered =
+    RegisterSerialBackEnd({ReadSimulatedPort, OpenSimulatedPort});
 
 SimSerialDevice::SimSerialDevice(std::shared_ptr<SimDevice> model)
     : model_(std::move(model))

@@ -1,21 +1,17 @@
 #include "app/Dialogs.h"
 
-#include <QFileDialog>
-#include <QMessageBox>
-
 namespace {
-class WidgetDialogs : public Dialogs {
+// Stands in for a user who cannot be asked: without a window nothing may go ahead on a guess.
+class Unanswered : public Dialogs {
 public:
-    void Message(QWidget *parent, const QString &title, const QString &text) override
+    void Message(QWidget *, const QString &, const QString &) override {}
+
+    QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override
     {
-        QMessageBox::information(parent, title, text, QMessageBox::Ok);
+        return QString();
     }
 
-    QString OpenFileName(QWidget *parent, const QString &title, const QString &folder,
-                         const QString &filter) override
-    {
-        return QFileDialog::getOpenFileName(parent, title, folder, filter);
-    }
+    bool Question(QWidget *, const QString &, const QString &) override { return false; }
 };
 
 Dialogs *&Replacement()
@@ -23,21 +19,31 @@ Dialogs *&Replacement()
     static Dialogs *replacement = nullptr;
     return replacement;
 }
+
+Dialogs *&OwnBoxes()
+{
+    static Unanswered unanswered;
+    static Dialogs *own = &unanswered;
+    return own;
+}
 } // namespace
 
 bool Dialogs::Question(QWidget *parent, const QString &title, const QString &text)
 {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No)
-           == QMessageBox::Yes;
+    return OwnBoxes()->Question(parent, title, text);
 }
 
 Dialogs &Dialogs::Current()
 {
-    static WidgetDialogs widgets;
-    return Replacement() ? *Replacement() : static_cast<Dialogs &>(widgets);
+    return Replacement() ? *Replacement() : *OwnBoxes();
 }
 
 void Dialogs::Replace(Dialogs *replacement)
 {
     Replacement() = replacement;
+}
+
+void Dialogs::SetOwnBoxes(Dialogs *boxes)
+{
+    OwnBoxes() = boxes;
 }

@@ -16,11 +16,15 @@ public:
     virtual QString OpenFileName(QWidget *parent, const QString &title, const QString &folder,
                                  const QString &filter) = 0;
     // A box with Yes and No buttons; true for Yes. A replacement that does not answer questions
-    // leaves them to the real box.
+    // leaves them to the program's own boxes.
     virtual bool Question(QWidget *parent, const QString &title, const QString &text);
 
-    // The dialogs in use: the real widgets unless Replace installed others.
+    // The dialogs in use: a replacement, else the program's own boxes.
     static Dialogs &Current();
-    // Installs replacement (not owned); nullptr goes back to the real widgets.
+    // Installs replacement (not owned); nullptr goes back to the program's own boxes.
     static void Replace(Dialogs *replacement);
+    // The program's own boxes (not owned, not null), which the window program installs at its start. The
+    // procedures need no window system, so until then nobody answers: a message goes unseen, a
+    // file dialog is cancelled, a question is answered No.
+    static void SetOwnBoxes(Dialogs *boxes);
 };

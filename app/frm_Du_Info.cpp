@@ -5,38 +5,14 @@
 
 #include <QVBoxLayout>
 
-const QString InfoFixedVersionLine = QStringLiteral("Version 5.7.0         17.08.2015");
-
 namespace {
-const QString VersionDateGap(5, QLatin1Char(' '));
 constexpr qreal HeadingScale = 1.4; // the heading's font against the box's own
 
 // Who makes the program. Placeholders until the maker's own lines are known.
 const char *const MakerName = "Decoder Maker (example)";
 const char *const MakerMail = "info@decoder-maker.example";
 const char *const MakerWeb = "https://www.decoder-maker.example";
-
-// The locale's short date, with the year in four digits: the way a desktop writes a date in
-// its own settings ("17.08.2015"), where the locale's own short form keeps two ("17.08.15").
-QString DateText(const QDate &date, const QLocale &locale)
-{
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QStringLiteral("yyyy")))
-        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    return locale.toString(date, format);
-}
 } // namespace
-
-// A date-time written as text is its date, and its time after a space unless the time is
-// exactly midnight; the label takes what stands before that space. The date is taken from the
-// locale's date format itself rather than cut at the first space of the whole text, because
-// some locales write a date with spaces in it ("17 Aug 2015").
-QString InfoVersionLine(const QString &version, const QDateTime &date, const QLocale &locale)
-{
-    if (!date.isValid() || date.time() == QTime(0, 0))
-        return InfoFixedVersionLine;
-    return QStringLiteral("Version ") + version + VersionDateGap + DateText(date.date(), locale);
-}
 
 frm_Du_Info::frm_Du_Info(QWidget *parent) : QDialog(parent)
 {

@@ -1,10 +1,10 @@
 // tobrik-cli: the program's procedures without windows, for scripts, translators and checks.
 #include "cli/CliCommand.h"
 
+#include "app/InfoVersionLine.h"
 #include "app/Module_DU.h"
 #include "app/QtTranslation.h"
 #include "app/Startup.h"
-#include "app/frm_Du_Info.h"
 
 #include <QCoreApplication>
 #include <QLocale>

@@ -3,9 +3,8 @@
 #include "app/Log.h"
 #include "app/Module_DU.h"
 #include "app/mod_ini.h"
+#include "port/SerialBackEnds.h"
 #include "port/SystemPortList.h"
-#include "sim/SimDevice.h"
-#include "sim/SimPortAddress.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -29,6 +28,16 @@ QString Describe(const ListedPort &port)
     const QString path = QStringLiteral("(%1)").arg(port.path);
     return names.isEmpty() ? QStringLiteral("Serial port ") + path
                            : names.join(QStringLiteral(", ")) + QLatin1Char(' ') + path;
+}
+
+// The stand-in that a registered back end reads from device; nullptr for a device path, and for
+// a text that its back end refuses in *refusal.
+std::shared_ptr<PortStandIn> ReadStandIn(const QString &device, QString *refusal)
+{
+    for (const SerialBackEnd &backEnd : RegisteredSerialBackEnds())
+        if (std::shared_ptr<PortStandIn> standIn = backEnd.read(device, refusal))
+            return standIn;
+    return nullptr;
 }
 
 #ifdef Q_OS_WIN
@@ -135,7 +144,7 @@ void PortMap::Pin(int com, const QString &device, const QString &origin)
     if (com < 1 || com > PortCount || device.isEmpty())
         return;
     QString refusal;
-    std::shared_ptr<SimDevice> simulated = SimPortAddress::Create(device, &refusal);
+    std::shared_ptr<PortStandIn> simulated = ReadStandIn(device, &refusal);
     if (!refusal.isEmpty()) {
         refusals_.append(QStringLiteral("COM%1=%2 from %3 refused: %4")
                              .arg(QString::number(com), device, origin, refusal));
@@ -219,7 +228,7 @@ const QStringList &PortMap::Refusals() const
     return refusals_;
 }
 
-std::shared_ptr<SimDevice> PortMap::Simulated(int com) const
+std::shared_ptr<PortStandIn> PortMap::Simulated(int com) const
 {
     return com >= 1 && com <= PortCount ? entries_[com].simulated : nullptr;
 }
@@ -237,7 +246,7 @@ int PortMap::NumberFor(const QString &device, const QString &origin)
     return NumberOf(device);
 }
 
-void PortMap::Attach(int com, std::shared_ptr<SimDevice> model)
+void PortMap::Attach(int com, std::shared_ptr<PortStandIn> model)
 {
     if (com < 1 || com > PortCount || !model)
         return;

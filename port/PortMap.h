@@ -15,7 +15,7 @@
 #include <array>
 #include <memory>
 
-class SimDevice;
+class PortStandIn;
 
 // One serial device as the system lists it.
 struct ListedPort {
@@ -53,14 +53,14 @@ public:
     bool Present(int com) const;
     // A path, a "sim:" text, or empty when com has no device.
     QString Device(int com) const;
-    // The model behind a simulated port, nullptr for any other.
-    std::shared_ptr<SimDevice> Simulated(int com) const;
+    // The stand-in behind a simulated port, nullptr for any other.
+    std::shared_ptr<PortStandIn> Simulated(int com) const;
     // The number device has (pinned or listed), else the lowest free one, pinned to it until
     // the map is reset; 0 when every number is taken or the device is a refused "sim:" text
     // (origin names where it was written, for the refusal).
     int NumberFor(const QString &device, const QString &origin);
     // Puts a model made elsewhere (a test's own stand-in) behind com until the map is reset.
-    void Attach(int com, std::shared_ptr<SimDevice> model);
+    void Attach(int com, std::shared_ptr<PortStandIn> model);
     // The pins the last reading of TOBRIK_PORTS or the settings file refused, one message each
     // naming the pin and what was not understood; each was also written to the log.
     const QStringList &Refusals() const;
@@ -68,7 +68,7 @@ public:
 private:
     struct Entry {
         QString device;
-        std::shared_ptr<SimDevice> simulated;
+        std::shared_ptr<PortStandIn> simulated;
         QString description;
     };
 

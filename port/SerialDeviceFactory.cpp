@@ -2,16 +2,18 @@
 
 #include "port/PortMap.h"
 #include "port/QtSerialDevice.h"
+#include "port/SerialBackEnds.h"
 #include "port/SerialError.h"
-#include "sim/SimSerialDevice.h"
 
 std::unique_ptr<SerialDevice> CreateSerialDevice(int com)
 {
     const PortMap &map = PortMap::Instance();
     if (!map.Present(com))
         throw SerialError(QStringLiteral("COM%1 does not exist").arg(com));
-    if (auto simulated = map.Simulated(com))
-        return std::make_unique<SimSerialDevice>(simulated);
+    if (const std::shared_ptr<PortStandIn> standIn = map.Simulated(com))
+        for (const SerialBackEnd &backEnd : RegisteredSerialBackEnds())
+            if (auto device = backEnd.open(standIn))
+                return device;
     return std::make_unique<QtSerialDevice>(map.Device(com));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Picks the back end for a COM number from the port map: the simulator for a "sim:" port,
-// QSerialPort for any other device.
+// Picks the back end for a COM number from the port map: the registered back end of the port's
+// stand-in (port/SerialBackEnds.h), else QSerialPort for a device of the machine.
 
 #include "port/SerialDevice.h"
 

@@ -5,21 +5,23 @@
 // A simulated port can be unplugged and plugged again between scans, and can be busy (it
 // exists but refuses to open), so tests can play what a user does with real ports.
 
+#include "port/SerialBackEnds.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
-class SimDevice : public QObject {
+class SimDevice : public QObject, public PortStandIn {
     Q_OBJECT
 public:
     explicit SimDevice(const QString &description);
 
-    QString Description() const;
+    QString Description() const override;
     void SetDescription(const QString &description);
 
     bool Busy() const;
     void SetBusy(bool busy);
-    bool Plugged() const;
+    bool Plugged() const override;
     void Plug();
     // Emits Unplugged.
     void Unplug();

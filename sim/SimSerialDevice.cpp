@@ -1,7 +1,29 @@
 #include "sim/SimSerialDevice.h"
 
+#include "port/SerialBackEnds.h"
 #include "port/SerialError.h"
 #include "sim/SimDevice.h"
+#include "sim/SimPortAddress.h"
+
+namespace {
+std::shared_ptr<PortStandIn> ReadSimulatedPort(const QString &device, QString *refusal)
+{
+    return SimPortAddress::Create(device, refusal);
+}
+
+std::unique_ptr<SerialDevice> OpenSimulatedPort(const std::shared_ptr<PortStandIn> &standIn)
+{
+    std::shared_ptr<SimDevice> model = std::dynamic_pointer_cast<SimDevice>(standIn);
+    if (!model)
+        return nullptr;
+    return std::make_unique<SimSerialDevice>(std::move(model));
+}
+} // namespace
+
+// Nothing refers to this constant, so a linker would leave this file out of a program that only
+// pins ports: the core library's link options ask for it by name.
+extern "C" const bool TobrikSimulatedPortsRegistered =
+    RegisterSerialBackEnd({ReadSimulatedPort, OpenSimulatedPort});
 
 SimSerialDevice::SimSerialDevice(std::shared_ptr<SimDevice> model)
     : model_(std::move(model))

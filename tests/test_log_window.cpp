@@ -3,7 +3,7 @@
 
 #include "app/Log.h"
 #include "app/Module_DU.h"
-#include "app/Wizard.h"
+#include "gui/Wizard.h"
 #include "app/frm_log.h"
 
 #include <QClipboard>

@@ -2,7 +2,7 @@
 // whole update against a simulated programmer with a decoder on its track, its exit status, and
 // termination signals during the update. Also how every command takes its options: refusals,
 // --help and --version.
-#include "app/frm_Du_Info.h"
+#include "app/InfoVersionLine.h"
 #include "app/modFunctions.h"
 #include "sim/PtyLink.h"
 #include "sim/SimPortAddress.h"

@@ -9,7 +9,7 @@
 
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
-#include "app/Wizard.h"
+#include "gui/Wizard.h"
 #include "port/frm_Du_Com.h"
 #include "software/frm_Du_File.h"
 #include "update/frm_update.h"

@@ -12,7 +12,7 @@
 
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
-#include "app/Wizard.h"
+#include "gui/Wizard.h"
 #include "app/frm_Du_Hilfe.h"
 #include "app/frm_Du_Info.h"
 #include "app/frm_log.h"

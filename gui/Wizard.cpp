@@ -1,6 +1,7 @@
-#include "app/Wizard.h"
+#include "gui/Wizard.h"
 
 #include "app/TerminationSignals.h"
+#include "app/WidgetDialogs.h"
 #include "app/frm_Du_Hilfe.h"
 #include "app/frm_Du_Info.h"
 #include "app/frm_log.h"
@@ -10,7 +11,11 @@
 
 #include <QCoreApplication>
 
-Wizard::Wizard() = default;
+// The pages ask and inform through Qt's boxes from here on.
+Wizard::Wizard()
+{
+    WidgetDialogs::Install();
+}
 
 // A page that is still there at the end goes with the wizard. (The file page and the update
 // page delete themselves once unloaded and idle; the log window and the help page once closed.)

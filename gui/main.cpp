@@ -1,5 +1,5 @@
 // Tobrik: the decoder firmware updater's window program. It takes no command-line arguments.
-#include "app/Wizard.h"
+#include "gui/Wizard.h"
 
 #include <QApplication>
 

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
+#include <functional>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -42,8 +43,8 @@ bool CreateEntry(const QString &folder, const QString &entry)
                                  Base.addSecs(entry.section(QLatin1Char(':'), 1).toInt()));
 }
 
-// The file page's list in memory.
-class MemoryFileView : public DecoderListView {
+// The file page in memory; the online update window runs onlineUpdate.
+class MemoryFileView : public FileView {
 public:
     void ClearDecoderList() override
     {
@@ -58,11 +59,28 @@ public:
     void SetNextEnabled(bool enabled) override { nextEnabled = enabled; }
     void SetCaption(const QString &text) override { caption = text; }
     void ShowKtWarning() override { ++ktWarnings; }
+    void SetControlCaptions() override {}
+    bool NextEnabled() const override { return nextEnabled; }
+    void FocusNext() override {}
+    QStringList SelectedIds() const override { return {}; }
+    QString AskFileName(const QString &title, const QString &folder,
+                        const QString &filter) override
+    {
+        opened << title + QLatin1Char('|') + folder + QLatin1Char('|') + filter;
+        return {};
+    }
+    void RunOnlineUpdate() override
+    {
+        ++onlineRuns;
+        onlineUpdate();
+    }
 
     QStringList rows; // NAME|VERSION|ID
     bool allSelected = false, nextEnabled = false;
     QString caption;
-    int ktWarnings = 0;
+    int ktWarnings = 0, onlineRuns = 0;
+    QStringList opened; // TITLE|FOLDER|FILTER
+    std::function<void()> onlineUpdate = [] {};
 };
 
 Module_DU::ProgramState &State()
@@ -87,6 +105,8 @@ private slots:
     void loadSoftwareFile_data();
     void loadSoftwareFile();
     void pageRunsThroughItsControls();
+    void withoutAFileTheOnlineUpdateRuns_data();
+    void withoutAFileTheOnlineUpdateRuns();
 
 private:
     std::unique_ptr<QTemporaryDir> lastFolder_, softwareFolder_;
@@ -199,6 +219,37 @@ void TestFilePage::pageRunsThroughItsControls()
     Button(page, "Command3")->click();
     QCOMPARE(State().ChosenDecoders, QStringList({"30", "12"}));
     QCOMPARE(next.count(), 1);
+}
+
+void TestFilePage::withoutAFileTheOnlineUpdateRuns_data()
+{
+    QTest::addColumn<bool>("downloads");
+    QTest::addColumn<bool>("closesDown"); // the program begins to close while the window is open
+    QTest::newRow("and brings a file") << true << false;
+    QTest::newRow("and brings nothing: the open dialog") << false << false;
+    QTest::newRow("the program closes meanwhile: nothing more happens") << true << true;
+}
+
+// A fresh installation has no software file: the first activation runs the online update and,
+// when that brings nothing, offers the open dialog on the software folder.
+void TestFilePage::withoutAFileTheOnlineUpdateRuns()
+{
+    QFETCH(bool, downloads);
+    QFETCH(bool, closesDown);
+    MemoryFileView view;
+    view.onlineUpdate = [&] {
+        if (downloads)
+            WriteDsw(State().SoftwareFolder, {"12:F:3.01:1:32"});
+        State().Exiting = closesDown;
+    };
+    SoftwareFilePage page(view);
+    page.Activate();
+    QCOMPARE(view.onlineRuns, 1);
+    QCOMPARE(view.rows, downloads && !closesDown ? QStringList{"F|3.01|12"} : QStringList{});
+    QCOMPARE(view.opened, downloads || closesDown
+                              ? QStringList{}
+                              : QStringList{"Please select a software file|" + State().SoftwareFolder
+                                            + "|Software(*.dat *.vup *.DAT *.VUP)"});
 }
 
 QTEST_MAIN(TestFilePage)

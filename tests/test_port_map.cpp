@@ -31,6 +31,7 @@ private slots:
     void pinsAndNumbers_data();
     void pinsAndNumbers();
     void systemDevicesKeepTheirNumbers();
+    void savedPinMovesTheDevice();
     void comNumbersAsTyped_data();
     void comNumbersAsTyped();
 };
@@ -87,6 +88,20 @@ void PortMapTest::systemDevicesKeepTheirNumbers()
     QCOMPARE(PresentPorts(), QString("2=/dev/ttyACM0;3=/dev/ttyUSB1"));
     map.Update({Usb1, Usb0, Acm0});
     QCOMPARE(PresentPorts(), QString("1=/dev/ttyUSB0;2=/dev/ttyACM0;3=/dev/ttyUSB1"));
+}
+
+// A device pinned anew loses its old number in the same write; other settings stay.
+void PortMapTest::savedPinMovesTheDevice()
+{
+    TestFolders folders;
+    Module_DU::State().SettingsFile = TestFolders::WriteFile(
+        folders.UserFolder() + "Inits.ini", "[Config]\nLANGUAGE=EN\n[Ports]\nCOM2=/dev/ttyUSB0\n");
+    QVERIFY(PortMap::SavePin(5, "/dev/ttyUSB0"));
+    PortMap::Instance().Update({Usb0, Acm0});
+    QCOMPARE(PresentPorts(), QString("1=/dev/ttyACM0;5=/dev/ttyUSB0"));
+    QFile saved(Module_DU::State().SettingsFile);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().contains("LANGUAGE=EN"));
 }
 
 void PortMapTest::comNumbersAsTyped_data()

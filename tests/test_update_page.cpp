@@ -1,17 +1,13 @@
 // The update page through its controls: its first activation with the rule that offers the
 // options, Back, its place in the wizard, and the options and number boxes locked while an
-// update runs. (An update through its controls is in test_update_end_to_end.)
-#include "TestFolders.h"
+// update runs. (An update through its controls is in test_update_end_to_end, the page's place
+// in the wizard in test_wizard.)
 #include "support/AnsweringDialogs.h"
-#include "support/DswBuilder.h"
 #include "support/UpdatePageControls.h"
 #include "support/UpdateRig.h"
 
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
-#include "app/Wizard.h"
-#include "port/frm_Du_Com.h"
-#include "software/frm_Du_File.h"
 #include "update/frm_update.h"
 
 #include <QCheckBox>
@@ -39,7 +35,6 @@ private slots:
     void firstActivation();
     void onlyBackPreparesThePageAfresh();
     void numberLabelsOnOneLine();
-    void wizardShowsAndLeavesThePage();
     void strayKeyDuringUpdate_data();
     void strayKeyDuringUpdate();
 };
@@ -121,31 +116,6 @@ void TestUpdatePage::numberLabelsOnOneLine()
         QVERIFY2(label->height() < 2 * metrics.lineSpacing(), name);
         QVERIFY2(label->width() >= metrics.horizontalAdvance(label->text()), name);
     }
-}
-
-// The file page's Next shows the update page, created once; its Back shows the file page again.
-void TestUpdatePage::wizardShowsAndLeavesThePage()
-{
-    TestFolders folders;
-    TestFolders::WriteFile(folders.CommonFolder() + "DECSOFT/DECODERSW.DAT",
-                           DswBuilder::Build({"12:TB12:1.00:1:64"}));
-    AnsweringDialogs dialogs;
-    Wizard wizard;
-    wizard.Start();
-    auto *portNext = Button(*wizard.PortPage(), "Command6");
-    QTRY_VERIFY(portNext->isEnabled());
-    portNext->click();
-    frm_Du_File *filePage = wizard.FilePage();
-    QTRY_VERIFY(!Module_DU::State().SoftwareFilePath.isEmpty());
-    QVERIFY(!wizard.UpdatePage());
-
-    Button(*filePage, "Command3")->click();
-    const QPointer<frm_update> updatePage = wizard.UpdatePage();
-    QVERIFY(updatePage && updatePage->isVisible() && filePage->isHidden());
-    Button(*updatePage, Back)->click();
-    QVERIFY(updatePage->isHidden() && filePage->isVisible());
-    Button(*filePage, "Command3")->click();
-    QCOMPARE(wizard.UpdatePage(), updatePage.data());
 }
 
 void TestUpdatePage::strayKeyDuringUpdate_data()

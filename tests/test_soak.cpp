@@ -137,26 +137,17 @@ void TestSoak::judge_data()
         unconfirmed(run);
         run.colours.last() = InfoColour::Finished;
     }, wrong);
-    row("unconfirmed, naming a block before the last", [&](JudgedRun &run) {
-        unconfirmed(run);
-        run.lines[1] = T(TextId::LastBlockUnconfirmed) + " 1";
-    }, wrong);
     row("last block unconfirmed, an earlier one missing", [&](JudgedRun &run) {
         unconfirmed(run);
         run.flash = Payload().left(BlockBytes);
     }, wrong);
     row("failed on red", failed, SoakResult::Failed);
-    row("failed without naming the blocks", [&](JudgedRun &run) {
-        failed(run);
-        run.lines[1] = "Timeout Block 3";
-    }, wrong);
     row("failed, and the flash holds what is not the image", [&](JudgedRun &run) {
         failed(run);
         run.flash = oneByteOff;
     }, wrong);
     row("no decoder answered", endedBefore, SoakResult::Failed);
     row("port left open", [](JudgedRun &run) { run.portOpen = true; }, wrong);
-    row("no closing line", [](JudgedRun &run) { run.lines.removeLast(); }, wrong);
 }
 
 void TestSoak::judge()

@@ -11,7 +11,6 @@
 #include "update/frm_update.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -34,7 +33,6 @@ private slots:
     void firstActivation_data();
     void firstActivation();
     void onlyBackPreparesThePageAfresh();
-    void numberLabelsOnOneLine();
     void strayKeyDuringUpdate_data();
     void strayKeyDuringUpdate();
 };
@@ -101,21 +99,6 @@ void TestUpdatePage::onlyBackPreparesThePageAfresh()
     page.show();
     QVERIFY(Option(page, "Check1")->isEnabled());
     QVERIFY(Control(page, "Label3")->isHidden());
-}
-
-// At the page's first size, each number box's label reads on one line beside its box, in full.
-void TestUpdatePage::numberLabelsOnOneLine()
-{
-    Module_DU::State().ChosenDecoders = QStringList{"12", "34"}; // the rule text is shown too
-    frm_update page;
-    page.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&page));
-    for (const char *name : {"Label1", "Label2"}) {
-        const auto *label = Control<QLabel>(page, name);
-        const QFontMetrics metrics(label->font());
-        QVERIFY2(label->height() < 2 * metrics.lineSpacing(), name);
-        QVERIFY2(label->width() >= metrics.horizontalAdvance(label->text()), name);
-    }
 }
 
 void TestUpdatePage::strayKeyDuringUpdate_data()

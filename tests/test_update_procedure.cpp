@@ -180,6 +180,13 @@ void TestUpdateProcedure::endsBeforeTransfer_data()
         << "3" << QStringList{"12"} << Replies{Ack}
         << QByteArrayLiteral("DF;1;12;35;4294967296;TB12;1.00;1.") + good.mid(start - 1) << true
         << corrupt << QStringList{} << QList<int>{12};
+    // One too short for its own ID byte is refused for what it lacks, not as another's.
+    QTest::newRow("image of one byte")
+        << "3" << QStringList{"12"} << Replies{Ack}
+        << QByteArrayLiteral("DF;1;12;26;1;TB12;1.00;1.") + good.mid(start - 1) << true
+        << QStringList{opened, connecting, "TB12 found",
+                       "The image holds no whole block; nothing was sent", closed}
+        << QStringList{"The image of TB12 is 1 bytes long"} << QList<int>{12};
     QTest::newRow("image without a whole block")
         << "3" << QStringList{"12"} << Replies{Ack} << DswBuilder::Build({"12:TB12:1.00:1:31"})
         << true
@@ -290,6 +297,34 @@ void TestUpdateProcedure::transfer_data()
         << 128 << AfterHandshake(QList{Ack} + Times(Silence, 8))
         << QList<int>{0, 1, 2, 1, 2, 1, 0, 3, 0} << pulled << pulled << 130
         << QStringList{"Ack Timeout Block 0 Retry 8"} << UpdateOutcome::Failed;
+    // Blocks 1 and 2 of three never answered: more than the last block is unconfirmed.
+    const QStringList lastTwo{"Timeout Block 1 Retry 1", "Timeout Block 2 Retry 2",
+                              "Timeout Block 1 Retry 3", "Timeout Block 2 Retry 4",
+                              "Timeout Block 1 Retry 5", "Timeout Block 0 Retry 6", FailedLine,
+                              "Blocks never acknowledged: 1-2"};
+    QTest::newRow("the last two blocks unanswered")
+        << 96 << AfterHandshake(QList{Ack} + Times(Silence, 6)) << QList<int>{0, 1, 2, 1, 2, 1, 0}
+        << lastTwo << lastTwo << 98 << QStringList{"Ack Timeout Block 0 Retry 6"}
+        << UpdateOutcome::Failed;
+    // Block 2 acknowledged, later block 1 (a probe): the decoder's last word counts, so block 2
+    // is no longer taken as confirmed when the transfer then fails.
+    const QStringList refusedOnTheWay{"CRC-Fehler Block 1 Retry 1", "CRC-Fehler Block 3 Retry 1",
+                                      "CRC-Fehler Block 4 Retry 2", "CRC-Fehler Block 3 Retry 3",
+                                      "CRC-Fehler Block 4 Retry 4", "CRC-Fehler Block 3 Retry 5",
+                                      "CRC-Fehler Block 2 Retry 6", "CRC-Fehler Block 5 Retry 7"};
+    const QStringList thenSilence{"Timeout Block 2 Retry 1", "Timeout Block 3 Retry 2",
+                                  "Timeout Block 2 Retry 3", "Timeout Block 3 Retry 4",
+                                  "Timeout Block 2 Retry 5", "Timeout Block 1 Retry 6",
+                                  "Timeout Block 4 Retry 7", "Timeout Block 0 Retry 8",
+                                  "Timeout Block 5 Retry 9", "Timeout Block 0",
+                                  FailedLine, "Blocks never acknowledged: 2-5"};
+    QTest::newRow("a lower block acknowledged after a higher one")
+        << 192
+        << AfterHandshake(Replies{Ack, Nack, Ack} + Times(Nack, 7) + Replies{Ack}
+                          + Times(Silence, 10))
+        << QList<int>{0, 1, 2, 3, 4, 3, 4, 3, 2, 5, 1, 2, 3, 2, 3, 2, 1, 4, 0, 5, 0}
+        << refusedOnTheWay + thenSilence << thenSilence << 33 << QStringList{"Block=5"}
+        << UpdateOutcome::Failed;
     const QStringList twelveRefusals{"CRC-Fehler Block 1 Retry 1",  "CRC-Fehler Block 2 Retry 2",
                                      "CRC-Fehler Block 1 Retry 3",  "CRC-Fehler Block 2 Retry 4",
                                      "CRC-Fehler Block 1 Retry 5",  "CRC-Fehler Block 0 Retry 6",

@@ -97,7 +97,6 @@ private slots:
     void transfer();
     void lateReplies_data();
     void lateReplies();
-    void staleByteBeforeTheSearch();
     void blockFrames();
     void options_data();
     void options();
@@ -473,21 +472,6 @@ void TestUpdateProcedure::lateReplies()
     const QStringList &lines = run.view.infoLines;
     QCOMPARE(lines.mid(0, 3), head + found);
     QCOMPARE(lines.mid(lines.size() - shown.size() - 1), shown + QStringList{T(TextId::PortClosed)});
-}
-
-// A byte that came before the search (here during the calibration, when nothing reads the
-// port) answers no ID.
-void TestUpdateProcedure::staleByteBeforeTheSearch()
-{
-    UpdateRun run;
-    run.Software(1, 64);
-    run.rig.decoder->SetDefaultReply(Silence);
-    run.procedure.SetBurstTimer([&run](int32_t) {
-        emit run.rig.decoder->Sent(Ack);
-        return OnTarget;
-    });
-    QCOMPARE(run.procedure.Run(), UpdateOutcome::EndedBeforeTransfer);
-    QCOMPARE(run.view.infoLines.at(2), T(TextId::ConnectionFailed));
 }
 
 // Each block goes as its number, its payload and their XOR, read from the image's third byte on;

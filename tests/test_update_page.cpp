@@ -1,21 +1,16 @@
 // The update page through its controls: its first activation with the rule that offers the
 // options, Back, its place in the wizard, and the options and number boxes locked while an
-// update runs. (An update through its controls is in test_update_end_to_end.)
-#include "TestFolders.h"
+// update runs. (An update through its controls is in test_update_end_to_end, the page's place
+// in the wizard in test_wizard.)
 #include "support/AnsweringDialogs.h"
-#include "support/DswBuilder.h"
 #include "support/UpdatePageControls.h"
 #include "support/UpdateRig.h"
 
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
-#include "gui/Wizard.h"
-#include "port/frm_Du_Com.h"
-#include "software/frm_Du_File.h"
 #include "update/frm_update.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -38,8 +33,6 @@ private slots:
     void firstActivation_data();
     void firstActivation();
     void onlyBackPreparesThePageAfresh();
-    void numberLabelsOnOneLine();
-    void wizardShowsAndLeavesThePage();
     void strayKeyDuringUpdate_data();
     void strayKeyDuringUpdate();
 };
@@ -106,46 +99,6 @@ void TestUpdatePage::onlyBackPreparesThePageAfresh()
     page.show();
     QVERIFY(Option(page, "Check1")->isEnabled());
     QVERIFY(Control(page, "Label3")->isHidden());
-}
-
-// At the page's first size, each number box's label reads on one line beside its box, in full.
-void TestUpdatePage::numberLabelsOnOneLine()
-{
-    Module_DU::State().ChosenDecoders = QStringList{"12", "34"}; // the rule text is shown too
-    frm_update page;
-    page.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&page));
-    for (const char *name : {"Label1", "Label2"}) {
-        const auto *label = Control<QLabel>(page, name);
-        const QFontMetrics metrics(label->font());
-        QVERIFY2(label->height() < 2 * metrics.lineSpacing(), name);
-        QVERIFY2(label->width() >= metrics.horizontalAdvance(label->text()), name);
-    }
-}
-
-// The file page's Next shows the update page, created once; its Back shows the file page again.
-void TestUpdatePage::wizardShowsAndLeavesThePage()
-{
-    TestFolders folders;
-    TestFolders::WriteFile(folders.CommonFolder() + "DECSOFT/DECODERSW.DAT",
-                           DswBuilder::Build({"12:TB12:1.00:1:64"}));
-    AnsweringDialogs dialogs;
-    Wizard wizard;
-    wizard.Start();
-    auto *portNext = Button(*wizard.PortPage(), "Command6");
-    QTRY_VERIFY(portNext->isEnabled());
-    portNext->click();
-    frm_Du_File *filePage = wizard.FilePage();
-    QTRY_VERIFY(!Module_DU::State().SoftwareFilePath.isEmpty());
-    QVERIFY(!wizard.UpdatePage());
-
-    Button(*filePage, "Command3")->click();
-    const QPointer<frm_update> updatePage = wizard.UpdatePage();
-    QVERIFY(updatePage && updatePage->isVisible() && filePage->isHidden());
-    Button(*updatePage, Back)->click();
-    QVERIFY(updatePage->isHidden() && filePage->isVisible());
-    Button(*filePage, "Command3")->click();
-    QCOMPARE(wizard.UpdatePage(), updatePage.data());
 }
 
 void TestUpdatePage::strayKeyDuringUpdate_data()

@@ -30,7 +30,6 @@ public:
     QList<int> BlocksSent() const;
     // Burst pairs received while line 1 was raised.
     int PreamblePairs() const;
-    bool Line1Raised() const;
     // Whether line 1 was still raised when the program last closed the port.
     bool Line1RaisedAtClose() const;
 

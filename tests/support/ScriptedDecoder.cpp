@@ -1,11 +1,15 @@
 #include "support/ScriptedDecoder.h"
 
-#include "update/UpdateLink.h"
-
 #include <QTimer>
 
-const QByteArray ScriptedDecoder::Ack(1, static_cast<char>(0x1C));
-const QByteArray ScriptedDecoder::Nack(1, static_cast<char>(0xFC));
+namespace {
+// The preamble's burst pair, as the decoder knows it.
+constexpr uint8_t BurstByteA = 0xEF;
+constexpr uint8_t BurstByteB = 0xBF;
+} // namespace
+
+const QByteArray ScriptedDecoder::Ack("\x1C");
+const QByteArray ScriptedDecoder::Nack("\xFC");
 const QByteArray ScriptedDecoder::Silence;
 
 ScriptedDecoder::ScriptedDecoder() : SimDevice(QStringLiteral("Scripted decoder"))
@@ -62,21 +66,16 @@ int ScriptedDecoder::PreamblePairs() const
     return preamblePairs_;
 }
 
-bool ScriptedDecoder::Line1Raised() const
-{
-    return line1_;
-}
-
 void ScriptedDecoder::Receive(const QByteArray &bytes)
 {
     SimDevice::Receive(bytes);
     if (!line1_)
         return;
-    if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == 0xEF) {
+    if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == BurstByteA) {
         ++preamblePairs_;
         return;
     }
-    if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == 0xBF)
+    if (bytes.size() == 1 && static_cast<uint8_t>(bytes.at(0)) == BurstByteB)
         return;
     writes_.append(bytes);
     const QList<Part> reply = script_.isEmpty() ? QList<Part>{{defaultReply_}} : script_.takeFirst();

@@ -1,6 +1,6 @@
 // tobrik-cli update run as a user runs it, in a child process: the port scan, the file, the
 // whole update against a simulated programmer with a decoder on its track, its exit status,
-// refusals before any port is opened, and termination signals during the update.
+// an invented image kept from a device, refusals before any port is opened, and termination signals during the update.
 #include "sim/PtyLink.h"
 #include "sim/SimPortAddress.h"
 #include "software/DswGeneratorMark.h"
@@ -45,9 +45,9 @@ struct CliRun {
 // A software file and a flash file in a folder of their own, and fresh program folders.
 class Workspace {
 public:
-    explicit Workspace(const QStringList &entries = SoftwareEntries)
+    explicit Workspace(const QStringList &entries = SoftwareEntries, bool fixed = false)
     {
-        software = DswBuilder::Build(entries);
+        software = DswBuilder::Build(entries, fixed);
         Write();
     }
 
@@ -119,6 +119,8 @@ class UpdateCliTest : public QObject {
 private slots:
     void updatesTheDecoder_data();
     void updatesTheDecoder();
+    void keepsAnInventedImageFromADevice_data();
+    void keepsAnInventedImageFromADevice();
     void sendsNothingUnasked_data();
     void sendsNothingUnasked();
     void secondSignalStopsTheTransfer();
@@ -174,6 +176,55 @@ void UpdateCliTest::updatesTheDecoder()
     // A pipe gets no progress bar.
     QVERIFY(!run.errors.contains('\r'));
     QCOMPARE(workspace.Flash(), workspace.Payload());
+}
+
+void UpdateCliTest::keepsAnInventedImageFromADevice_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("decoder");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("update page")
+        << QStringList{"--decoder", QString::number(TrackDecoder)} << TrackDecoder
+        << Opening
+               + QStringList{"TB-M10 found",
+                             "Invented software (for the simulator only): not sent to a real "
+                             "decoder",
+                             "Comm port closed"};
+    // The alternative method finds its decoder among the IDs 200 to 209.
+    QTest::newRow("alternative method")
+        << QStringList{"--alternative"} << 200
+        << QStringList{"Comm Port geöffnet", "Versuche Verbindung aufzubauen", "TB-M10 gefunden",
+                       "Erfundene Software (nur für den Simulator): wird an keinen echten "
+                       "Decoder gesendet",
+                       "Comm Port geschlossen"};
+}
+
+// The simulator in a process of its own behind a pseudo-terminal, opened by the real serial
+// back end. A pseudo-terminal is a device of the machine like any serial port, so an image our
+// generator invented never goes there: the run fails before the question, with nothing sent.
+void UpdateCliTest::keepsAnInventedImageFromADevice()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, decoder);
+    QFETCH(QStringList, lines);
+    Workspace workspace({QStringLiteral("%1:TB-M10:214:1:64").arg(decoder)}, true);
+    QProcess simulator;
+    simulator.start(TestEnvironment::CliPath(),
+                    {"simulate", "--adapter", "--decoder", QString::number(decoder), "--flash",
+                     workspace.flashPath});
+    QVERIFY(simulator.waitForStarted());
+    QVERIFY(QTest::qWaitFor([&] { return simulator.canReadLine(); }, ChildPatienceMs));
+    const QString path = QString::fromLocal8Bit(simulator.readLine()).trimmed();
+
+    const CliRun run = RunUpdate("3=" + path, QStringList{"--port", "3", "--file",
+                                                          workspace.softwarePath, "--yes"}
+                                                  + options);
+    QVERIFY2(run.exitCode == 1, qPrintable(run.errors));
+    QCOMPARE(run.lines, lines);
+    simulator.terminate();
+    QVERIFY(simulator.waitForFinished(ChildPatienceMs));
+    QVERIFY(workspace.Flash().isEmpty());
 }
 
 void UpdateCliTest::sendsNothingUnasked_data()

@@ -1,6 +1,6 @@
-// A whole update against the simulated decoder (its state machine and flash), not a script:
+// Updates against the simulated decoder (its state machine and flash), not a script: a whole one
 // through the update page's controls as a user runs them after the port page, the window kept
-// alive while the image goes out.
+// alive while the image goes out; one that a block refused every time ends.
 #include "SimPortRig.h"
 #include "TestFolders.h"
 #include "support/AnsweringDialogs.h"
@@ -10,6 +10,8 @@
 
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
+#include "update/MemoryUpdateView.h"
+#include "update/UpdateProcedure.h"
 #include "update/frm_update.h"
 
 #include <QLineEdit>
@@ -37,20 +39,23 @@ QString T(TextId id)
 }
 
 // A decoder software file with one image for DecoderId of 64-byte blocks, chosen on the file
-// page, and a simulated adapter at the line's pace behind COM3 with the decoder on its track,
-// writing its flash to a file.
+// page, and a simulated programmer of kind (with keys) behind COM3 with the decoder on its
+// track, writing its flash to a file. SelectedPort is COM3.
 class Track {
 public:
-    Track()
-        : rig(QStringLiteral("%1=sim:adapter?decoder=%2&block=64&line-rate=1&flash=%3")
+    Track(const QString &kind, const QString &keys)
+        : rig(QStringLiteral("%1=sim:%2?decoder=%3&block=64&%4&flash=%5")
                   .arg(DecoderCom)
+                  .arg(kind)
                   .arg(DecoderId)
+                  .arg(keys)
                   .arg(QString::fromLatin1(QUrl::toPercentEncoding(FlashPath())))),
           software(DswBuilder::Build({QStringLiteral("%1:TB%1:1.00:2:%2").arg(DecoderId).arg(PagePayload)}))
     {
         LanguageTexts::FillBuiltInTexts();
         QVERIFY(DswBuilder::WriteFile(SoftwarePath(), software));
         auto &state = Module_DU::State();
+        state.SelectedPort = QString::number(DecoderCom);
         state.SoftwareFilePath = SoftwarePath();
         state.ChosenDecoders = QStringList{QString::number(DecoderId)};
     }
@@ -84,6 +89,7 @@ class TestUpdateEndToEnd : public QObject {
 
 private slots:
     void updateThroughThePage();
+    void blockRefusedEveryTimeFails();
 };
 
 // The port page's detection finds the adapter and switches it on; the update page's start button runs the update
@@ -94,7 +100,7 @@ private slots:
 void TestUpdateEndToEnd::updateThroughThePage()
 {
     const int blocks = 3; // of 64 bytes
-    Track track;
+    Track track(QStringLiteral("adapter"), QStringLiteral("line-rate=1"));
     QVERIFY(track.rig.StartAndScan());
     track.rig.ports.LeavePage();
     QCOMPARE(Module_DU::State().SelectedPort, QString::number(DecoderCom));
@@ -140,6 +146,18 @@ void TestUpdateEndToEnd::updateThroughThePage()
              QStringList{T(TextId::DecoderFound) + "|TB12 " + T(TextId::FoundWouldYouUpdate)});
     QCOMPARE(track.Wire().count(AdapterOn) - adapterOnBefore, 1);
     QCOMPARE(TestFolders::ReadFile(track.FlashPath()), UpdateRig::PayloadOf(track.software, DecoderId));
+}
+
+// A block the decoder refuses every time, block 1 taken again: the probing keeps coming back to
+// block 2, and its refusals, counted across those returns, end the update in the end.
+void TestUpdateEndToEnd::blockRefusedEveryTimeFails()
+{
+    Track track(QStringLiteral("box"), QStringLiteral("refuse-block=2"));
+    MemoryUpdateView view;
+    view.timing = QStringLiteral("1000");
+    view.timingTarget = QStringLiteral("0");
+    UpdateProcedure procedure(view);
+    QCOMPARE(procedure.Run(), UpdateOutcome::Failed);
 }
 
 QTEST_MAIN(TestUpdateEndToEnd)

@@ -31,6 +31,8 @@ const QByteArray AdapterOn = QByteArrayLiteral("FLINT_EIN\r");
 // Several ticks fit into the transfer of the blocks at the line's pace.
 constexpr int TickerMs = 10;
 constexpr int PagePayload = 192; // 3 blocks of 64 bytes
+// Blocks beyond the refused one, so that its failures are not the last block's.
+constexpr int RefusedPayload = 640;
 
 // The text the program shows for id: every run here has the built-in English texts.
 QString T(TextId id)
@@ -43,14 +45,14 @@ QString T(TextId id)
 // track, writing its flash to a file. SelectedPort is COM3.
 class Track {
 public:
-    Track(const QString &kind, const QString &keys)
+    Track(const QString &kind, const QString &keys, int payload = PagePayload)
         : rig(QStringLiteral("%1=sim:%2?decoder=%3&block=64&%4&flash=%5")
                   .arg(DecoderCom)
                   .arg(kind)
                   .arg(DecoderId)
                   .arg(keys)
                   .arg(QString::fromLatin1(QUrl::toPercentEncoding(FlashPath())))),
-          software(DswBuilder::Build({QStringLiteral("%1:TB%1:1.00:2:%2").arg(DecoderId).arg(PagePayload)}))
+          software(DswBuilder::Build({QStringLiteral("%1:TB%1:1.00:2:%2").arg(DecoderId).arg(payload)}))
     {
         LanguageTexts::FillBuiltInTexts();
         QVERIFY(DswBuilder::WriteFile(SoftwarePath(), software));
@@ -152,7 +154,7 @@ void TestUpdateEndToEnd::updateThroughThePage()
 // block 2, and its refusals, counted across those returns, end the update in the end.
 void TestUpdateEndToEnd::blockRefusedEveryTimeFails()
 {
-    Track track(QStringLiteral("box"), QStringLiteral("refuse-block=2"));
+    Track track(QStringLiteral("box"), QStringLiteral("refuse-block=2"), RefusedPayload);
     MemoryUpdateView view;
     view.timing = QStringLiteral("1000");
     view.timingTarget = QStringLiteral("0");

@@ -1,6 +1,6 @@
 // The update page's alternative method against the simulated decoder: the bytes it writes (the
 // probes, the handshake, the blocks and where the stream stops), the decoder's flash after it,
-// and every way it ends before the transfer.
+// every way it ends before the transfer, and a stop asked for.
 #include "SimPortRig.h"
 #include "support/DswBuilder.h"
 #include "support/UpdateRig.h"
@@ -135,6 +135,7 @@ private slots:
     void transfersTheImage();
     void endsBeforeTheTransfer_data();
     void endsBeforeTheTransfer();
+    void stopsOnRequest();
 };
 
 void TestAlternativeUpdate::transfersTheImage_data()
@@ -259,6 +260,21 @@ void TestAlternativeUpdate::endsBeforeTheTransfer()
     QCOMPARE(run.view.buttonStates, QList<bool>({false, true}));
     QVERIFY(!track.PortOpen());
     QVERIFY(run.view.informations.isEmpty());
+    QVERIFY(track.Flash().isEmpty());
+}
+
+// A stop asked for (a second signal to tobrik-cli) ends the stream before its next block, and
+// the run still closes down.
+void TestAlternativeUpdate::stopsOnRequest()
+{
+    Track track(BoxWithDecoder(FirstProbe), Software(FirstProbe, 1, Counting(64)));
+    MemoryRun run;
+    Module_DU::State().StopUpdate = true;
+
+    QCOMPARE(run.update.Run(), AlternativeOutcome::Stopped);
+    QCOMPARE(run.view.infoLines.mid(3), (QStringList{"Update wird durchgeführt",
+                                                     "Übertragung auf Wunsch abgebrochen", Closed}));
+    QVERIFY(!track.PortOpen());
     QVERIFY(track.Flash().isEmpty());
 }
 

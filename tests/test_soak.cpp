@@ -166,6 +166,9 @@ void TestSoak::poolCountsHangsAndCrashesAndGoesOn()
             1, HangDeadline, {1, 2, 3, 4});
     QCOMPARE(run.Seeds(SoakResult::Failed), (QList<quint32>{1, 4}));
     QCOMPARE(run.Seeds(SoakResult::Wrong), (QList<quint32>{2, 3}));
+    for (const SoakVerdict &verdict : run.verdicts)
+        if (verdict.seed == 3) // a crash is named as one, not taken for a hang
+            QVERIFY2(verdict.detail.startsWith("crash"), qPrintable(verdict.detail));
 }
 
 QTEST_GUILESS_MAIN(TestSoak)

@@ -1,10 +1,8 @@
 // The update page's alternative method against the simulated decoder: the bytes it writes (the
 // probes, the handshake, the blocks and where the stream stops), the decoder's flash after it,
-// every way it ends before the transfer, and its start from the page's hidden button.
+// every way it ends before the transfer, and a stop asked for.
 #include "SimPortRig.h"
-#include "support/AnsweringDialogs.h"
 #include "support/DswBuilder.h"
-#include "support/UpdatePageControls.h"
 #include "support/UpdateRig.h"
 
 #include "app/LanguageTexts.h"
@@ -15,18 +13,14 @@
 #include "update/AlternativeUpdate.h"
 #include "update/MemoryUpdateView.h"
 #include "update/UpdateLink.h"
-#include "update/frm_update.h"
 
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(AlternativeOutcome)
 
 namespace {
-using namespace UpdatePageControls;
-
 constexpr int DecoderCom = 3;
 constexpr int FirstProbe = 200;
 constexpr int WakeUpPairs = 10;
@@ -131,15 +125,6 @@ struct MemoryRun {
     AlternativeUpdate update{view, link};
 };
 
-// Answers the question and keeps the information boxes as TITLE|TEXT.
-class RecordingDialogs : public AnsweringDialogs {
-public:
-    void Message(QWidget *, const QString &title, const QString &text) override
-    {
-        messages.append(title + QLatin1Char('|') + text);
-    }
-    QStringList messages;
-};
 } // namespace
 
 class TestAlternativeUpdate : public QObject {
@@ -151,7 +136,6 @@ private slots:
     void endsBeforeTheTransfer_data();
     void endsBeforeTheTransfer();
     void stopsOnRequest();
-    void startsFromTheHiddenButton();
 };
 
 void TestAlternativeUpdate::transfersTheImage_data()
@@ -292,27 +276,6 @@ void TestAlternativeUpdate::stopsOnRequest()
                                                      "Übertragung auf Wunsch abgebrochen", Closed}));
     QVERIFY(!track.PortOpen());
     QVERIFY(track.Flash().isEmpty());
-}
-
-// A click on the page's hidden Command5 runs the method over an adapter that the port page's
-// detection switched into its update-box mode: the method does not switch it again.
-void TestAlternativeUpdate::startsFromTheHiddenButton()
-{
-    Track track(QStringLiteral("3=sim:adapter?decoder=%1").arg(FirstProbe),
-                Software(FirstProbe, 1, Counting(64)));
-    QVERIFY(track.sim.StartAndScan());
-    track.sim.ports.LeavePage();
-    QVERIFY(Module_DU::State().AdapterActive);
-    const qsizetype detectionBytes = track.Wire().size();
-    frm_update page;
-    RecordingDialogs dialogs;
-    page.show();
-
-    Button(page, "Command5")->click();
-    QCOMPARE(Lines(page), QStringList({Opened, Connecting, Found(FirstProbe)}) + Transferred);
-    QCOMPARE(dialogs.messages, QStringList{Information});
-    QCOMPARE(ButtonsEnabled(page), QList<bool>(4, true));
-    QVERIFY(track.Wire().mid(detectionBytes).startsWith(Probes(FirstProbe) + Handshake()));
 }
 
 QTEST_MAIN(TestAlternativeUpdate)

@@ -5,7 +5,6 @@
 
 #include "port/SComm.h"
 #include "sim/SimDecoder.h"
-#include "sim/SimUpdateBox.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -66,9 +65,8 @@ public:
     {
         comm_.setIncount(0);
         comm_.output(bytes);
-        return Waiting();
+        return comm_.input().toByteArray();
     }
-    QByteArray Waiting() { return comm_.input().toByteArray(); }
     // Line 1 raised, the program's preamble, the decoder's own ID: the reply to the ID.
     QByteArray Probe()
     {
@@ -77,15 +75,13 @@ public:
         return Send(QByteArray(1, char(OwnId)));
     }
     // The three handshake bytes, one write each: the replies, in order.
-    QByteArray Handshake(const QByteArray &bytes = GoodHandshake)
+    QByteArray Handshake()
     {
         QByteArray replies;
-        for (const char byte : bytes)
+        for (const char byte : GoodHandshake)
             replies += Send(QByteArray(1, byte));
         return replies;
     }
-
-    SimUpdateBox *Box() const { return ports_.Device<SimUpdateBox>(1); }
 
 private:
     SimPorts ports_;
@@ -111,11 +107,8 @@ class SimDecoderTest : public QObject {
 private slots:
     void probeAfterPreamble_data();
     void probeAfterPreamble();
-    void handshake_data();
-    void handshake();
     void blocks_data();
     void blocks();
-    void idleGapDropsPartialBlock();
 };
 
 // Bytes sent after line 1 rises and before the own ID.
@@ -141,30 +134,6 @@ void SimDecoderTest::probeAfterPreamble()
     link.Line1(true);
     QCOMPARE(link.Send(before), QByteArray());
     QCOMPARE(link.Send(QByteArray(1, char(id))), reply);
-}
-
-void SimDecoderTest::handshake_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QByteArray>("replies");
-    QTest::addColumn<QByteArray>("ownIdAfter"); // reply to the own ID sent next
-
-    const QByteArray ack(Acked), nack(Refused);
-    QTest::newRow("accepted") << GoodHandshake << ack + ack + ack << QByteArray();
-    QTest::newRow("wrong 0x55") << QByteArray::fromHex("4156") << ack + nack << ack;
-    QTest::newRow("wrong 0xAA") << QByteArray::fromHex("415555") << ack + ack + nack << ack;
-}
-
-void SimDecoderTest::handshake()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QByteArray, replies);
-    QFETCH(QByteArray, ownIdAfter);
-    Link link(QString("decoder=%1").arg(OwnId));
-    QCOMPARE(link.Probe(), Acked);
-    QCOMPARE(link.Handshake(bytes), replies);
-    // After a refusal the decoder waits for its ID again; once accepted, the ID is a block byte.
-    QCOMPARE(link.Send(QByteArray(1, char(OwnId))), ownIdAfter);
 }
 
 void SimDecoderTest::blocks_data()
@@ -199,25 +168,13 @@ void SimDecoderTest::blocks()
     QTemporaryDir dir;
     Link link(QString("decoder=%1&%2&").arg(OwnId).arg(faults) + FlashKey(dir));
     QCOMPARE(link.Probe(), Acked);
-    link.Handshake();
+    QCOMPARE(link.Handshake(), Acked.repeated(3));
     QByteArray answered;
     for (const QByteArray &frame : frames)
         answered += link.Send(frame);
     QCOMPARE(answered, replies);
     link.Close();
     QCOMPARE(FlashFile(dir), flash);
-}
-
-void SimDecoderTest::idleGapDropsPartialBlock()
-{
-    Link link(QString("decoder=%1").arg(OwnId));
-    link.Probe();
-    link.Handshake();
-    const QByteArray frame = Frame(0, Payload(0, SmallBlock));
-    QCOMPARE(link.Send(frame.left(10)), QByteArray());
-    QTest::qWait(2 * SimDecoder::IdleGapMs);
-    QCOMPARE(link.Send(frame), Acked);
-    QCOMPARE(link.Box()->Decoder()->Flash(), Payload(0, SmallBlock));
 }
 
 QTEST_MAIN(SimDecoderTest)

@@ -127,13 +127,6 @@ void TestUpdateProcedure::endsBeforeTransfer_data()
                        T(TextId::PortNotOpened) + " COM9 does not exist",
                        T(TextId::ReplugProgrammer)}
         << QStringList{"Öffne Port 9", "Error open Port"} << QList<int>{};
-    QTest::newRow("no port chosen")
-        << "" << QStringList{"12"} << Replies{} << both << true
-        << QStringList{T(TextId::ErrorOpeningPort),
-                       T(TextId::PortNotOpened)
-                           + " no port chosen, the port page found no serial port",
-                       T(TextId::ReplugProgrammer)}
-        << QStringList{"Error open Port"} << QList<int>{};
     QTest::newRow("12 silent, 34 acknowledges, the user says No")
         << "3" << QStringList{"12", "34"} << Replies{Silence, Ack} << both << false
         << QStringList{opened, connecting, "TB34 found", closed}
@@ -186,12 +179,6 @@ void TestUpdateProcedure::endsBeforeTransfer_data()
         << QStringList{opened, connecting, "TB12 found",
                        "The image holds no whole block; nothing was sent", closed}
         << QStringList{"The image of TB12 is 1 bytes long"} << QList<int>{12};
-    QTest::newRow("image without a whole block")
-        << "3" << QStringList{"12"} << Replies{Ack} << DswBuilder::Build({"12:TB12:1.00:1:31"})
-        << true
-        << QStringList{opened, connecting, "TB12 found",
-                       "The image holds no whole block; nothing was sent", closed}
-        << QStringList{"The image of TB12 is 33 bytes long"} << QList<int>{12};
     QByteArray otherIdByte = good;
     otherIdByte[start] = char(34); // position START + 1
     QTest::newRow("image made for another decoder")
@@ -264,22 +251,6 @@ void TestUpdateProcedure::transfer_data()
         << Range(0, 7) + QList<int>{8, 7, 8, 9} << timeouts787 + QStringList{finished}
         << QStringList{finished} << 0 << QStringList{"Ack Timeout Block 7 Retry 1"}
         << UpdateOutcome::Finished;
-    const QStringList tenTimeouts{"Timeout Block 0 Retry 1",
-                                  "Timeout Block 1 Retry 2",
-                                  "Timeout Block 0 Retry 3",
-                                  "Timeout Block 1 Retry 4",
-                                  "Timeout Block 0 Retry 5",
-                                  "Timeout Block 0 Retry 6",
-                                  "Timeout Block 2 Retry 7",
-                                  "Timeout Block 0 Retry 8",
-                                  "Timeout Block 3 Retry 9",
-                                  "Timeout Block 0",
-                                  FailedLine,
-                                  "Blocks never acknowledged: 0-4"};
-    QTest::newRow("ten timeouts") << 160 << AfterHandshake(Times(Silence, 10))
-                                  << QList<int>{0, 1, 0, 1, 0, 0, 2, 0, 3, 0} << tenTimeouts
-                                  << tenTimeouts << 33 << QStringList{"Ack Timeout Block 0"}
-                                  << UpdateOutcome::Failed;
     const QStringList lastUnanswered{"Timeout Block 1 Retry 1", finished,
                                      "Not confirmed by the decoder: block 1"};
     QTest::newRow("last block unanswered, its probe lies beyond")
@@ -603,7 +574,8 @@ void TestUpdateProcedure::numbers_data()
 
     const QString pairsRange = T(TextId::PreambleOutOfRange) + " 4-10000";
     const QString targetRange = T(TextId::TimingOutOfRange) + " 0-1000";
-    QTest::newRow("fewest pairs") << "4" << "40" << false << QStringList{} << 4;
+    QTest::newRow("fewest pairs: 3.5 rounded to even, a bare e")
+        << "3.5e" << "40" << false << QStringList{} << 4;
     QTest::newRow("one pair too few") << "3" << "40" << false << QStringList{pairsRange} << 0;
     QTest::newRow("most pairs") << "10000" << "40" << false << QStringList{} << 10000;
     QTest::newRow("beyond 32 bits") << "99999999999" << "40" << false << QStringList{pairsRange}

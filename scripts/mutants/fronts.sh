@@ -1,0 +1,17 @@
+#!/bin/bash
+# The window and tobrik-cli: behaviour a user sees that the procedure tests do not reach.
+M="$(dirname "$0")/mutate.sh"
+# a signal while the update asks its question: the question is answered No, the program ends after the update
+$M gui/Wizard.cpp '        updatePage_->CancelOpenDialogs();' '' test_wizard
+# a close-down during an update deletes the update page only once the update has returned
+$M app/PageLifetime.cpp 'if (unloaded_ && running_ == 0)' 'if (unloaded_)' test_wizard
+# a close request while an update runs does nothing
+$M update/frm_update.cpp 'if (!Command3->isEnabled()) {' 'if (false) {' test_wizard
+# a stray key during the update cannot tick an option the update reads
+$M update/frm_update.cpp 'option->setEnabled(enabled && optionsOffered_);' 'option->setEnabled(optionsOffered_);' test_update_page
+# side windows: one help page for all pages
+$M gui/Wizard.cpp '    if (!helpPage_) {' '    {' test_wizard
+# the log window's copy ends every line with a carriage return
+$M app/frm_log.cpp "text += lst_deb->item(row)->text() + QLatin1Char('\r');" "text += lst_deb->item(row)->text() + QLatin1Char('\n');" test_log_window
+# CLI: a second signal stops the transfer
+$M cli/cmd_update.cpp '            Module_DU::State().StopUpdate = true;' '' test_update_cli

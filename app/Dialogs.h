@@ -23,8 +23,8 @@ public:
     static Dialogs &Current();
     // Installs replacement (not owned); nullptr goes back to the program's own boxes.
     static void Replace(Dialogs *replacement);
-    // The program's own boxes (not owned, not null), which the window program installs at its start. The
-    // procedures need no window system, so until then nobody answers: a message goes unseen, a
-    // file dialog is cancelled, a question is answered No.
+    // The program's own boxes (not owned, not null), which the window program installs at its
+    // start. The procedures need no window system, so until then nobody answers: a message goes
+    // unseen, a file dialog is cancelled, a question is answered No.
     static void SetOwnBoxes(Dialogs *boxes);
 };

@@ -17,14 +17,12 @@ struct SimFaultOdds {
 };
 
 struct SimDecoderSettings {
-    static constexpr int SmallBlockBytes = Protocol::SmallBlockBytes;
-    static constexpr int LargeBlockBytes = Protocol::LargeBlockBytes;
     static constexpr int NeverUnplug = -1;
     static constexpr int NeverRefuse = -1;
     static constexpr quint32 DefaultSeed = 1;
 
     int id = 0;
-    int blockSize = SmallBlockBytes;
+    int blockSize = Protocol::SmallBlockBytes;
     QString flashPath; // empty: the flash is kept in memory only
     SimFaultOdds odds;
     int unplugAt = NeverUnplug; // the port vanishes when this block arrives

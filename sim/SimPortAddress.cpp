@@ -1,5 +1,6 @@
 #include "sim/SimPortAddress.h"
 
+#include "port/Protocol.h"
 #include "sim/SimAdapter.h"
 #include "sim/SimDecoderSettings.h"
 #include "sim/SimNoise.h"
@@ -123,7 +124,7 @@ bool SetDecoderId(Setup &setup, const QByteArray &value)
 
 bool SetBlockSize(Setup &setup, const QByteArray &value)
 {
-    for (const int size : {SimDecoderSettings::SmallBlockBytes, SimDecoderSettings::LargeBlockBytes})
+    for (const int size : {Protocol::SmallBlockBytes, Protocol::LargeBlockBytes})
         if (value == QByteArray::number(size)) {
             setup.decoder.blockSize = size;
             return true;

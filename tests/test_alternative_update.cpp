@@ -72,7 +72,7 @@ QByteArray Handshake()
     return QByteArray(1, char(DswGenerator::DefaultLeadByte - 1)) + '\x55' + '\xAA';
 }
 
-QString BoxWithDecoder(int id, int blockBytes = SimDecoderSettings::SmallBlockBytes)
+QString BoxWithDecoder(int id, int blockBytes = 32)
 {
     return QStringLiteral("%1=sim:box?decoder=%2&block=%3").arg(DecoderCom).arg(id).arg(blockBytes);
 }

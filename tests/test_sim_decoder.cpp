@@ -10,7 +10,7 @@
 #include <QtTest>
 
 namespace {
-constexpr int SmallBlock = SimDecoderSettings::SmallBlockBytes;
+constexpr int SmallBlock = 32;
 constexpr int OwnId = 23;
 constexpr int OtherId = 24;
 constexpr int ProgramPreamblePairs = 100;

@@ -1,5 +1,7 @@
 #include "SoakPlan.h"
 
+#include "port/Protocol.h"
+
 #include <QStringList>
 #include <random>
 
@@ -101,7 +103,7 @@ SoakPlan SoakPlan::FromSeed(quint32 seed)
 
 int SoakPlan::BlockBytes() const
 {
-    return type == 1 ? SimDecoderSettings::SmallBlockBytes : SimDecoderSettings::LargeBlockBytes;
+    return type == Protocol::SmallBlockType ? Protocol::SmallBlockBytes : Protocol::LargeBlockBytes;
 }
 
 int SoakPlan::PayloadBytes() const

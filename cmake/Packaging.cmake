@@ -3,7 +3,7 @@
 # variable set (/usr/share is among the default data folders, and it is also the share folder
 # beside /usr/bin).
 set(CPACK_PACKAGE_NAME tobrik)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VERSION ${TOBRIK_VERSION_TEXT})
 set(CPACK_PACKAGE_VENDOR "Tobrik project")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "firmware updater for model-railway decoders")
 # Lines of at most 80 characters, as Debian's control files want them.
@@ -14,9 +14,7 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "software file and transfers it block by block with checksums,"
   "acknowledgements and retries. tobrik-cli does the same without windows,"
   "for scripts and checks.")
-set(TOBRIK_PACKAGE_MAINTAINER "Tobrik maintainers <maintainers@tobrik.example>"
-    CACHE STRING "The Maintainer field of the Debian package")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TOBRIK_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TOBRIK_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -5,16 +5,19 @@
 #include "app/frm_Du_Hilfe.h"
 #include "app/frm_Du_Info.h"
 #include "app/frm_log.h"
+#include "gui/ProgramIcon.h"
 #include "port/frm_Du_Com.h"
 #include "software/frm_Du_File.h"
 #include "update/frm_update.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
-// The pages ask and inform through Qt's boxes from here on.
+// The pages ask and inform through Qt's boxes from here on, and every window of the program,
+// its boxes and dialogs included, carries the program's icon.
 Wizard::Wizard()
 {
     WidgetDialogs::Install();
+    QApplication::setWindowIcon(ProgramIcon());
 }
 
 // A page that is still there at the end goes with the wizard. (The file page and the update

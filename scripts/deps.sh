@@ -5,7 +5,7 @@ set -euo pipefail
 
 # qt6-translations-l10n: Qt's own dialog texts (message box buttons, file dialog) in German and
 # French; without it they stay English. dpkg-dev: the Debian package's dependencies.
-packages=(g++ cmake make qt6-base-dev qt6-serialport-dev libgl-dev qt6-translations-l10n dpkg-dev
+packages=(g++ cmake make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev qt6-translations-l10n dpkg-dev
           "$@")
 missing=()
 for package in "${packages[@]}"; do

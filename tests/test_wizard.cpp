@@ -186,7 +186,8 @@ void WizardTest::closeDuringUpdateWaitsForItsEnd()
     QVERIFY(page.isHidden());
 }
 
-// Help from every page brings the one help page forward; OK unloads it.
+// Help from every page brings the one help page forward; OK unloads it. Every window carries the
+// program's icon, drawn for a large taskbar too.
 void WizardTest::oneHelpPageForEveryPage()
 {
     TestFolders folders;
@@ -204,6 +205,13 @@ void WizardTest::oneHelpPageForEveryPage()
         QVERIFY(!help || wizard.HelpPage() == help);
         help = wizard.HelpPage();
     }
+    const QSize taskbarSize(256, 256);
+    for (const QWidget *window : QApplication::topLevelWidgets())
+        QVERIFY2(window->windowIcon().actualSize(taskbarSize) == taskbarSize,
+                 qPrintable(window->objectName()));
+    QImage blank(taskbarSize, QImage::Format_ARGB32_Premultiplied);
+    blank.fill(Qt::transparent);
+    QVERIFY(QApplication::windowIcon().pixmap(taskbarSize).toImage() != blank);
     Button(*help, "cmd_ok")->click();
     QVERIFY(!wizard.HelpPage());
     QTRY_VERIFY(!help);

@@ -15,3 +15,6 @@ $M gui/Wizard.cpp '    if (!helpPage_) {' '    {' test_wizard
 $M app/frm_log.cpp "text += lst_deb->item(row)->text() + QLatin1Char('\r');" "text += lst_deb->item(row)->text() + QLatin1Char('\n');" test_log_window
 # CLI: a second signal stops the transfer
 $M cli/cmd_update.cpp '            Module_DU::State().StopUpdate = true;' '' test_update_cli
+# the windows' icon: none set, drawn blank, the SVG left out of the program
+$M gui/Wizard.cpp '    QApplication::setWindowIcon(ProgramIcon());' '' test_wizard
+$M gui/ProgramIcon.cpp '        renderer.render(&painter);' '' test_wizard

@@ -20,6 +20,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The build keeps its debug information; the package leaves it out.
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/StripPackageNotes.cmake)
 # dpkg-shlibdeps (dpkg-dev) names the libraries the programs link. Qt's platform plugins are
 # loaded at run time, out of its sight: X11 and offscreen come with libqt6gui6, the others
 # with qt6-qpa-plugins.

@@ -4,6 +4,11 @@
 set(TOBRIK_MAINTAINER_NAME "Tobrik maintainers")
 set(TOBRIK_MAINTAINER_EMAIL "maintainers@users.noreply.c-seed-40c136c8.example")
 set(TOBRIK_MAINTAINER "${TOBRIK_MAINTAINER_NAME} <${TOBRIK_MAINTAINER_EMAIL}>")
+# The project's web address, on the host of that commit address; the metadata's screenshots are
+# the pictures in docs/images as published there. Software centres know the program by the
+# address's host written backwards.
+set(TOBRIK_HOMEPAGE "https://c-seed-40c136c8.example/tobrik")
+set(TOBRIK_APPSTREAM_ID "example.c_seed_40c136c8.tobrik")
 # The program writes its version with two-digit minor and patch numbers (1.24.07, as its info box
 # shows it); the package, the metadata, the changelog and the manual pages spell it the same way.
 # Debian compares 07 and 7 as the same number, so the package orders as before.

@@ -1,5 +1,8 @@
 #include "app/InfoVersionLine.h"
 
+#include "app/Module_DU.h"
+#include "app/Startup.h"
+
 const QString InfoFixedVersionLine = QStringLiteral("Version 5.7.0         17.08.2015");
 
 namespace {
@@ -25,4 +28,12 @@ QString InfoVersionLine(const QString &version, const QDateTime &date, const QLo
     if (!date.isValid() || date.time() == QTime(0, 0))
         return InfoFixedVersionLine;
     return QStringLiteral("Version ") + version + VersionDateGap + DateText(date.date(), locale);
+}
+
+QString VersionAnswer(const QString &programName)
+{
+    Startup::SetProgramVersion();
+    const auto &state = Module_DU::State();
+    return programName + QLatin1Char(' ')
+           + InfoVersionLine(state.ProgramVersion, state.ProgramDate, QLocale()) + QLatin1Char('\n');
 }

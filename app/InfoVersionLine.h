@@ -1,5 +1,5 @@
 #pragma once
-// The version line of the info box, which tobrik-cli --version prints as well.
+// The version line of the info box, which both programs' --version print as well.
 
 #include <QDateTime>
 #include <QLocale>
@@ -11,3 +11,7 @@ QString InfoVersionLine(const QString &version, const QDateTime &date, const QLo
 
 // The line Label2 holds until its load handler sets it, and keeps when there is no date.
 extern const QString InfoFixedVersionLine;
+
+// What --version prints: programName, a space and the info box's line for this program file, in
+// the user's locale, with a line end.
+QString VersionAnswer(const QString &programName);

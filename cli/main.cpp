@@ -2,12 +2,9 @@
 #include "cli/CliCommand.h"
 
 #include "app/InfoVersionLine.h"
-#include "app/Module_DU.h"
 #include "app/QtTranslation.h"
-#include "app/Startup.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
@@ -113,15 +110,6 @@ QString ProgramHelp(const QCommandLineParser &parser)
            + QStringLiteral("\n'%1 COMMAND --help' describes a command.\n").arg(ProgramName);
 }
 
-// The line the info box shows, after the program's name.
-QString VersionText()
-{
-    Startup::SetProgramVersion();
-    const auto &state = Module_DU::State();
-    return ProgramName + QLatin1Char(' ')
-           + InfoVersionLine(state.ProgramVersion, state.ProgramDate, QLocale()) + QLatin1Char('\n');
-}
-
 // tobrik-cli's own sentences are English, and so must be the system's reasons inside them
 // ("cannot open FILE: REASON"), whatever the user's locale and the program's language: the C
 // library's and Qt's error texts stay untranslated. The program's language still decides the
@@ -223,7 +211,7 @@ int main(int argc, char **argv)
         return CliStatus::Success;
     }
     if (parser.isSet(VersionOption())) {
-        PrintOut(VersionText());
+        PrintOut(VersionAnswer(ProgramName));
         return CliStatus::Success;
     }
     const QStringList words = parser.positionalArguments();

@@ -7,7 +7,11 @@
 #   program and icon;
 # - the window program starts headless, makes a new user's software folder, which the installed
 #   all-users folder leaves empty, is still running a moment later and closes down cleanly on
-#   SIGTERM, writing its settings.
+#   SIGTERM, writing its settings;
+# - both programs answer --version, and the window program --help, without a display; the
+#   version is the one the metadata's release and the changelog's newest entry name, and the
+#   metadata validates (when appstreamcli is there);
+# - the copyright file names the licence.
 # The programs run with a bare environment, so only the installed layout leads them to their
 # files. Below a prefix other than /usr, XDG_DATA_DIRS names PREFIX/share, as a desktop session
 # names the data folders it knows.
@@ -17,6 +21,7 @@ prefix=$(realpath "$1")
 share=$prefix/share
 shared_software=$share/VARNO/PLV/DECSOFT
 entry=$share/applications/tobrik.desktop
+docs=$share/doc/tobrik
 icons=$share/icons/hicolor/scalable/apps
 start_limit_s=60   # generous: the machine may be busy; a start normally takes a second
 run_s=2            # time for the first port scans before the program is told to end
@@ -92,7 +97,35 @@ check_window_program() {
   [ -z "$(ls -A "$user_folder/DECSOFT")" ] || fail "a new user's software folder was filled"
 }
 
+# The version a program's --version line names ("NAME Version 1.24.07  DATE").
+answered_version() {
+  local line
+  line=$("${bare[@]}" "$prefix/bin/$1" --version) || fail "$1 --version failed"
+  [[ $line =~ ^$1' Version '([^ ]+) ]] || fail "$1 --version printed '$line'"
+  echo "${BASH_REMATCH[1]}"
+}
+
+check_versions() {
+  local version window_version metainfo newest
+  version=$(answered_version tobrik-cli)
+  window_version=$(answered_version Tobrik)
+  [ "$window_version" = "$version" ] || fail "Tobrik and tobrik-cli name different versions"
+  "${bare[@]}" "$prefix/bin/Tobrik" --help | grep -q '^Usage: Tobrik' ||
+    fail "Tobrik --help did not answer"
+  metainfo=$(find "$share/metainfo" -name '*.metainfo.xml')
+  [ -n "$metainfo" ] || fail "no AppStream metadata in $share/metainfo"
+  grep -q "<release version=\"$version\"" "$metainfo" ||
+    fail "the metadata's release is not version $version"
+  newest=$(zcat "$docs/changelog.gz" | head -n 1)
+  [[ $newest == "tobrik ($version) "* ]] || fail "the changelog's newest entry is '$newest', not $version"
+  if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$metainfo" >/dev/null || fail "the metadata does not validate"
+  fi
+  grep -q '^License: GPL-3+$' "$docs/copyright" || fail "the copyright file names no GPL-3+"
+}
+
 check_texts
+check_versions
 check_no_software_file
 check_desktop_entry
 check_window_program

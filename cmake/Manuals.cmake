@@ -1,0 +1,35 @@
+# The manual pages, compressed as Debian wants them (maximum compression, no timestamp, so the
+# same page always makes the same bytes), into share/man/man1 of the build tree and of an
+# installation. Unix only: gzip makes them.
+if(NOT UNIX)
+  return()
+endif()
+include(GNUInstallDirs)
+find_program(TOBRIK_GZIP gzip REQUIRED)
+# Both pages share their environment and files sections.
+set(TOBRIK_MAN_SOURCE_DIR ${CMAKE_SOURCE_DIR}/docs/man)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${TOBRIK_MAN_SOURCE_DIR}/environment.man ${TOBRIK_MAN_SOURCE_DIR}/files.man)
+file(READ ${TOBRIK_MAN_SOURCE_DIR}/environment.man TOBRIK_MAN_ENVIRONMENT)
+file(READ ${TOBRIK_MAN_SOURCE_DIR}/files.man TOBRIK_MAN_FILES)
+# The page's own line end follows the placeholder: a second one would be an empty line.
+string(STRIP "${TOBRIK_MAN_ENVIRONMENT}" TOBRIK_MAN_ENVIRONMENT)
+string(STRIP "${TOBRIK_MAN_FILES}" TOBRIK_MAN_FILES)
+
+set(TOBRIK_MAN_DIR ${CMAKE_BINARY_DIR}/share/man/man1)
+set(TOBRIK_MAN_PAGES)
+foreach(program Tobrik tobrik-cli)
+  set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
+  set(compressed ${TOBRIK_MAN_DIR}/${program}.1.gz)
+  configure_file(${TOBRIK_MAN_SOURCE_DIR}/${program}.1.in ${page} @ONLY)
+  add_custom_command(OUTPUT ${compressed}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${TOBRIK_MAN_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy ${page} ${TOBRIK_MAN_DIR}/${program}.1
+    COMMAND ${TOBRIK_GZIP} -9nf ${TOBRIK_MAN_DIR}/${program}.1
+    DEPENDS ${page}
+    COMMENT "Compressing the manual page ${program}.1"
+    VERBATIM)
+  list(APPEND TOBRIK_MAN_PAGES ${compressed})
+endforeach()
+add_custom_target(manual_pages ALL DEPENDS ${TOBRIK_MAN_PAGES})
+install(FILES ${TOBRIK_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

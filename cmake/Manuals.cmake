@@ -1,10 +1,15 @@
 # The manual pages, compressed as Debian wants them (maximum compression, no timestamp, so the
 # same page always makes the same bytes), into share/man/man1 of the build tree and of an
-# installation. Unix only: gzip makes them.
+# installation; and tobrik-cli's bash completion, under the command's own name so that
+# bash-completion loads it when the command is first completed.
+# Unix only: gzip makes the pages, and bash is the shell there.
 if(NOT UNIX)
   return()
 endif()
 include(GNUInstallDirs)
+install(FILES data/tobrik-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tobrik-cli)
+
 find_program(TOBRIK_GZIP gzip REQUIRED)
 # Both pages share their environment and files sections.
 set(TOBRIK_MAN_SOURCE_DIR ${CMAKE_SOURCE_DIR}/docs/man)

@@ -17,9 +17,6 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              ${TOBRIK_MAN_SOURCE_DIR}/environment.man ${TOBRIK_MAN_SOURCE_DIR}/files.man)
 file(READ ${TOBRIK_MAN_SOURCE_DIR}/environment.man TOBRIK_MAN_ENVIRONMENT)
 file(READ ${TOBRIK_MAN_SOURCE_DIR}/files.man TOBRIK_MAN_FILES)
-# The page's own line end follows the placeholder: a second one would be an empty line.
-string(STRIP "${TOBRIK_MAN_ENVIRONMENT}" TOBRIK_MAN_ENVIRONMENT)
-string(STRIP "${TOBRIK_MAN_FILES}" TOBRIK_MAN_FILES)
 
 set(TOBRIK_MAN_DIR ${CMAKE_BINARY_DIR}/share/man/man1)
 set(TOBRIK_MAN_PAGES)

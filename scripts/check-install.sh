@@ -84,7 +84,7 @@ check_manual_pages() {
   version=$("${bare[@]}" "$prefix/bin/tobrik-cli" --version | grep -oE '[0-9]+\.[0-9]+\.[0-9]+')
   for page in "$manual_pages"/{Tobrik,tobrik-cli}.1.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
-      man --warnings -l "$page" 2>&1 >"$scratch/page.txt") || fail "man cannot render $page"
+      man --warnings=w -l "$page" 2>&1 >"$scratch/page.txt") || fail "man cannot render $page"
     [ -z "$warnings" ] || fail "$page renders with warnings: $warnings"
     grep -qF "$version" "$scratch/page.txt" || fail "$page does not name the version $version"
   done

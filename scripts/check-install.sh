@@ -81,7 +81,8 @@ check_manual_pages() {
     return
   fi
   local version warnings
-  version=$("${bare[@]}" "$prefix/bin/tobrik-cli" --version | grep -oE '[0-9]+\.[0-9]+\.[0-9]+')
+  version=$("${bare[@]}" "$prefix/bin/tobrik-cli" --version |
+            grep -oE '[0-9]+\.[0-9]+\.[0-9]+') || fail "tobrik-cli --version names no version"
   for page in "$manual_pages"/{Tobrik,tobrik-cli}.1.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
       man --warnings=w -l "$page" 2>&1 >"$scratch/page.txt") || fail "man cannot render $page"

@@ -11,7 +11,10 @@
 # - both programs answer --version, and the window program --help, without a display; the
 #   version is the one the metadata's release and the changelog's newest entry name, and the
 #   metadata validates (when appstreamcli is there);
-# - the copyright file names the licence.
+# - the copyright file names the licence;
+# - the manual pages render without a warning (when man is there) and name the installed
+#   version;
+# - the bash completion offers every command and option that tobrik-cli's help lists.
 # The programs run with a bare environment, so only the installed layout leads them to their
 # files. Below a prefix other than /usr, XDG_DATA_DIRS names PREFIX/share, as a desktop session
 # names the data folders it knows.
@@ -23,6 +26,8 @@ shared_software=$share/VARNO/PLV/DECSOFT
 entry=$share/applications/tobrik.desktop
 docs=$share/doc/tobrik
 icons=$share/icons/hicolor/scalable/apps
+manual_pages=$share/man/man1
+completion=$share/bash-completion/completions/tobrik-cli
 start_limit_s=60   # generous: the machine may be busy; a start normally takes a second
 run_s=2            # time for the first port scans before the program is told to end
 
@@ -71,6 +76,58 @@ check_desktop_entry() {
   [ -f "$icons/$icon.svg" ] || fail "the desktop entry's icon $icon is not in $icons"
 }
 
+# The version a program's --version line names ("NAME Version 1.24.07  DATE").
+answered_version() {
+  local line
+  line=$("${bare[@]}" "$prefix/bin/$1" --version) || fail "$1 --version failed"
+  [[ $line =~ ^$1' Version '([^ ]+) ]] || fail "$1 --version printed '$line'"
+  echo "${BASH_REMATCH[1]}"
+}
+
+check_manual_pages() {
+  local page
+  for page in "$manual_pages"/{Tobrik,tobrik-cli}.1.gz; do
+    [ -f "$page" ] || fail "no manual page $page"
+  done
+  if ! command -v man >/dev/null; then
+    echo "check-install: man is not installed: the manual pages are not rendered"
+    return
+  fi
+  local version warnings
+  version=$(answered_version tobrik-cli)
+  for page in "$manual_pages"/{Tobrik,tobrik-cli}.1.gz; do
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+      man --warnings=w -l "$page" 2>&1 >"$scratch/page.txt") || fail "man cannot render $page"
+    [ -z "$warnings" ] || fail "$page renders with warnings: $warnings"
+    grep -qF "$version" "$scratch/page.txt" || fail "$page does not name the version $version"
+  done
+}
+
+# What the completion offers after `tobrik-cli WORD... ` (the last word is the one completed).
+completions() {
+  bash -c 'source "$0"; COMP_WORDS=(tobrik-cli "$@"); COMP_CWORD=$#; _tobrik_cli
+           echo " ${COMPREPLY[*]} "' "$completion" "$@"
+}
+
+check_completion() {
+  [ -f "$completion" ] || fail "no bash completion $completion"
+  local cli=("${bare[@]}" "$prefix/bin/tobrik-cli") command option offered
+  [ "$(completions up)" = ' update ' ] || fail "the completion does not complete up to update"
+  [ "$(completions simulate --block '')" = ' 32 64 ' ] ||
+    fail "the completion does not offer 32 and 64 for --block"
+  [[ $(completions update --port COM) == *' COM32 '* ]] ||
+    fail "the completion offers no COM numbers for --port"
+  # A command or option that the help lists and the completion lacks fails here.
+  for command in $("${cli[@]}" --help | sed -n '/^Commands:/,/^$/s/^  \([a-z-]*\) .*/\1/p'); do
+    [[ $(completions '') == *" $command "* ]] || fail "the completion lacks the command $command"
+    offered=$(completions "$command" -)
+    for option in $("${cli[@]}" "$command" --help |
+                    sed -nE '/^Options:/,/^$/s/^ +(-[a-z], )?(--[a-z-]+).*/\2/p'); do
+      [[ $offered == *" $option "* ]] || fail "the completion lacks $command $option"
+    done
+  done
+}
+
 check_window_program() {
   local home=$scratch/home
   local user_folder=$home/.local/share/VARNO/PLV
@@ -97,14 +154,6 @@ check_window_program() {
   [ -z "$(ls -A "$user_folder/DECSOFT")" ] || fail "a new user's software folder was filled"
 }
 
-# The version a program's --version line names ("NAME Version 1.24.07  DATE").
-answered_version() {
-  local line
-  line=$("${bare[@]}" "$prefix/bin/$1" --version) || fail "$1 --version failed"
-  [[ $line =~ ^$1' Version '([^ ]+) ]] || fail "$1 --version printed '$line'"
-  echo "${BASH_REMATCH[1]}"
-}
-
 check_versions() {
   local version window_version metainfo newest
   version=$(answered_version tobrik-cli)
@@ -129,4 +178,6 @@ check_versions
 check_no_software_file
 check_desktop_entry
 check_window_program
+check_manual_pages
+check_completion
 echo "check-install: $prefix is complete"

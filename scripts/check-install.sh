@@ -161,8 +161,9 @@ check_versions() {
   [ "$window_version" = "$version" ] || fail "Tobrik and tobrik-cli name different versions"
   "${bare[@]}" "$prefix/bin/Tobrik" --help | grep -q '^Usage: Tobrik' ||
     fail "Tobrik --help did not answer"
-  metainfo=$(find "$share/metainfo" -name '*.metainfo.xml')
-  [ -n "$metainfo" ] || fail "no AppStream metadata in $share/metainfo"
+  # Other programs' metadata lies beside ours under /usr: ours is the one that launches us.
+  metainfo=$(grep -l '<launchable type="desktop-id">tobrik.desktop</launchable>' \
+               "$share"/metainfo/*.metainfo.xml) || fail "no AppStream metadata in $share/metainfo"
   grep -q "<release version=\"$version\"" "$metainfo" ||
     fail "the metadata's release is not version $version"
   newest=$(zcat "$docs/changelog.gz" | head -n 1)

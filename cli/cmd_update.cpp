@@ -319,6 +319,7 @@ private:
             return;
         }
         finishing_ = true;
+        Module_DU::State().EndAfterUpdate = true;
         view_.DeclineQuestions();
         progress_.PrintErr(
             QStringLiteral("update: finishing the update; signal again to stop now"));

@@ -1,5 +1,6 @@
 #include "gui/Wizard.h"
 
+#include "app/Module_DU.h"
 #include "app/TerminationSignals.h"
 #include "app/WidgetDialogs.h"
 #include "app/frm_Du_Hilfe.h"
@@ -139,7 +140,7 @@ void Wizard::ShowUpdatePage()
         connect(updatePage_, &frm_update::Unloaded, this, &Wizard::ShowPortPage);
         // After the update's handler has returned: the close-down may delete the page.
         connect(updatePage_, &frm_update::Idle, this, [this] {
-            if (endAfterUpdate_)
+            if (Module_DU::State().EndAfterUpdate)
                 ClosePortPage();
         }, Qt::QueuedConnection);
         ConnectSideWindows(updatePage_.data());
@@ -172,7 +173,7 @@ void Wizard::ClosePortPage()
 void Wizard::EndOnSignal()
 {
     if (updatePage_ && updatePage_->Busy()) {
-        endAfterUpdate_ = true;
+        Module_DU::State().EndAfterUpdate = true;
         updatePage_->CancelOpenDialogs();
         return;
     }

@@ -64,5 +64,4 @@ private:
     QPointer<frm_update> updatePage_;
     QPointer<frm_log> logWindow_;
     QPointer<frm_Du_Hilfe> helpPage_;
-    bool endAfterUpdate_ = false; // a termination signal came while an update ran
 };

@@ -9,6 +9,7 @@
 // switched on is still on. Steps without a failure path of their own run guarded (GuardedStep.h):
 // a run-time error there is logged and the run goes on.
 
+#include "history/UpdateRecord.h"
 #include "software/IndexEntry.h"
 #include "update/ImageFile.h"
 #include "update/UpdateImage.h"
@@ -43,6 +44,9 @@ public:
     // One whole run. The view's buttons are disabled from its start to its end; window events
     // run inside its waits and after each payload byte.
     AlternativeOutcome Run();
+
+    // The history record of the last run; empty before the first.
+    const std::optional<UpdateRecord> &LastRecord() const;
 
     // Payload bytes per block: 64 for TYPE 2, 32 for every other type.
     static int32_t BlockSizeOf(int32_t type);

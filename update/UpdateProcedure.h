@@ -4,6 +4,7 @@
 // on the track, look its image up and check it, ask the user, transfer the image, and close
 // everything again. Every line the user sees goes to the view, the finer trace to the log.
 
+#include "history/UpdateRecord.h"
 #include "software/IndexEntry.h"
 #include "update/BlockTransfer.h"
 #include "update/ImageFile.h"
@@ -13,6 +14,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class UpdateView;
 
@@ -34,6 +36,10 @@ public:
     UpdateOutcome Run();
 
     UpdateLink &Link();
+
+    // The history record of the last run; empty before the first, and after a run that went
+    // back for want of a software file (nothing was attempted).
+    const std::optional<UpdateRecord> &LastRecord() const;
 
     // Sends 20 burst pairs with the given loop count and returns the milliseconds they took.
     // Tests put their own measurement here to play a PC of a given speed.

@@ -58,4 +58,8 @@ public:
 
     // What the Back button does: the page is left for the file page.
     virtual void GoBack() = 0;
+
+    // The user's name for the locomotive, written into the attempt's history record; a view
+    // without a note field has none.
+    virtual QString Note() const { return {}; }
 };

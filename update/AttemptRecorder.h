@@ -1,0 +1,37 @@
+#pragma once
+// What one run of an update learns as it goes (the decoder that answered, the image's blocks,
+// the acknowledged ones, the user's answer); when the run ends, its one history record. Both
+// update methods keep one from their first step to their last, so every way a run can end
+// leaves exactly one record.
+
+#include "history/UpdateRecord.h"
+#include "software/IndexEntry.h"
+
+#include <QElapsedTimer>
+#include <cstdint>
+
+class UpdateView;
+
+class AttemptRecorder {
+public:
+    // Starts the attempt now: the time, the software file, the selected port with its device,
+    // the view's options and numbers, and the note.
+    AttemptRecorder(const UpdateView &view, const QString &method);
+
+    void DecoderAnswered(const IndexEntry &entry);
+    void ImageBlocks(int64_t blocks);
+    void BlocksAcknowledged(int64_t blocks);
+    // The question was answered No: by the user, or by the program on its way to end.
+    void QuestionDeclined();
+
+    // Ends the attempt and appends its record to the history; returns the record. ended is
+    // what the run saw: Finished, Unconfirmed, Failed (also for any end before the transfer),
+    // or Interrupted. The recorder tells a declined question from a failure, and a No or a
+    // stopped transfer while the program is on its way to end from the user's own.
+    const UpdateRecord &Finish(AttemptResult ended);
+
+private:
+    UpdateRecord record_;
+    QElapsedTimer clock_;
+    bool declined_ = false;
+};

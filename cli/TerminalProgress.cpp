@@ -15,11 +15,16 @@ TerminalProgress::TerminalProgress(bool drawn) : drawn_(drawn) {}
 
 void TerminalProgress::Show(float percent)
 {
-    const int whole = qBound(0, qRound(percent), FullPercent);
+    const int whole = WholePercent(percent);
     if (!drawn_ || (whole == percent_ && onScreen_))
         return;
     percent_ = whole;
     Draw();
+}
+
+int TerminalProgress::WholePercent(float percent)
+{
+    return qBound(0, qRound(percent), FullPercent);
 }
 
 void TerminalProgress::PrintOut(const QString &line)

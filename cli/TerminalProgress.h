@@ -18,6 +18,9 @@ public:
     // Leaves the bar as it stands on a line of its own.
     void End();
 
+    // percent rounded to a whole one from 0 to 100, as the bar shows it.
+    static int WholePercent(float percent);
+
 private:
     void Draw();
     void Clear();

@@ -1,6 +1,7 @@
 #include "cli/TerminalUpdateView.h"
 
 #include "cli/CliCommand.h"
+#include "cli/JsonUpdateEvents.h"
 #include "cli/TerminalProgress.h"
 
 #include <QStringList>
@@ -18,14 +19,18 @@ bool IsYes(const QString &typed)
 }
 } // namespace
 
-TerminalUpdateView::TerminalUpdateView(const UpdateOptions &options, TerminalProgress &progress)
-    : options_(options), progress_(progress)
+TerminalUpdateView::TerminalUpdateView(const UpdateOptions &options, TerminalProgress &progress,
+                                       JsonUpdateEvents *events)
+    : options_(options), progress_(progress), events_(events)
 {
 }
 
 void TerminalUpdateView::AddInfoLine(const QString &line)
 {
-    progress_.PrintOut(line);
+    if (events_)
+        events_->Line(line);
+    else
+        progress_.PrintOut(line);
 }
 
 // What is printed stays printed.
@@ -42,6 +47,8 @@ void TerminalUpdateView::SetInfoColour(const QColor &colour)
 void TerminalUpdateView::SetProgress(float percent)
 {
     progress_.Show(percent);
+    if (events_)
+        events_->Progress(percent);
 }
 
 bool TerminalUpdateView::NoQuery() const
@@ -79,6 +86,14 @@ void TerminalUpdateView::SetButtonsEnabled(bool) {}
 
 bool TerminalUpdateView::AskYesNo(const QString &title, const QString &text)
 {
+    const bool answer = Answer(title, text);
+    if (events_)
+        events_->Question(title, text, answer);
+    return answer;
+}
+
+bool TerminalUpdateView::Answer(const QString &title, const QString &text)
+{
     if (declining_)
         return false;
     if (options_.answerYes)
@@ -100,6 +115,11 @@ void TerminalUpdateView::ShowInformation(const QString &title, const QString &te
 
 // The command loads its file before the run, so the page never has to go back.
 void TerminalUpdateView::GoBack() {}
+
+QString TerminalUpdateView::Note() const
+{
+    return options_.note;
+}
 
 std::optional<QColor> TerminalUpdateView::Colour() const
 {

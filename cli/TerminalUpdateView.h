@@ -2,13 +2,15 @@
 // The update page on a terminal: each line added to List2 is printed on standard output as it
 // is added (a line the retry logic removes later stays printed), the progress bar is drawn on
 // standard error, the confirmation question is asked on standard input and an information
-// box's text is printed on standard error.
+// box's text is printed on standard error. With JSON events, the list lines, the progress and
+// the question with its answer go to them instead of the plain lines on standard output.
 
 #include "cli/StandardInputLine.h"
 #include "update/UpdateView.h"
 
 #include <optional>
 
+class JsonUpdateEvents;
 class TerminalProgress;
 
 // What the user sets on the page: its two options and two number boxes, and whether the
@@ -19,11 +21,14 @@ struct UpdateOptions {
     bool answerYes = false;
     QString preamble = StartValue::Preamble;
     QString timingTarget = StartValue::TimingTarget;
+    QString note; // the user's name for the locomotive, for the history record
 };
 
 class TerminalUpdateView : public UpdateView {
 public:
-    TerminalUpdateView(const UpdateOptions &options, TerminalProgress &progress);
+    // events: none for the plain lines.
+    TerminalUpdateView(const UpdateOptions &options, TerminalProgress &progress,
+                       JsonUpdateEvents *events = nullptr);
 
     void AddInfoLine(const QString &line) override;
     void RemoveLastInfoLine() override;
@@ -44,6 +49,7 @@ public:
     // "TITLE: TEXT" on standard error, where the question is asked too.
     void ShowInformation(const QString &title, const QString &text) override;
     void GoBack() override;
+    QString Note() const override;
 
     // List2's colour as the run left it; none when no run set one.
     std::optional<QColor> Colour() const;
@@ -52,8 +58,11 @@ public:
     void DeclineQuestions();
 
 private:
+    bool Answer(const QString &title, const QString &text);
+
     UpdateOptions options_;
     TerminalProgress &progress_;
+    JsonUpdateEvents *events_;
     QString timing_ = StartValue::Timing;
     std::optional<QColor> colour_;
     StandardInputLine answerLine_;

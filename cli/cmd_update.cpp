@@ -8,6 +8,7 @@
 #include "app/Module_DU.h"
 #include "app/Startup.h"
 #include "app/TerminationSignals.h"
+#include "cli/JsonUpdateEvents.h"
 #include "cli/PortScans.h"
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalUpdateView.h"
@@ -26,7 +27,7 @@
 namespace {
 const char Usage[] = "[--port PORT [--force]] --file FILE (--decoder ID [--decoder ID ...] "
                      "[--no-query] [--blind] [--pream N] [--timing-soll MS] | --alternative) "
-                     "[--yes] [--log]";
+                     "[--yes] [--note TEXT] [--json] [--log]";
 
 const char Description[] = R"(
 Runs one decoder update as the wizard does: FILE loaded as the file page loads it, the port
@@ -46,6 +47,15 @@ error naming the IDs FILE holds; FILE is read before any port is opened.
 Each line the page adds to its list is printed on standard output as it is added; lines that
 the retries take out of the list again stay printed. On a terminal a progress bar is drawn on
 standard error. After the update the last line on standard error is the list's colour.
+
+Every run of the update page adds one record to the update history (tobrik-cli history);
+--note TEXT goes into it. With --json, standard output carries JSON lines only, one object a
+line as it happens: {"type":"line","text":...} for each list line, {"type":"progress",
+"percent":N} for each whole percent reached, {"type":"question","title":...,"text":...,
+"answer":true|false} once the question is answered (on standard input as without --json,
+unless --yes), and last {"type":"result","result":"finished|unconfirmed|failed|declined|
+interrupted","exit_status":N,"record":{...}} with the run's history record, null when the
+update page did not run. Everything else goes to standard error.
 
 --pream takes 4 to 10000 (not read with --blind), --timing-soll 0 to 1000; a value outside
 ends the run before the port is opened, with the page's line naming the range.
@@ -99,6 +109,14 @@ const QCommandLineOption TimingOption(QStringLiteral("timing-soll"),
 const QCommandLineOption AlternativeOption(QStringLiteral("alternative"),
                                           QStringLiteral("the page's alternative method instead "
                                                          "of the update"));
+const QCommandLineOption NoteOption(QStringLiteral("note"),
+                                   QStringLiteral("the user's name for the locomotive, written "
+                                                  "into the attempt's history record"),
+                                   QStringLiteral("TEXT"));
+const QCommandLineOption JsonOption(QStringLiteral("json"),
+                                   QStringLiteral("JSON lines on standard output for another "
+                                                  "program, all text for people on standard "
+                                                  "error"));
 const QCommandLineOption LogOption(QStringLiteral("log"),
                                   QStringLiteral("the log window's lines on standard error"));
 
@@ -150,6 +168,7 @@ QString ReadRequest(const QCommandLineParser &parsed, UpdateRequest &request)
     request.options.answerYes = parsed.isSet(YesOption);
     request.options.preamble = parsed.value(PreambleOption);
     request.options.timingTarget = parsed.value(TimingOption);
+    request.options.note = parsed.value(NoteOption);
     request.file = parsed.value(FileOption);
     for (const QString &id : parsed.values(DecoderOption)) {
         const auto decoder = NumberIn(id, 0, HighestDecoderId);
@@ -271,8 +290,14 @@ int ExitStatus(UpdateOutcome outcome)
     return CliStatus::Failure;
 }
 
+// How the page's run ended: the exit status and the history record the run left.
+struct RunEnd {
+    int status;
+    std::optional<UpdateRecord> record;
+};
+
 // The update page's run for the chosen decoders.
-int RunUpdate(const UpdateRequest &request, TerminalUpdateView &view, TerminalProgress &progress)
+RunEnd RunUpdate(const UpdateRequest &request, TerminalUpdateView &view, TerminalProgress &progress)
 {
     Module_DU::State().ChosenDecoders = request.decoders;
     UpdateProcedure procedure(view);
@@ -282,16 +307,18 @@ int RunUpdate(const UpdateRequest &request, TerminalUpdateView &view, TerminalPr
         PrintErr(QStringLiteral("update: warning: the decoder did not confirm everything; the "
                                 "list's last lines say what it may lack\n"));
     PrintErr(ResultLine(view, outcome));
-    return ExitStatus(outcome);
+    return {ExitStatus(outcome), procedure.LastRecord()};
 }
 
 // The page's alternative method.
-int RunAlternative(TerminalUpdateView &view, TerminalProgress &progress)
+RunEnd RunAlternative(TerminalUpdateView &view, TerminalProgress &progress)
 {
     UpdateLink link(view);
-    const AlternativeOutcome outcome = AlternativeUpdate(view, link).Run();
+    AlternativeUpdate alternative(view, link);
+    const AlternativeOutcome outcome = alternative.Run();
     progress.End();
-    return outcome == AlternativeOutcome::Completed ? CliStatus::Success : CliStatus::Failure;
+    return {outcome == AlternativeOutcome::Completed ? CliStatus::Success : CliStatus::Failure,
+            alternative.LastRecord()};
 }
 
 // Termination signals (SIGTERM, SIGINT, SIGHUP) while the page's run lasts. As in the window,
@@ -330,12 +357,17 @@ private:
     bool finishing_ = false;
 };
 
-int RunUpdatePage(const UpdateRequest &request, TerminalProgress &progress)
+// events: where --json tells the run; none without it.
+int RunUpdatePage(const UpdateRequest &request, TerminalProgress &progress,
+                  JsonUpdateEvents *events)
 {
-    TerminalUpdateView view(request.options, progress);
+    TerminalUpdateView view(request.options, progress, events);
     const SignalsDuringRun interruptions(view, progress);
-    return request.alternative ? RunAlternative(view, progress)
-                               : RunUpdate(request, view, progress);
+    const RunEnd end = request.alternative ? RunAlternative(view, progress)
+                                           : RunUpdate(request, view, progress);
+    if (events)
+        events->Recorded(end.record);
+    return end.status;
 }
 
 // COM n with its device as the port list's tooltip names it, "COM3 (FT232R USB UART, FTDI
@@ -405,12 +437,13 @@ bool ChoosePort(const UpdateRequest &request, PortList &ports)
 }
 
 // After the update the adapter is left as the page's close-down leaves it.
-int RunFromPortPage(const UpdateRequest &request, TerminalProgress &progress)
+int RunFromPortPage(const UpdateRequest &request, TerminalProgress &progress,
+                    JsonUpdateEvents *events)
 {
     MemoryPortView portView;
     PortList ports(portView);
-    const int status =
-        ChoosePort(request, ports) ? RunUpdatePage(request, progress) : CliStatus::Failure;
+    const int status = ChoosePort(request, ports) ? RunUpdatePage(request, progress, events)
+                                                  : CliStatus::Failure;
     ports.Detection().AdapterOff();
     return status;
 }
@@ -437,27 +470,42 @@ int Prepare(UpdateRequest &request)
     return CliStatus::Success;
 }
 
-int Update(const QCommandLineParser &parsed)
+int RunRequest(const QCommandLineParser &parsed, TerminalProgress &progress,
+               JsonUpdateEvents *events)
 {
     UpdateRequest request;
     const QString problem = ReadRequest(parsed, request);
     if (!problem.isEmpty())
         return UsageError("update", problem);
 
-    TerminalProgress progress(IsTerminal(stdout));
     if (request.log)
         Log::SetSink([&progress](const QString &line) { progress.PrintErr(line); });
     int status = Prepare(request);
     if (status == CliStatus::Success)
-        status = RunFromPortPage(request, progress);
+        status = RunFromPortPage(request, progress, events);
     Log::SetSink({});
+    return status;
+}
+
+// With --json every call the command takes ends with one result object, also when the update
+// page never ran.
+int Update(const QCommandLineParser &parsed)
+{
+    TerminalProgress progress(IsTerminal(stdout));
+    std::optional<JsonUpdateEvents> events;
+    if (parsed.isSet(JsonOption))
+        events.emplace(progress);
+    const int status = RunRequest(parsed, progress, events ? &*events : nullptr);
+    if (events)
+        events->End(status);
     return status;
 }
 
 const CliCommand command("update",
                          {"run one decoder update as the wizard does", Usage,
                           {PortOption, ForceOption, FileOption, DecoderOption, NoQueryOption, BlindOption,
-                           YesOption, PreambleOption, TimingOption, AlternativeOption, LogOption},
+                           YesOption, PreambleOption, TimingOption, AlternativeOption, NoteOption,
+                          JsonOption, LogOption},
                           {},
                           Description},
                          Update);

@@ -17,7 +17,8 @@ void JsonUpdateEvents::Progress(float percent)
     if (percent_ == whole)
         return;
     percent_ = whole;
-    Write({{QStringLiteral("type"), QStringLiteral("progress")}, {QStringLiteral("percent"), whole}});
+    Write({{QStringLiteral("type"), QStringLiteral("progress")},
+           {QStringLiteral("percent"), whole}});
 }
 
 void JsonUpdateEvents::Question(const QString &title, const QString &text, bool answer)

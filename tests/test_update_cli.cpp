@@ -1,6 +1,8 @@
 // tobrik-cli update run as a user runs it, in a child process: the port scan, the file, the
 // whole update against a simulated programmer with a decoder on its track, its exit status,
-// an invented image kept from a device, refusals before any port is opened, and termination signals during the update.
+// an invented image kept from a device, refusals before any port is opened, termination signals
+// during the update, update --json for other programs and the history the runs leave.
+#include "app/Mod_Getfolder.h"
 #include "history/UpdateHistory.h"
 #include "sim/PtyLink.h"
 #include "sim/SimPortAddress.h"
@@ -10,6 +12,8 @@
 #include "support/TestFolders.h"
 #include "support/UpdateRig.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -39,7 +43,8 @@ const QStringList WholeUpdate = Opening + Transfer + Ending;
 
 struct CliRun {
     int exitCode = -1;
-    QStringList lines; // standard output
+    QString output;
+    QStringList lines; // standard output's
     QString errors;    // standard error
 };
 
@@ -95,12 +100,12 @@ bool StartCli(QProcess &cli, const QString &ports, const QStringList &arguments)
     return cli.waitForStarted();
 }
 
-// tobrik-cli update, standard input closed at once.
-CliRun RunUpdate(const QString &ports, const QStringList &arguments)
+// tobrik-cli, standard input closed at once.
+CliRun RunCli(const QString &ports, const QStringList &arguments)
 {
     QProcess cli;
     CliRun run;
-    if (!StartCli(cli, ports, QStringList{"update"} + arguments))
+    if (!StartCli(cli, ports, arguments))
         return run;
     cli.closeWriteChannel();
     if (!cli.waitForFinished(ChildPatienceMs)) {
@@ -109,9 +114,68 @@ CliRun RunUpdate(const QString &ports, const QStringList &arguments)
         return run;
     }
     run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    run.lines = QString::fromUtf8(cli.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    run.output = QString::fromUtf8(cli.readAllStandardOutput());
+    run.lines = run.output.split('\n', Qt::SkipEmptyParts);
     run.errors = QString::fromUtf8(cli.readAllStandardError());
     return run;
+}
+
+CliRun RunUpdate(const QString &ports, const QStringList &arguments)
+{
+    return RunCli(ports, QStringList{"update"} + arguments);
+}
+
+// The history file the runs of tobrik-cli write in the workspace's folders.
+QString HistoryPath()
+{
+    Mod_Getfolder::ComputePaths();
+    return UpdateHistory::FilePath();
+}
+
+UpdateRecord Attempt(int32_t decoder, const QString &name, int startMinute, AttemptResult result,
+                     const QString &note)
+{
+    UpdateRecord record;
+    record.time = QDateTime(QDate(2026, 3, 14), QTime(9, 30), Qt::OffsetFromUTC, 3600)
+                      .addSecs(startMinute * 60);
+    record.decoderId = decoder;
+    record.decoder = name;
+    record.version = QStringLiteral("2.14");
+    record.result = result;
+    record.blocks = 2;
+    record.blocksAcknowledged = result == AttemptResult::Finished ? 2 : 0;
+    record.seconds = 3.25;
+    record.note = note;
+    return record;
+}
+
+// Three attempts in the order they ended, the second begun first, and a record cut short by a
+// kill; the records as the history reads them back, in the file's order.
+std::vector<UpdateRecord> WriteHistory(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).path()); // as the program's start makes it
+    for (const UpdateRecord &record :
+         {Attempt(12, "TB-M10", 60, AttemptResult::Finished, "BR 01 118"),
+          Attempt(13, "TB-M11", 0, AttemptResult::Failed, {}),
+          Attempt(12, "TB-M10", 30, AttemptResult::Declined, "V 200, \"Gleis 3\"")})
+        UpdateHistory::Append(record, path);
+    QFile file(path);
+    if (!file.open(QIODevice::Append) || file.write("{\"time\":\"2026-03-14T1") < 0)
+        qFatal("cannot tear %s", qPrintable(path));
+    return UpdateHistory::Read(path);
+}
+
+// Standard output's lines as JSON objects; none when a line is not one.
+std::optional<QList<QJsonObject>> JsonObjects(const QStringList &lines)
+{
+    QList<QJsonObject> objects;
+    for (const QString &line : lines) {
+        const QJsonDocument document = QJsonDocument::fromJson(line.toUtf8());
+        if (!document.isObject())
+            return std::nullopt;
+        objects.append(document.object());
+    }
+    return objects;
 }
 } // namespace
 
@@ -125,6 +189,10 @@ private slots:
     void sendsNothingUnasked_data();
     void sendsNothingUnasked();
     void secondSignalStopsTheTransfer();
+    void printsTheHistory_data();
+    void printsTheHistory();
+    void tellsAnotherProgramInJson_data();
+    void tellsAnotherProgramInJson();
 };
 
 void UpdateCliTest::updatesTheDecoder_data()
@@ -321,6 +389,138 @@ void UpdateCliTest::secondSignalStopsTheTransfer()
         UpdateHistory::Read(workspace.folders.UserFolder() + "Update_History.jsonl");
     QCOMPARE(history.size(), size_t{1});
     QCOMPARE(ResultName(history[0].result), "interrupted");
+}
+
+void UpdateCliTest::printsTheHistory_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QList<int>>("shown"); // places in the file, in the order printed
+
+    QTest::newRow("table, oldest start first") << QStringList{} << QList<int>{1, 2, 0};
+    QTest::newRow("table of no record: the header")
+        << QStringList{"--decoder", "99"} << QList<int>{};
+    QTest::newRow("JSON lines of one decoder") << QStringList{"--json", "--decoder", "12"}
+                                               << QList<int>{2, 0};
+    QTest::newRow("CSV of two decoders")
+        << QStringList{"--csv", "--decoder", "13", "--decoder", "12"} << QList<int>{1, 2, 0};
+}
+
+// The history as tobrik-cli reads it from a file the history's own writer wrote: the records
+// asked for in the order of their start, a torn last line named on standard error and skipped.
+void UpdateCliTest::printsTheHistory()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QList<int>, shown);
+    TestFolders folders;
+    const std::vector<UpdateRecord> written = WriteHistory(HistoryPath());
+    QCOMPARE(written.size(), size_t(3));
+    std::vector<UpdateRecord> expected;
+    for (const int place : shown)
+        expected.push_back(written[place]);
+
+    const CliRun run = RunCli({}, QStringList{"history"} + options);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QVERIFY(!run.errors.isEmpty());
+    if (options.contains("--csv")) {
+        QCOMPARE(run.output, UpdateHistory::ToCsv(expected));
+    } else if (options.contains("--json")) {
+        const auto objects = JsonObjects(run.lines);
+        QVERIFY(objects);
+        QCOMPARE(objects->size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            QCOMPARE(objects->at(i), expected[i].ToJson());
+    } else {
+        QCOMPARE(run.lines.size(), expected.size() + 1);
+        const QString header = run.lines.first();
+        for (size_t i = 0; i < expected.size(); ++i) {
+            const QString &row = run.lines[i + 1];
+            QCOMPARE(row.indexOf(ResultName(expected[i].result)), header.indexOf("RESULT"));
+            QCOMPARE(row.mid(header.indexOf("NOTE")), expected[i].note);
+        }
+    }
+}
+
+void UpdateCliTest::tellsAnotherProgramInJson_data()
+{
+    QTest::addColumn<QString>("ports"); // %1: COM3 with the track decoder
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("answers");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("finished, with a note")
+        << "%1" << QStringList{"--yes", "--note", "BR 01 118"} << WholeUpdate << "true"
+        << "finished" << 0;
+    // The last block's progress is shown again for its retry.
+    QTest::newRow("reply to the last block lost")
+        << "%1" + LoseLastBlockReply << QStringList{"--yes"}
+        << Opening + Transfer
+               + QStringList{"Timeout Block 1 Retry 1", "Update finished",
+                             "Not confirmed by the decoder: block 1", "Comm port closed"}
+        << "true" << "unconfirmed" << UnconfirmedStatus;
+    // Standard input is closed: the end of input is No.
+    QTest::newRow("question answered No")
+        << "%1" << QStringList{} << Opening + QStringList{"TB-M10 found", "Comm port closed"}
+        << "false" << "declined" << 1;
+    QTest::newRow("no programmer: the update page never ran")
+        << "3=sim:none" << QStringList{"--yes"} << QStringList{} << "" << "failed" << 1;
+}
+
+// update --json: standard output is JSON lines only, the list's lines in order, each whole
+// percent once, the question with its answer, and last the result with the exit status and
+// the very record the run wrote to the history.
+void UpdateCliTest::tellsAnotherProgramInJson()
+{
+    QFETCH(QString, ports);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, answers);
+    QFETCH(QString, result);
+    QFETCH(int, status);
+    Workspace workspace;
+    const CliRun run = RunUpdate(ports.replace("%1", workspace.Ports("box")),
+                                 QStringList{"--file", workspace.softwarePath, "--decoder",
+                                             QString::number(TrackDecoder), "--json"}
+                                     + options);
+    QVERIFY2(run.exitCode == status, qPrintable(run.errors));
+    const auto objects = JsonObjects(run.lines);
+    QVERIFY2(objects && !objects->isEmpty(), qPrintable(run.lines.join('\n')));
+
+    QStringList listed;
+    QStringList answered;
+    QList<int> percents;
+    for (const QJsonObject &object : objects->mid(0, objects->size() - 1)) {
+        const QString type = object["type"].toString();
+        if (type == "line")
+            listed.append(object["text"].toString());
+        else if (type == "question")
+            answered.append(object["answer"].toBool() ? "true" : "false");
+        else if (type == "progress")
+            percents.append(object["percent"].toInt());
+        else
+            QFAIL(qPrintable("unexpected object " + QJsonDocument(object).toJson()));
+    }
+    QCOMPARE(listed, lines);
+    QCOMPARE(answered.join(','), answers);
+    for (int i = 1; i < percents.size(); ++i)
+        QVERIFY2(percents[i] != percents[i - 1], qPrintable(QString::number(percents[i])));
+
+    const QJsonObject end = objects->last();
+    QCOMPARE(end["type"].toString(), QString("result"));
+    QCOMPARE(end["result"].toString(), result);
+    QCOMPARE(end["exit_status"].toInt(), status);
+    QVERIFY(run.errors.contains(lines.isEmpty() ? "no programmer found" : "Result: "));
+    const std::vector<UpdateRecord> history = UpdateHistory::Read(HistoryPath());
+    if (lines.isEmpty()) { // the update page never ran
+        QVERIFY(history.empty());
+        QVERIFY(end["record"].isNull());
+        return;
+    }
+    QCOMPARE(history.size(), size_t(1));
+    QCOMPARE(end["record"].toObject(), history.front().ToJson());
+    const int noteAt = options.indexOf("--note");
+    QCOMPARE(history.front().note, noteAt < 0 ? QString() : options[noteAt + 1]);
 }
 
 QTEST_MAIN(UpdateCliTest)

@@ -18,3 +18,19 @@ $M cli/cmd_update.cpp '            Module_DU::State().StopUpdate = true;' '' tes
 # the windows' icon: none set, drawn blank, the SVG left out of the program
 $M gui/Wizard.cpp '    QApplication::setWindowIcon(ProgramIcon());' '' test_wizard
 $M gui/ProgramIcon.cpp '        renderer.render(&painter);' '' test_wizard
+# CLI history: oldest start first, whatever order the attempts ended in
+$M cli/cmd_history.cpp '    std::stable_sort(records.begin()' '    if (false) std::stable_sort(records.begin()' test_update_cli
+# CLI history: --decoder keeps only that decoder's records
+$M cli/cmd_history.cpp '    if (!ids.isEmpty())' '    if (false)' test_update_cli
+# CLI history: the table's columns line up
+$M cli/cmd_history.cpp 'RightAlignedColumns.contains(column) ? widths[column] : -widths[column]' '0' test_update_cli
+# CLI update --json: one progress object per whole percent
+$M cli/JsonUpdateEvents.cpp '    if (percent_ == whole)
+        return;' '' test_update_cli
+# CLI update --json: the question is told with its answer
+$M cli/TerminalUpdateView.cpp '        events_->Question(title, text, answer);' '' test_update_cli
+# CLI update --json: the result carries the record the run wrote, and --note is in it
+$M cli/cmd_update.cpp '        events->Recorded(end.record);' '        events->Recorded(std::nullopt);' test_update_cli
+$M cli/TerminalUpdateView.cpp '    return options_.note;' '    return {};' test_update_cli
+# CLI update --json: the last object is the result, also when the update page never ran
+$M cli/cmd_update.cpp '        events->End(status);' '' test_update_cli

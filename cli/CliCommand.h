@@ -32,12 +32,17 @@ struct CliSyntax {
 struct CliCommand {
     // Returns the process exit status.
     using Handler = std::function<int(const QCommandLineParser &parsed)>;
+    // Told of a call refused before the handler ran (its usage error already said on standard
+    // error), with the options parsed as far as they were and the exit status: a command whose
+    // output another program reads as data can end it there too.
+    using RefusalHandler = std::function<void(const QCommandLineParser &parsed, int status)>;
 
-    CliCommand(const char *name, CliSyntax syntax, Handler handler);
+    CliCommand(const char *name, CliSyntax syntax, Handler handler, RefusalHandler refused = {});
 
     const char *name;
     CliSyntax syntax;
     Handler handler;
+    RefusalHandler refused;
 };
 
 namespace CliStatus {

@@ -501,6 +501,15 @@ int Update(const QCommandLineParser &parsed)
     return status;
 }
 
+// A call the option parser refused still ends --json's output with its result.
+void Refused(const QCommandLineParser &parsed, int status)
+{
+    if (!parsed.isSet(JsonOption))
+        return;
+    TerminalProgress progress(false);
+    JsonUpdateEvents(progress).End(status);
+}
+
 const CliCommand command("update",
                          {"run one decoder update as the wizard does", Usage,
                           {PortOption, ForceOption, FileOption, DecoderOption, NoQueryOption, BlindOption,
@@ -508,5 +517,5 @@ const CliCommand command("update",
                           JsonOption, LogOption},
                           {},
                           Description},
-                         Update);
+                         Update, Refused);
 } // namespace

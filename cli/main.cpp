@@ -122,6 +122,15 @@ void KeepReasonsEnglish()
     QtTranslation::KeepEnglish();
 }
 
+int RefuseCall(const CliCommand &command, const QCommandLineParser &parser,
+               const QString &problem)
+{
+    const int status = UsageError(command.name, problem);
+    if (command.refused)
+        command.refused(parser, status);
+    return status;
+}
+
 // words: the command's name, then what followed it.
 int RunCommand(const CliCommand &command, const QStringList &words)
 {
@@ -134,20 +143,22 @@ int RunCommand(const CliCommand &command, const QStringList &words)
         parser.addPositionalArgument(QLatin1String(argument.name),
                                      QString::fromUtf8(argument.description));
     if (!parser.parse(words))
-        return UsageError(command.name, parser.errorText());
+        return RefuseCall(command, parser, parser.errorText());
     if (parser.isSet(HelpOption())) {
         PrintOut(HelpText(CommandUsage(command), parser) + QString::fromUtf8(syntax.details));
         return CliStatus::Success;
     }
     if (syntax.arguments.isEmpty() && !parser.positionalArguments().isEmpty())
-        return UsageError(command.name, QStringLiteral("unexpected argument %1")
-                                            .arg(parser.positionalArguments().first()));
+        return RefuseCall(command, parser, QStringLiteral("unexpected argument %1")
+                                              .arg(parser.positionalArguments().first()));
     return command.handler(parser);
 }
 } // namespace
 
-CliCommand::CliCommand(const char *name_, CliSyntax syntax_, Handler handler_)
-    : name(name_), syntax(std::move(syntax_)), handler(std::move(handler_))
+CliCommand::CliCommand(const char *name_, CliSyntax syntax_, Handler handler_,
+                       RefusalHandler refused_)
+    : name(name_), syntax(std::move(syntax_)), handler(std::move(handler_)),
+      refused(std::move(refused_))
 {
     Registry()[name] = this;
 }

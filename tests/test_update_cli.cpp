@@ -450,16 +450,21 @@ void UpdateCliTest::tellsAnotherProgramInJson_data()
     QTest::addColumn<QString>("answers");
     QTest::addColumn<QString>("result");
     QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("error"); // on standard error
 
     QTest::newRow("finished, with a note")
         << "%1" << QStringList{"--yes", "--note", "BR 01 118"} << WholeUpdate << "true"
-        << "finished" << 0;
+        << "finished" << 0 << "Result: finished (green)";
     // Standard input is closed: the end of input is No.
     QTest::newRow("question answered No")
         << "%1" << QStringList{} << Opening + QStringList{"TB-M10 found", "Comm port closed"}
-        << "false" << "declined" << 1;
-    QTest::newRow("no programmer: the update page never ran")
-        << "3=sim:none" << QStringList{"--yes"} << QStringList{} << "" << "failed" << 1;
+        << "false" << "declined" << 1 << "Result: no transfer";
+    // The update page never ran.
+    QTest::newRow("no programmer")
+        << "3=sim:none" << QStringList{"--yes"} << QStringList{} << "" << "failed" << 1
+        << "no programmer found";
+    QTest::newRow("misspelt option") << "%1" << QStringList{"--yess"} << QStringList{} << ""
+                                     << "failed" << UsageStatus << "Unknown option 'yess'";
 }
 
 // update --json: standard output is JSON lines only, the list's lines in order, each whole
@@ -473,6 +478,7 @@ void UpdateCliTest::tellsAnotherProgramInJson()
     QFETCH(QString, answers);
     QFETCH(QString, result);
     QFETCH(int, status);
+    QFETCH(QString, error);
     Workspace workspace(ManyBlocksImage);
     const CliRun run = RunUpdate(ports.replace("%1", workspace.Ports("box")),
                                  QStringList{"--file", workspace.softwarePath, "--decoder",
@@ -505,7 +511,7 @@ void UpdateCliTest::tellsAnotherProgramInJson()
     QCOMPARE(end["type"].toString(), QString("result"));
     QCOMPARE(end["result"].toString(), result);
     QCOMPARE(end["exit_status"].toInt(), status);
-    QVERIFY(run.errors.contains(lines.isEmpty() ? "no programmer found" : "Result: "));
+    QVERIFY2(run.errors.contains(error), qPrintable(run.errors));
     const std::vector<UpdateRecord> history = UpdateHistory::Read(HistoryPath());
     if (lines.isEmpty()) { // the update page never ran
         QVERIFY(history.empty());

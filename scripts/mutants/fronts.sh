@@ -34,3 +34,4 @@ $M cli/cmd_update.cpp '        events->Recorded(end.record);' '        events->R
 $M cli/TerminalUpdateView.cpp '    return options_.note;' '    return {};' test_update_cli
 # CLI update --json: the last object is the result, also when the update page never ran
 $M cli/cmd_update.cpp '        events->End(status);' '' test_update_cli
+$M cli/main.cpp '        command.refused(parser, status);' '' test_update_cli

@@ -11,10 +11,12 @@
 
 namespace UpdateHistory {
 
-// Update_History.jsonl in the per-user working folder.
+// Update_History.jsonl in the per-user working folder; empty while no working folder is known
+// (procedures run outside the program, as the benchmarks run them).
 QString FilePath();
 
-// Appends record to the file at path (created when missing). A torn last line left by a kill is
+// Appends record to the file at path (created when missing); with an empty path it keeps
+// nothing. A torn last line left by a kill is
 // closed first, so the new record starts a line of its own. False, with the reason in a log
 // problem line, when the file cannot be written: the update's result stands all the same.
 bool Append(const UpdateRecord &record, const QString &path = FilePath());

@@ -44,8 +44,9 @@ struct UpdateRecord {
     double seconds = 0;
     QString note; // the user's name for the locomotive
 
-    // One JSON object with every field, in the order above (note only when given).
+    // One JSON object with every field, null where unknown (note only when given).
     QJsonObject ToJson() const;
-    // The record an object holds; empty when a field is missing or of the wrong kind.
+    // The record an object holds; empty without a valid time and result. Another field that is
+    // missing or of the wrong kind stays unknown, so a record of a later version still reads.
     static std::optional<UpdateRecord> FromJson(const QJsonObject &object);
 };

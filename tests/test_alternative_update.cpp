@@ -1,6 +1,7 @@
 // The update page's alternative method against the simulated decoder: the bytes it writes (the
 // probes, the handshake, the blocks and where the stream stops), the decoder's flash after it,
 // every way it ends before the transfer, and a stop asked for.
+#include "history/UpdateHistory.h"
 #include "SimPortRig.h"
 #include "support/DswBuilder.h"
 #include "support/UpdateRig.h"
@@ -77,8 +78,8 @@ QString BoxWithDecoder(int id, int blockBytes = 32)
     return QStringLiteral("%1=sim:box?decoder=%2&block=%3").arg(DecoderCom).arg(id).arg(blockBytes);
 }
 
-// Simulated ports, the software file as SoftwareFilePath (a null one is left missing) and COM3
-// as SelectedPort.
+// Simulated ports, the software file as SoftwareFilePath (a null one is left missing), COM3
+// as SelectedPort, and the folder the file lies in as the user's working folder (the history).
 class Track {
 public:
     Track(const QString &ports, const QByteArray &software) : sim(ports)
@@ -88,7 +89,15 @@ public:
             QVERIFY(DswBuilder::WriteFile(path, software));
         Module_DU::State().SelectedPort = QString::number(DecoderCom);
         Module_DU::State().SoftwareFilePath = path;
+        Module_DU::State().UserFolder = folder.path() + '/';
         LanguageTexts::FillBuiltInTexts();
+    }
+
+    // The result of the one history record the run left.
+    QString RecordedResult() const
+    {
+        const std::vector<UpdateRecord> history = UpdateHistory::Read();
+        return history.size() == 1 ? ResultName(history[0].result) : QStringLiteral("<none or more>");
     }
 
     // Everything the program has written to the programmer.
@@ -190,6 +199,11 @@ void TestAlternativeUpdate::transfersTheImage()
     QCOMPARE(run.view.buttonStates, QList<bool>({false, true}));
     QVERIFY(track.sim.log.contains(Found(decoder)));
     QVERIFY(!track.PortOpen());
+    QCOMPARE(track.RecordedResult(), "finished");
+    const UpdateRecord record = UpdateHistory::Read().at(0);
+    QCOMPARE(record.method, "alternative");
+    QCOMPARE(record.blocks, payload.size() / blockBytes);
+    QCOMPARE(record.blocksAcknowledged, 0); // nothing is awaited
 }
 
 void TestAlternativeUpdate::endsBeforeTheTransfer_data()
@@ -261,6 +275,7 @@ void TestAlternativeUpdate::endsBeforeTheTransfer()
     QVERIFY(!track.PortOpen());
     QVERIFY(run.view.informations.isEmpty());
     QVERIFY(track.Flash().isEmpty());
+    QCOMPARE(track.RecordedResult(), outcome == AlternativeOutcome::Declined ? "declined" : "failed");
 }
 
 // A stop asked for (a second signal to tobrik-cli) ends the stream before its next block, and
@@ -276,6 +291,7 @@ void TestAlternativeUpdate::stopsOnRequest()
                                                      "Übertragung auf Wunsch abgebrochen", Closed}));
     QVERIFY(!track.PortOpen());
     QVERIFY(track.Flash().isEmpty());
+    QCOMPARE(track.RecordedResult(), "interrupted");
 }
 
 QTEST_MAIN(TestAlternativeUpdate)

@@ -1,6 +1,7 @@
 // tobrik-cli update run as a user runs it, in a child process: the port scan, the file, the
 // whole update against a simulated programmer with a decoder on its track, its exit status,
 // an invented image kept from a device, refusals before any port is opened, and termination signals during the update.
+#include "history/UpdateHistory.h"
 #include "sim/PtyLink.h"
 #include "sim/SimPortAddress.h"
 #include "software/DswGeneratorMark.h"
@@ -316,6 +317,10 @@ void UpdateCliTest::secondSignalStopsTheTransfer()
     const QByteArray flash = workspace.Flash();
     QVERIFY(!flash.isEmpty() && flash.size() < workspace.Payload().size());
     QVERIFY(workspace.Payload().startsWith(flash));
+    const std::vector<UpdateRecord> history =
+        UpdateHistory::Read(workspace.folders.UserFolder() + "Update_History.jsonl");
+    QCOMPARE(history.size(), size_t{1});
+    QCOMPARE(ResultName(history[0].result), "interrupted");
 }
 
 QTEST_MAIN(UpdateCliTest)

@@ -226,6 +226,10 @@ void TestUpdateProcedure::endsBeforeTransfer()
     QCOMPARE(run.view.buttonStates, (QList<bool>{false, true}));
     QVERIFY(run.view.colours.isEmpty());
     QCOMPARE(run.view.questions.size(), answer ? 0 : 1);
+    const std::vector<UpdateRecord> history = run.rig.History();
+    QCOMPARE(history.size(), size_t{1});
+    QCOMPARE(ResultName(history[0].result), answer ? "failed" : "declined");
+    QCOMPARE(history[0].blocksAcknowledged, std::nullopt);
 }
 
 void TestUpdateProcedure::transfer_data()
@@ -368,6 +372,27 @@ void TestUpdateProcedure::transfer()
     QCOMPARE(run.view.questions,
              QStringList{"Decoder found|TB12 found, would you like to update?"});
     QVERIFY(run.Closed());
+    const std::vector<UpdateRecord> history = run.rig.History();
+    QCOMPARE(history.size(), size_t{1});
+    const UpdateRecord &record = history[0];
+    const QMap<UpdateOutcome, QString> results{{UpdateOutcome::Finished, "finished"},
+                                               {UpdateOutcome::FinishedUnconfirmed, "unconfirmed"},
+                                               {UpdateOutcome::Failed, "failed"}};
+    QCOMPARE(ResultName(record.result), results.value(outcome));
+    QCOMPARE(record.blocks, payload / 32);
+    const int64_t acknowledged = record.blocksAcknowledged.value_or(-1);
+    if (outcome == UpdateOutcome::Finished)
+        QCOMPARE(acknowledged, *record.blocks);
+    else if (outcome == UpdateOutcome::FinishedUnconfirmed)
+        QVERIFY(acknowledged >= *record.blocks - 1);
+    else
+        QVERIFY(acknowledged >= 0 && acknowledged < *record.blocks);
+    QCOMPARE(record.decoderId, 12);
+    QCOMPARE(record.decoder + " " + record.version, "TB12 1.00");
+    QCOMPARE(record.file, run.rig.softwarePath);
+    QCOMPARE(record.fileSha256, QCryptographicHash::hash(software, QCryptographicHash::Sha256).toHex());
+    QCOMPARE(record.port, 3);
+    QCOMPARE(record.method, "main");
 
     // The handshake (lead byte 0x5A - 1, 0x55, 0xAA) as far as it went. The blocks' contents
     // are checked by blockFrames here and by the simulated decoder's flash end to end.

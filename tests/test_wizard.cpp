@@ -1,6 +1,7 @@
 // The wizard around an update: close requests and the close-down while it runs, a termination
 // signal at its question, and the one help page every page shows. (A whole update through the
 // page is test_update_end_to_end's.)
+#include "history/UpdateHistory.h"
 #include "SimPortRig.h"
 #include "TestEnvironment.h"
 #include "TestFolders.h"
@@ -285,6 +286,11 @@ void WizardTest::signalAtTheQuestionAnswersNo()
     QCOMPARE(box.ports.CountLog(QStringLiteral("Block=0")), 0);
     QVERIFY(!box.Device().Connected());
     QVERIFY(QFileInfo::exists(SettingsFile(folders)));
+    // The program said No for the user, who never answered.
+    const std::vector<UpdateRecord> history =
+        UpdateHistory::Read(folders.UserFolder() + "Update_History.jsonl");
+    QCOMPARE(history.size(), size_t{1});
+    QCOMPARE(ResultName(history[0].result), "interrupted");
 }
 
 QTEST_MAIN(WizardTest)

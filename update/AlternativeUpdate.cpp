@@ -49,6 +49,18 @@ bool ImageMayGoToPort(UpdateView &view, const UpdateImage &image, int com)
     view.AddInfoLine(InventedImageRefused);
     return false;
 }
+// A run that ended before its end reads as failed here; the recorder tells a declined question.
+AttemptResult AttemptResultOf(AlternativeOutcome outcome)
+{
+    switch (outcome) {
+    case AlternativeOutcome::Completed:
+        return AttemptResult::Finished;
+    case AlternativeOutcome::Stopped:
+        return AttemptResult::Interrupted;
+    default:
+        return AttemptResult::Failed;
+    }
+}
 } // namespace
 
 AlternativeUpdate::AlternativeUpdate(UpdateView &view, UpdateLink &link) : view_(view), link_(link)
@@ -62,11 +74,19 @@ int32_t AlternativeUpdate::BlockSizeOf(int32_t type)
 
 AlternativeOutcome AlternativeUpdate::Run()
 {
+    attempt_.emplace(view_, UpdateMethod::Alternative);
     view_.ClearInfoLines();
     view_.SetButtonsEnabled(false);
     const AlternativeOutcome outcome = RunUntilCloseDown();
     CloseDown();
+    lastRecord_ = attempt_->Finish(AttemptResultOf(outcome));
+    attempt_.reset();
     return outcome;
+}
+
+const std::optional<UpdateRecord> &AlternativeUpdate::LastRecord() const
+{
+    return lastRecord_;
 }
 
 // From opening the port to the end of the transfer; every way out leads to CloseDown.
@@ -92,6 +112,7 @@ AlternativeOutcome AlternativeUpdate::RunUntilCloseDown()
     if (!ImageUsable() || !ImageMayGoToPort(view_, image_, link_.Comm().portnumber()))
         return AlternativeOutcome::ImageUnusable;
     if (!view_.AskYesNo(QuestionTitle, entry_.Name + Question)) {
+        attempt_->QuestionDeclined();
         Guarded([this] { link_.LineOff(); });
         return AlternativeOutcome::Declined;
     }
@@ -162,6 +183,7 @@ void AlternativeUpdate::SendWakeUp()
 // fixed-width layout. The outcome when the run ends here, with its lines listed.
 std::optional<AlternativeOutcome> AlternativeUpdate::LookUpImage()
 {
+    attempt_->DecoderAnswered(probeId_);
     if (!file_.Open(Module_DU::State().SoftwareFilePath)) {
         view_.AddInfoLine(FileFailed);
         return AlternativeOutcome::FileNotOpened;
@@ -180,6 +202,7 @@ std::optional<AlternativeOutcome> AlternativeUpdate::LookUpImage()
     }
     entry_ = lookup.Entry;
     image_ = UpdateImage::Read(file_, entry_);
+    attempt_->ImageFound(entry_, image_.WholeBlocks(BlockSizeOf(entry_.Type)));
     view_.AddInfoLine(entry_.Name + Found);
     Log::Line(entry_.Name + Found);
     return std::nullopt;
@@ -215,6 +238,8 @@ bool AlternativeUpdate::ImageUsable()
 AlternativeOutcome AlternativeUpdate::Transfer()
 {
     view_.AddInfoLine(InProgress);
+    // This method streams its blocks without awaiting any reply: none is ever confirmed.
+    attempt_->BlocksAcknowledged(0);
     Handshake();
     if (!SendBlocks()) {
         view_.AddInfoLine(Stopped);

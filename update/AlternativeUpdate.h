@@ -11,6 +11,7 @@
 
 #include "history/UpdateRecord.h"
 #include "software/IndexEntry.h"
+#include "update/AttemptRecorder.h"
 #include "update/ImageFile.h"
 #include "update/UpdateImage.h"
 
@@ -71,6 +72,9 @@ private:
     UpdateLink &link_;
     ImageFile file_;
     UpdateImage image_;
+
+    std::optional<AttemptRecorder> attempt_; // while a run lasts
+    std::optional<UpdateRecord> lastRecord_;
 
     // This run's decoder and its index entry.
     int32_t probeId_ = 0;

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <cstdint>
+#include <optional>
 
 class UpdateView;
 
@@ -18,8 +19,11 @@ public:
     // the view's options and numbers, and the note.
     AttemptRecorder(const UpdateView &view, const QString &method);
 
-    void DecoderAnswered(const IndexEntry &entry);
-    void ImageBlocks(int64_t blocks);
+    // The decoder on the track (blind: the one taken for it).
+    void DecoderAnswered(int32_t id);
+    // Its entry in the software file, and the whole blocks of its image when its type can be
+    // sent.
+    void ImageFound(const IndexEntry &entry, std::optional<int64_t> wholeBlocks);
     void BlocksAcknowledged(int64_t blocks);
     // The question was answered No: by the user, or by the program on its way to end.
     void QuestionDeclined();

@@ -66,6 +66,11 @@ TransferEnd BlockTransfer::Run(const UpdateImage &image, int32_t blockSize)
     return SendBlocks(image);
 }
 
+int64_t BlockTransfer::BlocksAcknowledged() const
+{
+    return highestAcknowledged_ + 1;
+}
+
 // Lead byte - 1, 0x55, 0xAA, each answered by anything at all (nothing is awaited when blind).
 bool BlockTransfer::Handshake(const UpdateImage &image)
 {

@@ -35,6 +35,9 @@ public:
     // colour in the view.
     TransferEnd Run(const UpdateImage &image, int32_t blockSize);
 
+    // The last run's blocks the decoder confirmed: 0 up to this count.
+    int64_t BlocksAcknowledged() const;
+
 private:
     enum class Reply { Accepted, Refused, TimedOut };
 

@@ -70,6 +70,19 @@ bool ImageMayGoToPort(UpdateView &view, const UpdateImage &image, const IndexEnt
     Log::Line(QStringLiteral("Invented image of %1 held back from COM%2").arg(entry.Name).arg(com));
     return false;
 }
+
+// Every end before the transfer reads as failed here; the recorder tells a declined question.
+AttemptResult AttemptResultOf(UpdateOutcome outcome)
+{
+    switch (outcome) {
+    case UpdateOutcome::Finished:
+        return AttemptResult::Finished;
+    case UpdateOutcome::FinishedUnconfirmed:
+        return AttemptResult::Unconfirmed;
+    default:
+        return AttemptResult::Failed;
+    }
+}
 } // namespace
 
 UpdateProcedure::UpdateProcedure(UpdateView &view)
@@ -97,6 +110,22 @@ UpdateOutcome UpdateProcedure::Run()
         view_.GoBack();
         return UpdateOutcome::WentBack;
     }
+    attempt_.emplace(view_, UpdateMethod::Main);
+    const UpdateOutcome outcome = RunAttempt();
+    lastRecord_ = attempt_->Finish(AttemptResultOf(outcome));
+    attempt_.reset();
+    return outcome;
+}
+
+const std::optional<UpdateRecord> &UpdateProcedure::LastRecord() const
+{
+    return lastRecord_;
+}
+
+// From the first check to the end step.
+UpdateOutcome UpdateProcedure::RunAttempt()
+{
+    const auto &state = Module_DU::State();
     view_.SetButtonsEnabled(false);
     view_.ClearInfoLines();
     if (!NumbersInRange()) {
@@ -334,10 +363,11 @@ bool UpdateProcedure::ReplyAcknowledges(int index)
     return false;
 }
 
-// Opens the software file, finds the decoder's entry in its index, lists what was found and
-// reads the image: from here on the file is not read again.
+// Opens the software file, finds the entry of the decoder that answered in its index, lists
+// what was found and reads the image: from here on the file is not read again.
 bool UpdateProcedure::LookUpImage()
 {
+    attempt_->DecoderAnswered(decoderId_);
     if (!file_.Open(Module_DU::State().SoftwareFilePath)) {
         view_.AddInfoLine(Text(TextId::FileCannotBeOpened));
         Log::Line(QStringLiteral("File open error"));
@@ -357,6 +387,9 @@ bool UpdateProcedure::LookUpImage()
     }
     entry_ = lookup.Entry;
     image_ = UpdateImage::Read(file_, entry_);
+    const std::optional<int32_t> blockSize = BlockTransfer::BlockSizeOf(entry_.Type);
+    attempt_->ImageFound(entry_, blockSize ? std::optional<int64_t>(image_.WholeBlocks(*blockSize))
+                                           : std::nullopt);
     if (view_.Blind()) {
         view_.AddInfoLine(entry_.Name + QLatin1Char(' ') + Text(TextId::ProgrammedWithoutAck));
     } else {
@@ -414,8 +447,11 @@ bool UpdateProcedure::UserAgrees()
 {
     if (view_.NoQuery() || view_.Blind())
         return true;
-    return view_.AskYesNo(Text(TextId::DecoderFound),
-                          entry_.Name + QLatin1Char(' ') + Text(TextId::FoundWouldYouUpdate));
+    if (view_.AskYesNo(Text(TextId::DecoderFound),
+                       entry_.Name + QLatin1Char(' ') + Text(TextId::FoundWouldYouUpdate)))
+        return true;
+    attempt_->QuestionDeclined();
+    return false;
 }
 
 UpdateOutcome UpdateProcedure::Transfer()
@@ -423,7 +459,10 @@ UpdateOutcome UpdateProcedure::Transfer()
     if (!view_.Blind())
         view_.AddInfoLine(Text(TextId::UpdateInProgress));
     view_.SetInfoColour(InfoColour::Sending);
-    switch (transfer_.Run(image_, *BlockTransfer::BlockSizeOf(entry_.Type))) {
+    const TransferEnd end = transfer_.Run(image_, *BlockTransfer::BlockSizeOf(entry_.Type));
+    // Blind, nothing is awaited, so nothing is confirmed.
+    attempt_->BlocksAcknowledged(view_.Blind() ? 0 : transfer_.BlocksAcknowledged());
+    switch (end) {
     case TransferEnd::Finished:
         return UpdateOutcome::Finished;
     case TransferEnd::FinishedUnconfirmed:

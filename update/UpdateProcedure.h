@@ -6,6 +6,7 @@
 
 #include "history/UpdateRecord.h"
 #include "software/IndexEntry.h"
+#include "update/AttemptRecorder.h"
 #include "update/BlockTransfer.h"
 #include "update/ImageFile.h"
 #include "update/UpdateImage.h"
@@ -47,6 +48,7 @@ public:
     void SetBurstTimer(BurstTimer timer);
 
 private:
+    UpdateOutcome RunAttempt();
     bool NumbersInRange();
     UpdateOutcome RunWithPortOpen();
     bool OpenPort();
@@ -73,6 +75,8 @@ private:
     ImageFile file_;
     UpdateImage image_;
     BurstTimer timeBursts_;
+    std::optional<AttemptRecorder> attempt_; // while a run lasts
+    std::optional<UpdateRecord> lastRecord_;
 
     // Kept on the page from one run to the next.
     int32_t decoderId_ = 0;

@@ -2,6 +2,7 @@
 
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
+#include "history/UpdateHistory.h"
 #include "port/PortMap.h"
 #include "software/DecoderLookup.h"
 #include "support/DswBuilder.h"
@@ -21,6 +22,13 @@ UpdateRig::UpdateRig() : SimPorts(QStringLiteral("3=sim:none"))
     auto &state = Module_DU::State();
     state.SelectedPort = QString::number(DecoderCom);
     state.SoftwareFilePath = softwarePath;
+    // The run's history record goes to the test's own folder.
+    state.UserFolder = folder.path() + QLatin1Char('/');
+}
+
+std::vector<UpdateRecord> UpdateRig::History() const
+{
+    return UpdateHistory::Read();
 }
 
 void UpdateRig::WriteSoftware(const QByteArray &bytes)

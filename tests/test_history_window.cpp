@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -35,10 +36,16 @@ UpdateRecord Attempt(const QString &note, int minutes, std::optional<int32_t> id
     return record;
 }
 
+UpdateRecord NamedBefore(UpdateRecord record)
+{
+    record.decoder = QStringLiteral("TB12 old");
+    return record;
+}
+
 // The history as the file holds it, oldest first, but for "b" and "d" of one moment and "late",
-// written before "early" by a clock that was set back.
+// written before "early" by a clock that was set back. Decoder 12 had another name at first.
 const std::vector<UpdateRecord> History{
-    Attempt("a", 1, 12),         Attempt("b", 3, 5),  Attempt("late", 9, 5),
+    NamedBefore(Attempt("a", 1, 12)), Attempt("b", 3, 5), Attempt("late", 9, 5),
     Attempt("early", 2, 12),     Attempt("d", 3, 12), Attempt("none", 4, std::nullopt, AttemptResult::Failed),
 };
 
@@ -131,12 +138,12 @@ void HistoryWindowTest::exportCsv()
 {
     QFETCH(QString, answer);
     QFETCH(bool, written);
-    TestFolders folders;
-    const QString historyFile = folders.UserFolder() + "history.jsonl";
+    const QTemporaryDir folder;
+    const QString historyFile = folder.filePath("history.jsonl");
     for (const UpdateRecord &record : History)
         QVERIFY(UpdateHistory::Append(record, historyFile));
     AnsweringDialogs dialogs;
-    dialogs.savePath = answer.isEmpty() ? QString() : folders.UserFolder() + answer;
+    dialogs.savePath = answer.isEmpty() ? QString() : folder.filePath(answer);
     auto *window = new frm_history(historyFile);
     window->ShowInFront();
     auto *table = Control<QTableWidget>(*window, "tbl_history");
@@ -153,7 +160,7 @@ void HistoryWindowTest::exportCsv()
     if (written)
         QCOMPARE(QString::fromUtf8(TestFolders::ReadFile(dialogs.savePath)), UpdateHistory::ToCsv(listed));
     else
-        QVERIFY(QDir(folders.UserFolder()).entryList({"*.csv"}, QDir::Files).isEmpty());
+        QVERIFY(QDir(folder.path()).entryList({"*.csv"}, QDir::Files).isEmpty());
     QCOMPARE(dialogs.messages.size(), answer.contains('/') ? 1 : 0);
     window->close();
 }

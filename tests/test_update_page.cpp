@@ -1,7 +1,6 @@
 // The update page's options, number boxes and note locked while an update runs; the note in the
 // update's history record. (An update through
 // its controls is in test_update_end_to_end, the page's place in the wizard in test_wizard.)
-#include "TestFolders.h"
 #include "support/AnsweringDialogs.h"
 #include "support/UpdatePageControls.h"
 #include "support/UpdateRig.h"
@@ -45,7 +44,6 @@ void TestUpdatePage::init()
 // again (one decoder type is chosen), and the note the user typed is in the update's record.
 void TestUpdatePage::strayKeyDuringUpdate()
 {
-    const TestFolders folders;
     UpdateRig rig;
     rig.WriteSoftware(QStringList{"12:TB12:1.00:1:64"});
     Module_DU::State().ChosenDecoders = QStringList{"12"};

@@ -342,5 +342,5 @@ void frm_update::GoBack()
 
 QString frm_update::Note() const
 {
-    return txt_note->text().trimmed();
+    return txt_note->text();
 }

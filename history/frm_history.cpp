@@ -22,7 +22,7 @@ enum Column { TimeColumn, DecoderColumn, VersionColumn, ResultColumn, NoteColumn
 
 const QString CsvName = QStringLiteral("Update_History.csv");
 const QString CsvFilter = QStringLiteral("CSV (*.csv)");
-constexpr int StartWidth = 760; // pixels
+constexpr int StartWidth = 640; // pixels
 constexpr int StartHeight = 420;
 
 QTableWidgetItem *Cell(const QString &text)

@@ -45,8 +45,12 @@ UpdateRecord NamedBefore(UpdateRecord record)
 // The history as the file holds it, oldest first, but for "b" and "d" of one moment and "late",
 // written before "early" by a clock that was set back. Decoder 12 had another name at first.
 const std::vector<UpdateRecord> History{
-    NamedBefore(Attempt("a", 1, 12)), Attempt("b", 3, 5), Attempt("late", 9, 5),
-    Attempt("early", 2, 12),     Attempt("d", 3, 12), Attempt("none", 4, std::nullopt, AttemptResult::Failed),
+    NamedBefore(Attempt("a", 1, 12)),
+    Attempt("b", 3, 5),
+    Attempt("late", 9, 5),
+    Attempt("early", 2, 12),
+    Attempt("d", 3, 12),
+    Attempt("none", 4, std::nullopt, AttemptResult::Failed),
 };
 
 QStringList Notes(const std::vector<UpdateRecord> &records)

@@ -536,6 +536,11 @@ void TestUpdateProcedure::options()
     QCOMPARE(run.rig.decoder->BlocksSent(), (blind ? QList<int>{0, 1} : QList<int>{}));
     QCOMPARE(run.rig.log.filter("Antwort von ID").size(), blind ? 0 : 1);
     QVERIFY(run.Closed());
+    // Blind, nothing is confirmed, and the preamble box is not read.
+    const UpdateRecord record = run.rig.History().at(0);
+    QCOMPARE(record.blind, blind);
+    QCOMPARE(record.blocksAcknowledged, blind ? std::optional<int64_t>(0) : std::nullopt);
+    QCOMPARE(record.preamble, blind ? std::nullopt : std::optional<int32_t>(7));
 }
 
 void TestUpdateProcedure::calibration_data()

@@ -49,17 +49,11 @@ bool ImageMayGoToPort(UpdateView &view, const UpdateImage &image, int com)
     view.AddInfoLine(InventedImageRefused);
     return false;
 }
-// A run that ended before its end reads as failed here; the recorder tells a declined question.
+// Every other end reads as failed here; the recorder tells a declined question and a stop on
+// request.
 AttemptResult AttemptResultOf(AlternativeOutcome outcome)
 {
-    switch (outcome) {
-    case AlternativeOutcome::Completed:
-        return AttemptResult::Finished;
-    case AlternativeOutcome::Stopped:
-        return AttemptResult::Interrupted;
-    default:
-        return AttemptResult::Failed;
-    }
+    return outcome == AlternativeOutcome::Completed ? AttemptResult::Finished : AttemptResult::Failed;
 }
 } // namespace
 

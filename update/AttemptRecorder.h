@@ -29,9 +29,9 @@ public:
     void QuestionDeclined();
 
     // Ends the attempt and appends its record to the history; returns the record. ended is
-    // what the run saw: Finished, Unconfirmed, Failed (also for any end before the transfer),
-    // or Interrupted. The recorder tells a declined question from a failure, and a No or a
-    // stopped transfer while the program is on its way to end from the user's own.
+    // what the run saw: Finished, Unconfirmed, or Failed (also for any end before the
+    // transfer). The recorder tells a declined question and a stop on request from a failure,
+    // and a No said for a program on its way to end from the user's own.
     const UpdateRecord &Finish(AttemptResult ended);
 
 private:

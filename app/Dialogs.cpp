@@ -12,6 +12,11 @@ public:
     }
 
     bool Question(QWidget *, const QString &, const QString &) override { return false; }
+
+    QString SaveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return QString();
+    }
 };
 
 Dialogs *&Replacement()
@@ -31,6 +36,12 @@ Dialogs *&OwnBoxes()
 bool Dialogs::Question(QWidget *parent, const QString &title, const QString &text)
 {
     return OwnBoxes()->Question(parent, title, text);
+}
+
+QString Dialogs::SaveFileName(QWidget *parent, const QString &title, const QString &path,
+                              const QString &filter)
+{
+    return OwnBoxes()->SaveFileName(parent, title, path, filter);
 }
 
 Dialogs &Dialogs::Current()

@@ -18,6 +18,10 @@ public:
     // A box with Yes and No buttons; true for Yes. A replacement that does not answer questions
     // leaves them to the program's own boxes.
     virtual bool Question(QWidget *parent, const QString &title, const QString &text);
+    // A save-file dialog starting at path; the chosen path, or empty text when the user
+    // cancelled. A replacement that does not answer it leaves it to the program's own dialog.
+    virtual QString SaveFileName(QWidget *parent, const QString &title, const QString &path,
+                                 const QString &filter);
 
     // The dialogs in use: a replacement, else the program's own boxes.
     static Dialogs &Current();

@@ -14,7 +14,7 @@
 namespace LanguageTexts {
 namespace {
 
-constexpr int BuiltInCount = 64;
+constexpr int BuiltInCount = 80;
 constexpr int FirstLanguage = 0; // its index
 
 const std::array<const char *, BuiltInCount> BuiltIn = {
@@ -84,6 +84,22 @@ const std::array<const char *, BuiltInCount> BuiltIn = {
     "[Online] of the settings file:",
     "Reason:",
     "Update Decoder Software",
+    "Update history",
+    "Time",
+    "Decoder",
+    "Version",
+    "Result",
+    "Note",
+    "Decoder:",
+    "all",
+    "Refresh",
+    "Export CSV...",
+    "The CSV file could not be written:",
+    "Finished",
+    "Unconfirmed",
+    "Failed",
+    "Declined",
+    "Interrupted",
 };
 
 std::optional<int> WholeNumber(const QString &item)

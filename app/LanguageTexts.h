@@ -6,7 +6,7 @@
 
 class QLocale;
 
-// The numbers of the texts the program shows. Entries 0 to 63 have a built-in English wording
+// The numbers of the texts the program shows. Entries 0 to 79 have a built-in English wording
 // (in brackets where the name does not say it); the texts file may replace any of them.
 enum class TextId : int {
     PortLocatedAutomatically = 0, // "The comm port should be located automatically."
@@ -76,6 +76,23 @@ enum class TextId : int {
     NoUpdateServer = 61,        // "No update server is configured ..." (the settings file follows)
     FailureReason = 62,         // "Reason:" (the reason follows)
     OnlineUpdateTitle = 63,     // "Update Decoder Software"
+    // The update history: its window, the update page's note, the results as the window names them.
+    UpdateHistory = 64,
+    HistoryTime = 65,           // "Time"
+    HistoryDecoder = 66,        // "Decoder"
+    HistoryVersion = 67,        // "Version"
+    HistoryResult = 68,         // "Result"
+    Note = 69,
+    DecoderFilter = 70,         // "Decoder:" (the filter's label)
+    AllDecoders = 71,           // "all"
+    Refresh = 72,
+    ExportCsv = 73,             // "Export CSV..."
+    CsvNotWritten = 74,         // "The CSV file could not be written:" (the path and reason follow)
+    ResultFinished = 75,
+    ResultUnconfirmed = 76,
+    ResultFailed = 77,
+    ResultDeclined = 78,
+    ResultInterrupted = 79,
 };
 
 // The text of the current language for id.
@@ -87,11 +104,11 @@ QString BackCaption();
 
 namespace LanguageTexts {
 
-// The built-in English text of index (0 to 63); empty for any other index.
+// The built-in English text of index (0 to 79); empty for any other index.
 QString BuiltInText(int index);
 
 // Reads the texts file at path into the shared state for the current LanguageIndex, then fills
-// every empty entry 0 to 63 with its built-in text. The table is not cleared first, so an entry
+// every empty entry 0 to 79 with its built-in text. The table is not cleared first, so an entry
 // the file does not supply keeps what it held. A file that is missing, cannot be read or is far
 // too large to be a texts file (SmallTextFile) reads nothing; the result is then false.
 bool ReadTexts(const QString &path);

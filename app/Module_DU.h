@@ -35,6 +35,8 @@ struct ProgramState {
     bool LanguageValid = false;
     QString LastFolder;
     QString LastFile;
+    // The update page's note, the user's name for the locomotive: kept for the next run.
+    QString UpdateNote;
 
     std::array<QString, TextCount> Texts;
     int16_t LanguageCount = 0;

@@ -25,6 +25,12 @@ public:
         return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No)
                == QMessageBox::Yes;
     }
+
+    QString SaveFileName(QWidget *parent, const QString &title, const QString &path,
+                         const QString &filter) override
+    {
+        return QFileDialog::getSaveFileName(parent, title, path, filter);
+    }
 };
 } // namespace
 

@@ -11,6 +11,8 @@ const QString LanguageKey = QStringLiteral("LANGUAGE");
 const QString FoldersSection = QStringLiteral("LastFolders");
 const QString FilesSection = QStringLiteral("LastFiles");
 const QString SoftwareKey = QStringLiteral("DECSOFTWARE");
+const QString UpdateSection = QStringLiteral("Update");
+const QString NoteKey = QStringLiteral("NOTE");
 // What no value read from the file can be: the file is read line by line.
 const QString NoValue = QStringLiteral("\n");
 } // namespace
@@ -24,6 +26,7 @@ bool LoadConfig()
     modFunctions::SetLanguage(languageStored ? language : QString());
     state.LastFolder = settings.Value(FoldersSection, SoftwareKey, QString());
     state.LastFile = settings.Value(FilesSection, SoftwareKey, QString());
+    state.UpdateNote = settings.Value(UpdateSection, NoteKey, QString());
     if (state.LastFolder.isEmpty())
         state.LastFolder = state.SoftwareFolder;
     return languageStored;
@@ -41,6 +44,7 @@ void SaveConfig()
                           modFunctions::LanguageCode(state.LanguageIndex));
     settings.SetValue(FoldersSection, SoftwareKey, state.LastFolder);
     settings.SetValue(FilesSection, SoftwareKey, state.LastFile);
+    settings.SetValue(UpdateSection, NoteKey, state.UpdateNote);
     settings.Save();
 }
 

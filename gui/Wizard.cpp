@@ -7,6 +7,7 @@
 #include "app/frm_Du_Info.h"
 #include "app/frm_log.h"
 #include "gui/ProgramIcon.h"
+#include "history/frm_history.h"
 #include "port/frm_Du_Com.h"
 #include "software/frm_Du_File.h"
 #include "update/frm_update.h"
@@ -22,10 +23,11 @@ Wizard::Wizard()
 }
 
 // A page that is still there at the end goes with the wizard. (The file page and the update
-// page delete themselves once unloaded and idle; the log window and the help page once closed.)
+// page delete themselves once unloaded and idle; the side windows once closed.)
 Wizard::~Wizard()
 {
     TerminationSignals::Install({});
+    delete historyWindow_;
     delete helpPage_;
     delete logWindow_;
     delete updatePage_;
@@ -80,6 +82,11 @@ frm_Du_Hilfe *Wizard::HelpPage() const
     return helpPage_;
 }
 
+frm_history *Wizard::HistoryWindow() const
+{
+    return historyWindow_;
+}
+
 frm_log *Wizard::ShowLog()
 {
     if (!logWindow_) {
@@ -102,6 +109,16 @@ frm_Du_Hilfe *Wizard::ShowHelp()
     return helpPage_;
 }
 
+frm_history *Wizard::ShowHistory()
+{
+    if (!historyWindow_) {
+        historyWindow_ = new frm_history();
+        connect(historyWindow_, &frm_history::Unloaded, this, [this] { historyWindow_.clear(); });
+    }
+    historyWindow_->ShowInFront();
+    return historyWindow_;
+}
+
 // On the stack: a close-down while the box is open ends its event loop, and the page it stands
 // on stays until then (each page's Info item keeps its page while the box is shown).
 void Wizard::ShowInfo(QWidget *parent)
@@ -115,6 +132,7 @@ void Wizard::ConnectSideWindows(Page *page)
 {
     connect(page, &Page::LogRequested, this, &Wizard::ShowLog);
     connect(page, &Page::HelpRequested, this, &Wizard::ShowHelp);
+    connect(page, &Page::HistoryRequested, this, &Wizard::ShowHistory);
     connect(page, &Page::InfoRequested, this, [this, page] { ShowInfo(page); });
 }
 
@@ -180,8 +198,8 @@ void Wizard::EndOnSignal()
     ClosePortPage();
 }
 
-// The close-down unloads, in this order: the log window, the file page, the help page and the
-// update page. Their own requests to show the port page are not made once Exiting is set.
+// The close-down unloads, in this order: the log window, the file page, the help page, the
+// History window and the update page. Their own requests to show the port page are not made once Exiting is set.
 void Wizard::UnloadOtherPages()
 {
     if (logWindow_)
@@ -190,6 +208,8 @@ void Wizard::UnloadOtherPages()
         filePage_->Unload();
     if (helpPage_)
         helpPage_->close();
+    if (historyWindow_)
+        historyWindow_->close();
     if (updatePage_)
         updatePage_->Unload();
 }

@@ -1,9 +1,9 @@
 #pragma once
-// Owns the wizard's pages, the log window and the help page, and is the only place where they
+// Owns the wizard's pages, the log window, the help page and the History window, and is the only place where they
 // meet: a page asks for something by a signal, and the wizard acts on the other page. The port
 // page is created at start; the file page and the update page when first shown, and then they
-// are only hidden and shown until the close-down unloads them; the log window and the help page
-// when first asked for, until they are closed. The info box lives while it is shown.
+// are only hidden and shown until the close-down unloads them; the log window, the help page and
+// the History window when first asked for, until they are closed. The info box lives while it is shown.
 
 #include <QObject>
 #include <QPointer>
@@ -12,6 +12,7 @@ class QWidget;
 class frm_Du_Com;
 class frm_Du_File;
 class frm_Du_Hilfe;
+class frm_history;
 class frm_log;
 class frm_update;
 
@@ -35,12 +36,15 @@ public:
     frm_update *UpdatePage() const;
     frm_log *LogWindow() const;
     frm_Du_Hilfe *HelpPage() const;
+    frm_history *HistoryWindow() const;
 
 public slots:
     // Shows the log window without blocking, or brings the open one forward.
     frm_log *ShowLog();
     // The same for the help page.
     frm_Du_Hilfe *ShowHelp();
+    // The same for the History window, which reads the history file again.
+    frm_history *ShowHistory();
     // Shows the info box above parent and returns once it is closed.
     void ShowInfo(QWidget *parent);
 
@@ -64,4 +68,5 @@ private:
     QPointer<frm_update> updatePage_;
     QPointer<frm_log> logWindow_;
     QPointer<frm_Du_Hilfe> helpPage_;
+    QPointer<frm_history> historyWindow_;
 };

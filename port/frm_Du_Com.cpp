@@ -83,6 +83,8 @@ void frm_Du_Com::CreateMenus()
             &frm_Du_Com::HelpRequested);
     connect(Item(men_h, "men_log", QStringLiteral("Log")), &QAction::triggered, this,
             &frm_Du_Com::LogRequested);
+    connect(Item(men_h, "men_history", QStringLiteral("History")), &QAction::triggered, this,
+            &frm_Du_Com::HistoryRequested);
     connect(Item(men_h, "men_info", QStringLiteral("Info")), &QAction::triggered, this,
             &frm_Du_Com::InfoRequested);
 }

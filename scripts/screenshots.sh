@@ -29,6 +29,8 @@ screen_size=1280x800x24
 side_window_x=620
 # Pauses that let the program draw what a click has started, in seconds.
 settle=1
+# Between keys in an open menu: a key pressed too soon after the last can be lost.
+key_pause=0.2
 update_time=8
 # The block at which the second session's decoder vanishes from its track: the demo's image of
 # decoder 12 has 32 blocks, so the transfer fails halfway.
@@ -50,7 +52,9 @@ sleep "$settle"
 start_program() { # user folder, box address
   mkdir -p "$1/VARNO/PLV/DECSOFT"
   cp "$build/demo/VARNO/PLV/DECSOFT/DECODERSW.DAT" "$1/VARNO/PLV/DECSOFT/"
-  XDG_DATA_HOME="$1" TOBRIK_PORTS="3=$2" "$build/bin/Tobrik" &
+  # The build's own shared files, not those of an installed copy elsewhere on the system.
+  XDG_DATA_HOME="$1" XDG_DATA_DIRS="$(realpath "$build")/share" TOBRIK_PORTS="3=$2" \
+    "$build/bin/Tobrik" &
   program_pid=$!
 }
 
@@ -76,7 +80,10 @@ menu_item() { # window, x of the menu's title, n
   xdotool mousemove --window "$1" "$2" 8 click 1
   sleep "$settle"
   local n
-  for ((n = 0; n < $3; n++)); do xdotool key Down; done
+  for ((n = 0; n < $3; n++)); do
+    xdotool key Down
+    sleep "$key_pause"
+  done
   xdotool key Return
 }
 # The "?" menu of the file and update pages, and the port page's language menu.
@@ -84,7 +91,11 @@ help_menu_x=47
 language_menu_x=70
 help_item=1
 log_item=2
+history_item=3
 english_item=2
+# The update page's note field sits above the progress bar and the bottom row of buttons.
+note_field_x=200
+note_field_from_bottom=78
 
 # Without a window manager every window opens at the top left; a side window goes to the right.
 move_aside() { xdotool windowmove "$1" "$side_window_x" 0; sleep "$settle"; }
@@ -152,9 +163,10 @@ move_aside "$help_page"
 shoot "$help_page" help-page.png
 end_program "$update_page"
 
-# Second session: English chosen in the port page's language menu, and a decoder that vanishes
-# from the track during the transfer, so the update fails.
-start_program "$work/second" "sim:box?decoder=12&unplug-at=$unplug_block"
+# Second session, for the same user: English chosen in the port page's language menu, a note
+# typed for the locomotive, and a decoder that vanishes from the track during the transfer, so
+# the update fails. The History window then lists both sessions' updates.
+start_program "$work/first" "sim:box?decoder=12&unplug-at=$unplug_block"
 port_page=$(window 'Schnittstelle')
 sleep "$settle"
 menu_item "$port_page" "$language_menu_x" "$english_item"
@@ -167,10 +179,16 @@ sleep "$settle"
 right_button "$file_page"
 
 update_page=$(window 'Update decoder')
+click_from_bottom "$update_page" "$note_field_x" "$note_field_from_bottom"
+xdotool type 'BR 218 (red)'
 right_button "$update_page"
 window 'Decoder found' >/dev/null
 sleep "$settle"
 answer_yes 'Decoder found'
 sleep "$update_time"
 shoot "$update_page" update-failed.png
+menu_item "$update_page" "$help_menu_x" "$history_item"
+history_window=$(window 'Update history')
+move_aside "$history_window"
+shoot "$history_window" history-window.png
 end_program "$update_page"

@@ -110,6 +110,8 @@ void frm_Du_File::CreateMenus()
             &frm_Du_File::HelpRequested);
     connect(Item(mnu_h, "men_log", QStringLiteral("Log")), &QAction::triggered, this,
             &frm_Du_File::LogRequested);
+    connect(Item(mnu_h, "mnu_history", QStringLiteral("History")), &QAction::triggered, this,
+            &frm_Du_File::HistoryRequested);
     connect(Item(mnu_h, "mnu_info", QStringLiteral("Info")), &QAction::triggered, this,
             &frm_Du_File::mnu_info_Click);
 }

@@ -38,10 +38,11 @@ signals:
     void Unloaded();
     // File -> Exit: the port page is to be unloaded, which ends the program.
     void ExitRequested();
-    // ? -> Log, Help, Info: the log window, the help page, the info box is to be shown; the
-    // info box is shown modal, before the signal returns.
+    // ? -> Log, Help, History, Info: the log window, the help page, the History window, the
+    // info box is to be shown; the info box is shown modal, before the signal returns.
     void LogRequested();
     void HelpRequested();
+    void HistoryRequested();
     void InfoRequested();
 
 protected:

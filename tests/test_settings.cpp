@@ -20,7 +20,7 @@ private slots:
     void readValue_data();
     void readValue();
     void writeKeepsOtherLinesAndReplacesInPlace();
-    void saveWritesTheThreeValues();
+    void saveWritesTheValues();
 };
 
 void SettingsTest::readValue_data()
@@ -73,9 +73,9 @@ void SettingsTest::writeKeepsOtherLinesAndReplacesInPlace()
     QVERIFY(!mod_ini::WriteIniString("A", "k", "1", folders.UserFolder() + "no/such/dir/x.ini"));
 }
 
-// A save writes all three values and keeps the user's other lines; a fourth language of the
+// A save writes every value and keeps the user's other lines, and the next start reads them; a fourth language of the
 // texts file has no code and is stored empty.
-void SettingsTest::saveWritesTheThreeValues()
+void SettingsTest::saveWritesTheValues()
 {
     TestFolders folders;
     auto &state = Module_DU::State();
@@ -85,11 +85,20 @@ void SettingsTest::saveWritesTheThreeValues()
     state.LanguageIndex = 4;
     state.LastFolder = "/first/";
     state.LastFile = "/first/DECODERSW.DAT";
+    state.UpdateNote = "BR 218 \"rot\"";
     mod_config::SaveConfig();
     QCOMPARE(TestFolders::ReadFile(state.SettingsFile),
              QByteArray("; kept\n[Ports]\nCOM3=/dev/ttyUSB0\n[Config]\nLANGUAGE=\n"
                         "[LastFolders]\nDECSOFTWARE=/first/\n"
-                        "[LastFiles]\nDECSOFTWARE=/first/DECODERSW.DAT\n"));
+                        "[LastFiles]\nDECSOFTWARE=/first/DECODERSW.DAT\n"
+                        "[Update]\nNOTE=BR 218 \"rot\"\n"));
+    // The next start reads them back.
+    const QString settingsFile = state.SettingsFile;
+    Module_DU::ResetState();
+    state.SettingsFile = settingsFile;
+    mod_config::LoadConfig();
+    QCOMPARE(state.LastFile, QString("/first/DECODERSW.DAT"));
+    QCOMPARE(state.UpdateNote, QString("BR 218 \"rot\""));
 }
 
 QTEST_GUILESS_MAIN(SettingsTest)

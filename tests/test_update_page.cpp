@@ -1,4 +1,5 @@
-// The update page's options and number boxes locked while an update runs. (An update through
+// The update page's options, number boxes and note locked while an update runs; the note in the
+// update's history record. (An update through
 // its controls is in test_update_end_to_end, the page's place in the wizard in test_wizard.)
 #include "support/AnsweringDialogs.h"
 #include "support/UpdatePageControls.h"
@@ -6,6 +7,7 @@
 
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
+#include "history/UpdateHistory.h"
 #include "update/frm_update.h"
 
 #include <QCheckBox>
@@ -39,7 +41,7 @@ void TestUpdatePage::init()
 // Space starts the update from the focused start button; a second Space, pressed while the
 // update runs, lands wherever the focus went. It must not tick "Keine Rückfrage" (the question
 // would be skipped), nor reach a box the update reads. After the run the options are offered
-// again (one decoder type is chosen).
+// again (one decoder type is chosen), and the note the user typed is in the update's record.
 void TestUpdatePage::strayKeyDuringUpdate()
 {
     UpdateRig rig;
@@ -51,8 +53,10 @@ void TestUpdatePage::strayKeyDuringUpdate()
     // Bursts that calibrate at once: a target of 0 ms is met by the smallest loop count.
     Control<QLineEdit>(page, "txt_timing")->setText(QStringLiteral("1000"));
     Control<QLineEdit>(page, "txt_timing_soll")->setText(QStringLiteral("0"));
+    Control<QLineEdit>(page, "txt_note")->setText(QStringLiteral(" BR 218 "));
     const QList<QWidget *> locked{Option(page, "Check1"), Option(page, "Check2"),
-                                  Control(page, "txt_pream"), Control(page, "txt_timing_soll")};
+                                  Control(page, "txt_pream"), Control(page, "txt_timing_soll"),
+                                  Control(page, "txt_note")};
     QList<bool> enabledWhileRunning;
     rig.onLog = [&](const QString &line) {
         if (!line.startsWith(QStringLiteral("Timing messen")))
@@ -70,6 +74,10 @@ void TestUpdatePage::strayKeyDuringUpdate()
     QVERIFY(!Option(page, "Check1")->isChecked());
     for (QWidget *control : locked)
         QVERIFY(control->isEnabled());
+    const std::vector<UpdateRecord> history = UpdateHistory::Read();
+    QCOMPARE(history.size(), size_t(1));
+    QCOMPARE(history.front().note, QStringLiteral("BR 218"));
+    QCOMPARE(Module_DU::State().UpdateNote, QStringLiteral(" BR 218 ")); // kept for the next run
 }
 
 QTEST_MAIN(TestUpdatePage)

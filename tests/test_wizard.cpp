@@ -11,6 +11,7 @@
 
 #include "app/Module_DU.h"
 #include "gui/Wizard.h"
+#include "history/frm_history.h"
 #include "app/frm_Du_Hilfe.h"
 #include "app/LanguageTexts.h"
 #include "port/frm_Du_Com.h"
@@ -187,7 +188,8 @@ void WizardTest::closeDuringUpdateWaitsForItsEnd()
     QVERIFY(page.isHidden());
 }
 
-// Help from every page brings the one help page forward; OK unloads it. Every window carries the
+// Help from every page brings the one help page forward, History the one History window; OK
+// unloads the help page. Every window carries the
 // program's icon, drawn for a large taskbar too.
 void WizardTest::oneHelpPageForEveryPage()
 {
@@ -205,6 +207,15 @@ void WizardTest::oneHelpPageForEveryPage()
         QVERIFY2(wizard.HelpPage() && wizard.HelpPage()->isVisible(), item);
         QVERIFY(!help || wizard.HelpPage() == help);
         help = wizard.HelpPage();
+    }
+    const QList<std::pair<QWidget *, const char *>> historyItems{
+        {wizard.PortPage(), "men_history"}, {wizard.FilePage(), "mnu_history"}, {wizard.UpdatePage(), "mnu_history"}};
+    QPointer<frm_history> history;
+    for (const auto &[page, item] : historyItems) {
+        Control<QAction>(*page, item)->trigger();
+        QVERIFY2(wizard.HistoryWindow() && wizard.HistoryWindow()->isVisible(), item);
+        QVERIFY(!history || wizard.HistoryWindow() == history);
+        history = wizard.HistoryWindow();
     }
     const QSize taskbarSize(256, 256);
     for (const QWidget *window : QApplication::topLevelWidgets())

@@ -4,6 +4,7 @@
 #include "app/LanguageTexts.h"
 #include "app/Module_DU.h"
 #include "app/NamedControls.h"
+#include "app/mod_ini.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -87,11 +88,17 @@ void frm_update::CreateControls()
                                          "Seite nur ein Decoder ausgewählt wurde."));
     txt_pream = TextBox(central, "txt_pream", StartValue::Preamble);
     txt_timing_soll = TextBox(central, "txt_timing_soll", StartValue::TimingTarget);
+    lbl_note = Label(central, "lbl_note", QStringLiteral("Notiz"));
+    txt_note = TextBox(central, "txt_note", Module_DU::State().UpdateNote);
+    txt_note->setMaxLength(mod_ini::MaxValueLength); // as long as the settings file keeps it
+    lbl_note->setBuddy(txt_note);
     CreateHiddenControls(central);
 
     connect(Command3, &QPushButton::clicked, this, &frm_update::Command3_Click);
     connect(cmd_zurueck, &QPushButton::clicked, this, &frm_update::cmd_zurueck_Click);
     connect(cmd_beenden, &QPushButton::clicked, this, &frm_update::cmd_beenden_Click);
+    connect(txt_note, &QLineEdit::textChanged, this,
+            [](const QString &note) { Module_DU::State().UpdateNote = note; });
 
     auto *numbers = new QFormLayout;
     numbers->addRow(Label(central, "Label1", QStringLiteral("Preamble Bits (min.4):")),
@@ -106,6 +113,9 @@ void frm_update::CreateControls()
     auto *top = new QHBoxLayout;
     top->addWidget(List2, 2);
     top->addLayout(side, 1);
+    auto *note = new QHBoxLayout;
+    note->addWidget(lbl_note);
+    note->addWidget(txt_note, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmd_beenden);
     buttons->addStretch();
@@ -113,6 +123,7 @@ void frm_update::CreateControls()
     buttons->addWidget(Command3);
     auto *page = new QVBoxLayout(central);
     page->addLayout(top, 1);
+    page->addLayout(note);
     page->addWidget(ProgressBar1);
     page->addLayout(buttons);
     resize(600, 380);
@@ -150,6 +161,8 @@ void frm_update::CreateMenus()
             &frm_update::HelpRequested);
     connect(Item(mnu_h, "mnu_log", QStringLiteral("Log")), &QAction::triggered, this,
             &frm_update::LogRequested);
+    connect(Item(mnu_h, "mnu_history", QStringLiteral("History")), &QAction::triggered, this,
+            &frm_update::HistoryRequested);
     connect(Item(mnu_h, "mnu_info", QStringLiteral("Info")), &QAction::triggered, this,
             &frm_update::mnu_info_Click);
 }
@@ -173,6 +186,7 @@ void frm_update::Form_Activate()
     Command3->setText(Text(TextId::StartUpdate));
     cmd_zurueck->setText(BackCaption());
     cmd_beenden->setText(Text(TextId::Exit));
+    lbl_note->setText(Text(TextId::Note));
     ProgressBar1->setValue(0);
     ApplyOptionsRule();
     activated_ = true;
@@ -299,12 +313,12 @@ QString frm_update::TimingTargetText() const
     return txt_timing_soll->text();
 }
 
-// The options and number boxes go with the buttons: a key meant for the start button that
-// lands on one of them while the update runs must not change what the update reads.
+// The options, number boxes and the note go with the buttons: a key meant for the start button
+// that lands on one of them while the update runs must not change what the update reads.
 void frm_update::SetButtonsEnabled(bool enabled)
 {
-    const QList<QWidget *> controls{Command3,    Command5,  cmd_beenden,
-                                    cmd_zurueck, txt_pream, txt_timing_soll};
+    const QList<QWidget *> controls{Command3,  Command5,        cmd_beenden, cmd_zurueck,
+                                    txt_pream, txt_timing_soll, txt_note};
     for (QWidget *control : controls)
         control->setEnabled(enabled);
     for (QCheckBox *option : {Check1, Check2})
@@ -324,4 +338,9 @@ void frm_update::ShowInformation(const QString &title, const QString &text)
 void frm_update::GoBack()
 {
     cmd_zurueck_Click();
+}
+
+QString frm_update::Note() const
+{
+    return txt_note->text();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The update page: the wizard's third page. It starts the update of the decoder on the track,
 // shows its steps in List2 with the transfer state as List2's colour and its progress, and
-// offers two options while exactly one decoder type is chosen on the file page.
+// offers two options while exactly one decoder type is chosen on the file page. Its note, the
+// user's name for the locomotive, goes into the history record of each update.
 
 #include "app/PageLifetime.h"
 #include "update/AlternativeUpdate.h"
@@ -40,10 +41,11 @@ signals:
     // The user closed the page while no update ran: Exiting is set; the port page is to be
     // shown to end the program.
     void Unloaded();
-    // ? -> Log, Help, Info: the log window, the help page, the info box is to be shown; the
-    // info box is shown modal, before the signal returns.
+    // ? -> Log, Help, History, Info: the log window, the help page, the History window, the
+    // info box is to be shown; the info box is shown modal, before the signal returns.
     void LogRequested();
     void HelpRequested();
+    void HistoryRequested();
     void InfoRequested();
     // The update that ran has come to its end.
     void Idle();
@@ -78,6 +80,8 @@ private:
     QLineEdit *txt_pream;
     QLineEdit *txt_timing_soll;
     QLineEdit *txt_timing;
+    QLabel *lbl_note;
+    QLineEdit *txt_note;
 
     UpdateProcedure procedure_;
     AlternativeUpdate alternative_; // shares the procedure's serial component and tick timer
@@ -101,4 +105,5 @@ private:
     bool AskYesNo(const QString &title, const QString &text) override;
     void ShowInformation(const QString &title, const QString &text) override;
     void GoBack() override;
+    QString Note() const override;
 };

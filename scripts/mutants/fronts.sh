@@ -35,3 +35,21 @@ $M cli/TerminalUpdateView.cpp '    return options_.note;' '    return {};' test_
 # CLI update --json: the last object is the result, also when the update page never ran
 $M cli/cmd_update.cpp '        events->End(status);' '' test_update_cli
 $M cli/main.cpp '        command.refused(parser, status);' '' test_update_cli
+# the History window: newest first (the later of one moment in front), the decoder filter, the
+# name a decoder last had
+$M history/HistoryListing.cpp '    std::reverse(records.begin(), records.end());' '' test_history_window
+$M history/HistoryListing.cpp 'return record.decoderId == decoderFilter_;' 'return true;' test_history_window
+$M history/HistoryListing.cpp 'names.try_emplace(' 'names.insert_or_assign(' test_history_window
+# the result's colour: amber for unconfirmed, none for declined, and shown in the table
+$M history/HistoryListing.cpp '        return InfoColour::Unconfirmed;' '        return InfoColour::Finished;' test_history_window
+$M history/frm_history.cpp '            result->setBackground(*colour);' '' test_history_window
+# the CSV export: what the window lists, nothing when cancelled, a message when not written
+$M history/frm_history.cpp 'UpdateHistory::ToCsv(listing_.Listed())' 'UpdateHistory::ToCsv(UpdateHistory::Read(historyPath_))' test_history_window
+$M history/frm_history.cpp '    if (path.isEmpty())' '    if (false)' test_history_window
+$M history/frm_history.cpp '    if (!written)' '    if (false)' test_history_window
+# one History window for every page
+$M gui/Wizard.cpp '    if (!historyWindow_) {' '    {' test_wizard
+# the update page's note: locked while an update runs, kept for the next run and start
+$M update/frm_update.cpp 'txt_pream, txt_timing_soll, txt_note};' 'txt_pream, txt_timing_soll};' test_update_page
+$M update/frm_update.cpp '[](const QString &note) { Module_DU::State().UpdateNote = note; }' '[](const QString &) {}' test_update_page
+$M app/mod_config.cpp '    state.UpdateNote = settings.Value(UpdateSection, NoteKey, QString());' '' test_settings

@@ -87,36 +87,33 @@ frm_history *Wizard::HistoryWindow() const
     return historyWindow_;
 }
 
+// One window of its kind for every page, brought forward when asked for again. It is forgotten
+// as soon as it is closed, not when it is finally deleted: a closed log window listens no more,
+// so the next request opens a new one.
+template <typename Window>
+Window *Wizard::ShowSideWindow(QPointer<Window> &window)
+{
+    if (!window) {
+        window = new Window();
+        connect(window, &Window::Unloaded, this, [&window] { window.clear(); });
+    }
+    window->ShowInFront();
+    return window;
+}
+
 frm_log *Wizard::ShowLog()
 {
-    if (!logWindow_) {
-        logWindow_ = new frm_log();
-        // Forgotten as soon as it is closed, not when it is finally deleted: a closed window
-        // listens no more, so the next request opens a new one.
-        connect(logWindow_, &frm_log::Unloaded, this, [this] { logWindow_.clear(); });
-    }
-    logWindow_->ShowInFront();
-    return logWindow_;
+    return ShowSideWindow(logWindow_);
 }
 
 frm_Du_Hilfe *Wizard::ShowHelp()
 {
-    if (!helpPage_) {
-        helpPage_ = new frm_Du_Hilfe();
-        connect(helpPage_, &frm_Du_Hilfe::Unloaded, this, [this] { helpPage_.clear(); });
-    }
-    helpPage_->ShowInFront();
-    return helpPage_;
+    return ShowSideWindow(helpPage_);
 }
 
 frm_history *Wizard::ShowHistory()
 {
-    if (!historyWindow_) {
-        historyWindow_ = new frm_history();
-        connect(historyWindow_, &frm_history::Unloaded, this, [this] { historyWindow_.clear(); });
-    }
-    historyWindow_->ShowInFront();
-    return historyWindow_;
+    return ShowSideWindow(historyWindow_);
 }
 
 // On the stack: a close-down while the box is open ends its event loop, and the page it stands

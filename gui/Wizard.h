@@ -53,6 +53,8 @@ signals:
     void Finished();
 
 private:
+    template <typename Window>
+    Window *ShowSideWindow(QPointer<Window> &window);
     template <typename Page>
     void ConnectSideWindows(Page *page);
     void ShowFilePage();

@@ -3,6 +3,7 @@
 #include "cli/CliCommand.h"
 
 #include "app/Mod_Getfolder.h"
+#include "history/HistoryListing.h"
 #include "history/UpdateHistory.h"
 
 #include <QFileInfo>
@@ -62,17 +63,16 @@ template <typename Number> QString NumberOrUnknown(const std::optional<Number> &
     return number ? QString::number(*number) : Unknown;
 }
 
+// As the History window names it; a dash where it names nothing.
 QString DecoderCell(const UpdateRecord &record)
 {
-    if (!record.decoderId)
-        return record.decoder.isEmpty() ? Unknown : record.decoder;
-    const QString id = QStringLiteral("(%1)").arg(*record.decoderId);
-    return record.decoder.isEmpty() ? id : record.decoder + QLatin1Char(' ') + id;
+    const QString decoder = HistoryCells::Decoder(record.decoder, record.decoderId);
+    return decoder.isEmpty() ? Unknown : decoder;
 }
 
 QStringList TableRow(const UpdateRecord &record)
 {
-    return {record.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+    return {HistoryCells::Time(record),
             DecoderCell(record),
             record.version.isEmpty() ? Unknown : record.version,
             ResultName(record.result),

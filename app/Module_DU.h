@@ -20,8 +20,8 @@ struct ProgramState {
     // The user asked, a second time, to stop a running update now: the transfer ends after the
     // block it is sending and the update still runs its end step.
     bool StopUpdate = false;
-    // A signal or the window's close-down asked the program to end once the running update has
-    // ended: its question is answered No for the user, who may not be there.
+    // A termination signal asked the program to end once the running update has ended: its
+    // question is answered No for the user, who may not be there.
     bool EndAfterUpdate = false;
 
     // Folders end in the platform's separator.

@@ -10,8 +10,9 @@
 #include <optional>
 
 // How an attempt ended. Finished, Unconfirmed and Failed are the update's own results; Declined
-// is the user's No to its question; Interrupted is the program being stopped (a signal, the
-// window closed) before the update could end by itself.
+// is the user's No to its question; Interrupted is the program being stopped by a signal (a
+// No said for the user, or a second signal stopping the transfer) before the update could end
+// by itself.
 enum class AttemptResult { Finished, Unconfirmed, Failed, Declined, Interrupted };
 
 // "finished", "unconfirmed", "failed", "declined", "interrupted": the record's words.

@@ -261,6 +261,11 @@ void WizardTest::closeDownDuringUpdateKeepsThePage()
     QVERIFY(!box.Device().Connected());
     QTRY_VERIFY(!page);
     QVERIFY(QFileInfo::exists(SettingsFile(folders)));
+    // The user said Yes, and the close-down let the update end by itself.
+    const std::vector<UpdateRecord> history =
+        UpdateHistory::Read(folders.UserFolder() + "Update_History.jsonl");
+    QCOMPARE(history.size(), size_t{1});
+    QCOMPARE(ResultName(history[0].result), "finished");
 }
 
 // SIGTERM while the update's question waits for a user: the question is answered No, the update

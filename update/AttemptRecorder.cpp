@@ -81,10 +81,11 @@ void AttemptRecorder::QuestionDeclined()
 
 const UpdateRecord &AttemptRecorder::Finish(AttemptResult ended)
 {
+    // Only a signal answers the question for the user; a No while the window closes down is
+    // still the user's own.
     const auto &state = Module_DU::State();
-    const bool programEnding = state.Exiting || state.EndAfterUpdate;
     if (ended == AttemptResult::Failed && declined_)
-        ended = programEnding ? AttemptResult::Interrupted : AttemptResult::Declined;
+        ended = state.EndAfterUpdate ? AttemptResult::Interrupted : AttemptResult::Declined;
     else if (ended == AttemptResult::Failed && state.StopUpdate)
         ended = AttemptResult::Interrupted;
     record_.result = ended;

@@ -31,7 +31,7 @@ public:
     // Ends the attempt and appends its record to the history; returns the record. ended is
     // what the run saw: Finished, Unconfirmed, or Failed (also for any end before the
     // transfer). The recorder tells a declined question and a stop on request from a failure,
-    // and a No said for a program on its way to end from the user's own.
+    // and a No said for the user after a termination signal from the user's own.
     const UpdateRecord &Finish(AttemptResult ended);
 
 private:

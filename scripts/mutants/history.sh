@@ -3,7 +3,7 @@
 M="$(dirname "$0")/mutate.sh"
 # results: a declined question, the program ending, a stop on request, the alternative's stop
 $M update/AttemptRecorder.cpp '    if (ended == AttemptResult::Failed && declined_)' '    if (false)' test_update_procedure
-$M update/AttemptRecorder.cpp 'programEnding ? AttemptResult::Interrupted : AttemptResult::Declined' 'AttemptResult::Declined' test_wizard
+$M update/AttemptRecorder.cpp 'state.EndAfterUpdate ? AttemptResult::Interrupted : AttemptResult::Declined' 'AttemptResult::Declined' test_wizard
 $M update/AttemptRecorder.cpp '    else if (ended == AttemptResult::Failed && state.StopUpdate)' '    else if (false)' test_update_cli
 $M update/UpdateProcedure.cpp '        return AttemptResult::Unconfirmed;' '        return AttemptResult::Finished;' test_update_procedure
 # what the record knows: acknowledged blocks (main, blind, alternative), the question's No, the decoder
